@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexilo {
+
+inline constexpr int LengthClasses = 32;
+inline constexpr int HashBuckets = 2048;     // an 11-bit hash
+inline constexpr int AllWordsBucket = 2048;  // the further bucket that holds every word
+
+// min(byte length / 2, 31): the number of two-byte characters, capped.
+int lengthClass(std::string_view text);
+
+// The bucket of a character (up to two bytes, read as signed) at a character position.
+int bucketOf(std::string_view character, int position);
+
+// Small kana and ゐゑヰヱ become their large forms; the byte length never changes.
+std::string foldSmallKana(std::string_view text);
+
+// A handle on one reference in one bucket. Stays valid while words are appended; becomes
+// invalid when its LengthIndex is cleared.
+struct BucketEntry {
+  std::int32_t bucket = -1;  // -1: none
+  std::uint32_t position = 0;
+
+  bool isNone() const { return bucket < 0; }
+  friend bool operator==(const BucketEntry&, const BucketEntry&) = default;
+};
+
+// One length class: the words in order of addition and 2049 buckets of word numbers.
+class LengthIndex {
+ public:
+  void addWord(std::string_view word);
+  void clear();
+
+  // The number of the first word equal to text byte for byte (compared unfolded), or -1.
+  int findWord(std::string_view text) const;
+
+  BucketEntry firstInBucket(std::string_view character, int position) const;
+  BucketEntry nextEntry(BucketEntry entry) const {
+    return entry.position + 1 < buckets_[entry.bucket].size()
+               ? BucketEntry{entry.bucket, entry.position + 1}
+               : BucketEntry{};
+  }
+  // The view stays valid until clear(); appending words never moves stored text.
+  std::string_view wordOf(BucketEntry entry) const {
+    return words_[buckets_[entry.bucket][entry.position]];
+  }
+
+  std::size_t wordCount() const { return words_.size(); }
+  std::string_view word(std::size_t number) const { return words_[number]; }
+  std::size_t bucketSize(int bucket) const { return buckets_[bucket].size(); }
+  std::size_t memoryUse() const;
+
+ private:
+  std::string_view store(std::string_view text);
+
+  std::vector<std::string_view> words_;
+  std::array<std::vector<std::uint32_t>, HashBuckets + 1> buckets_;
+  std::vector<std::unique_ptr<char[]>> chunks_;  // text arena in fixed blocks, never moved
+  char* current_ = nullptr;  // the block being filled
+  std::size_t chunkUsed_ = 0;
+};
+
+class WordIndex {
+ public:
+  LengthIndex& operator[](int lengthClass) { return classes_[lengthClass]; }
+  const LengthIndex& operator[](int lengthClass) const { return classes_[lengthClass]; }
+
+  // Adds the word to the class of its length.
+  void addWord(std::string_view word) { classes_[lengthClass(word)].addWord(word); }
+  void clear();
+  std::size_t memoryUse() const;
+
+ private:
+  std::array<LengthIndex, LengthClasses> classes_;
+};
+
+}  // namespace vexilo

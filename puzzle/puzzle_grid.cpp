@@ -1,0 +1,61 @@
+#include "puzzle/puzzle_grid.h"
+
+namespace vexilo {
+
+void PuzzleGrid::makeOpen(int index) { cells_[index].flag = Open; }
+
+void PuzzleGrid::makeBlock(int index) {
+  releaseMark(index);
+  cells_[index].flag = Block;
+  cells_[index].mark = -1;
+}
+
+void PuzzleGrid::linkCells(int source, int target) {
+  NodeBox& from = cells_[source];
+  NodeBox& to = cells_[target];
+  if (to.flag == Block) to.flag = Open;
+  if (from.mark == -1) {
+    if (to.mark == -1) {
+      from.mark = nextMark_;
+      to.mark = nextMark_;
+      ++nextMark_;
+    } else {
+      from.mark = to.mark;
+    }
+    return;
+  }
+  releaseMark(target);  // may lower the source's own number
+  to.mark = from.mark;
+}
+
+void PuzzleGrid::releaseMark(int index) {
+  const int m = cells_[index].mark;
+  if (m == -1) return;
+  int members = 0;
+  for (const NodeBox& cell : cells_) {
+    if (cell.flag != Block && cell.mark == m) ++members;
+  }
+  if (members == 1) {
+    nextMark_ = 0;
+    for (int i = 0; i < CellCount; ++i) {
+      NodeBox& cell = cells_[i];
+      if (cell.mark <= m) continue;
+      --cell.mark;
+      if (listener_) listener_->cellChanged(i);
+      if (cell.mark >= nextMark_) nextMark_ = cell.mark + 1;
+    }
+    if (m >= nextMark_) nextMark_ = m;
+  }
+  cells_[index].mark = -1;
+}
+
+void PuzzleGrid::clearGrid() {
+  cells_.fill(NodeBox{});
+  nextMark_ = 0;
+}
+
+void PuzzleGrid::noteMark(int mark) {
+  if (nextMark_ <= mark) nextMark_ = mark + 1;
+}
+
+}  // namespace vexilo

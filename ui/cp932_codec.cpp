@@ -1,0 +1,51 @@
+#include "ui/cp932_codec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace vexilo {
+
+namespace {
+
+// One conversion, with a replacement for each unit iconv refuses.
+std::string convert(const char* to, const char* from, std::string_view text,
+                    std::string_view replacement, bool skipUtf8Character) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() * 2);
+  char buffer[256];
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  while (inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+    // EILSEQ or EINVAL: replace one character (or one byte) and go on.
+    out.append(replacement);
+    std::size_t skip = 1;
+    if (skipUtf8Character) {
+      while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) ++skip;
+    }
+    in += skip;
+    inLeft -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string cp932ToUtf8(std::string_view cp932) {
+  return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);
+}
+
+std::string utf8ToCp932(std::string_view utf8) {
+  return convert("CP932", "UTF-8", utf8, "?", true);
+}
+
+}  // namespace vexilo

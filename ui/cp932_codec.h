@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+// Code page 932 and UTF-8, converted through iconv. Valid text round-trips; a character with
+// no code-page-932 form becomes "?", and a byte that starts no valid character becomes U+FFFD.
+std::string cp932ToUtf8(std::string_view cp932);
+std::string utf8ToCp932(std::string_view utf8);
+
+}  // namespace vexilo
