@@ -1,0 +1,49 @@
+#include "files/text_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace vexilo {
+
+std::string toTextMode(std::string_view raw) {
+  const std::size_t end = std::min(raw.find('\x1A'), raw.size());
+  std::string text;
+  text.reserve(end);
+  for (std::size_t i = 0; i < end; ++i) {
+    if (raw[i] == '\r' && i + 1 < end && raw[i + 1] == '\n') continue;
+    text += raw[i];
+  }
+  return text;
+}
+
+std::optional<std::string> readTextFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) return std::nullopt;
+  struct stat status{};
+  if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  std::string raw;
+  char buffer[64 * 1024];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    const std::string_view chunk(buffer, n);
+    const std::size_t eof = chunk.find('\x1A');
+    raw.append(chunk.substr(0, eof));
+    if (eof != std::string_view::npos) break;  // no need to read what is never used
+  }
+  return toTextMode(raw);
+}
+
+bool PieceReader::next(std::string_view& piece) {
+  if (rest_.empty()) return false;
+  const std::size_t lf = rest_.find('\n');
+  const std::size_t length = std::min(lf == std::string_view::npos ? rest_.size() : lf + 1, MaxPiece);
+  piece = rest_.substr(0, length);
+  rest_.remove_prefix(length);
+  return true;
+}
+
+}  // namespace vexilo
