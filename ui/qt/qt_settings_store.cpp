@@ -1,6 +1,7 @@
 #include "ui/qt/qt_settings_store.h"
 
 #include <QByteArray>
+#include <QStandardPaths>
 #include <QStringList>
 #include <limits>
 
@@ -16,7 +17,10 @@ QString key(std::string_view section, std::string_view entry) {
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& company, const QString& application)
-    : settings_(QSettings::IniFormat, QSettings::UserScope, company, application) {
+    : settings_(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                    QLatin1Char('/') + company + QLatin1Char('/') + application +
+                    QStringLiteral(".conf"),
+                QSettings::IniFormat) {
   readable_ = settings_.status() == QSettings::NoError;
 }
 
