@@ -4,8 +4,10 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
 #include <functional>
 
 #include "ui/geometry.h"
@@ -25,6 +27,32 @@ inline void whenModal(QWidget* skip, std::function<void(QWidget*)> action) {
     action(box);
   });
   timer->start();
+}
+
+// Types text as key presses, also characters that have no key of their own.
+inline void typeText(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+// The next widget after from that takes the focus.
+inline QWidget* nextFocusable(QWidget* from) {
+  QWidget* next = from->nextInFocusChain();
+  while (next != from && (next->focusPolicy() & Qt::TabFocus) == 0) next = next->nextInFocusChain();
+  return next;
+}
+
+// Pixels of a client rectangle that pass a test, for smooth letters.
+template <class Test>
+int countWhere(const QImage& image, Point origin, const Rect& r, Test test) {
+  int count = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      if (test(image.pixelColor(x - origin.x, y - origin.y))) ++count;
+    }
+  }
+  return count;
 }
 
 inline QPoint centreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
