@@ -33,9 +33,13 @@ class DictionaryPanel : public ::testing::Test {
 };
 
 TEST_F(DictionaryPanel, RegisterAppendsTheFullWidthWordToTheRowsFile) {
+  writeFile(folder.file("main.dic"), sj("ねこ\r\n"));
+  platform.texts[IdDicPath1] = folder.file("main.dic");
+  dialog->refreshDictionaries();
   const std::string path = folder.file("user.dic");
   platform.texts[IdDicPath2] = path;
   platform.checks[IdEnabled2] = false;  // the box plays no part
+  registerInto(2, sj("ねこ"));  // row 1 supplies it already
   registerInto(2, "abc");
   registerInto(2, sj("ｶﾞﾝ"));
   registerInto(2, sj("きゃく"));
@@ -44,6 +48,7 @@ TEST_F(DictionaryPanel, RegisterAppendsTheFullWidthWordToTheRowsFile) {
   EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
   EXPECT_EQ(dialog->wordIndex[3].wordCount(), 5u);
   EXPECT_EQ(dialog->wordIndex[3].findWord(sj("カ゛ン")), 1);
+  EXPECT_EQ(dialog->wordIndex[2].wordCount(), 2u);
 }
 
 TEST_F(DictionaryPanel, RegisterStopsWithoutPathOrWordAndEmptyWordOnlyCreatesTheFile) {

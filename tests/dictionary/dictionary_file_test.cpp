@@ -117,44 +117,6 @@ TEST(DictionaryFile, BadInputLoadsByTheRulesOrCannotBeOpened) {
   EXPECT_EQ(sizesOf(big, 20), std::vector<std::size_t>{40});
 }
 
-TEST(DictionaryRefresh, EmptyRowsReloadOnceIntoAnEmptyIndex) {
-  WordIndex index;
-  index.addWord(sj("のこり"));
-  DictionaryLoadRecord loaded;
-  DictionaryRows rows;  // empty paths, every box checked
-  const auto none = [](int) { FAIL() << "no row can fail"; };
-  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, none));
-  EXPECT_EQ(index.wordCount(), 0u);
-  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, none));
-
-  for (DictionaryRow& row : rows) row.enabled = 0;
-  DictionaryLoadRecord fresh;
-  index.addWord(sj("のこり"));
-  EXPECT_FALSE(refreshDictionaries(rows, fresh, index, none));
-  EXPECT_EQ(index.wordCount(), 1u);
-}
-
-TEST(DictionaryRefresh, RowThatCannotBeOpenedIsReportedOnceAndTheOthersLoad) {
-  TempFolder folder;
-  writeFile(folder.file("1.dic"), sj("いち\r\n"));
-  writeFile(folder.file("3.dic"), sj("さん\r\n"));
-  const DictionaryRows rows{
-      {{folder.file("1.dic"), 1}, {folder.file("2.dic"), 1}, {folder.file("3.dic"), 1}}};
-  DictionaryLoadRecord loaded;
-  WordIndex index;
-  std::vector<int> failed;
-  const auto record = [&](int row) { failed.push_back(row); };
-
-  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, record));
-  EXPECT_EQ(failed, std::vector<int>{2});
-  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
-
-  writeFile(folder.file("2.dic"), sj("にい\r\n"));  // not read until something changes
-  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, record));
-  EXPECT_EQ(failed, std::vector<int>{2});
-  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
-}
-
 TEST(DictionaryRefresh, ChangedPathOrBoxReloadsInRowOrder) {
   TempFolder folder;
   writeFile(folder.file("a.dic"), sj("いち\r\nおなじ\r\n"));
@@ -218,24 +180,6 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
 
   EXPECT_EQ(result, AppendResult::WriteFailed);
   EXPECT_EQ(readFile(path), sj("ふゆ\r\n"));
-}
-
-TEST(DictionaryRegister, WritesTheFullWidthWordUnlessTheIndexHasIt) {
-  TempFolder folder;
-  const std::string path = folder.file("user.dic");
-  WordIndex index;
-  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, sj("ｶﾞﾝ"), index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::NotWritten);
-  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);  // held folded
-  EXPECT_EQ(registerWord(path, "", index), RegisterResult::NotWritten);
-  EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
-  EXPECT_EQ(wordsOf(index, {0, 3}),
-            (Words{"", "ａｂｃ", "カ゛ン", "ａｂｃ", "きやく", "きやく"}));
-
-  EXPECT_EQ(registerWord(folder.folder("f.dic"), "abc", index), RegisterResult::CouldNotOpen);
-  EXPECT_EQ(index.wordCount(), 6u);
 }
 
 }  // namespace
