@@ -151,5 +151,3 @@ BENCHMARK(BM_WholeFill13x13)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace vexilo
-
-BENCHMARK_MAIN();

@@ -1,0 +1,142 @@
+#include "app/main_dialog.h"
+
+namespace vexilo {
+
+MainDialog::MainDialog(Platform& platform, SettingsStore& settings)
+    : platform(platform), settings(settings) {
+  grid.setListener(this);
+}
+
+MainDialog::~MainDialog() { grid.setListener(nullptr); }
+
+void MainDialog::OnInitDialog() {
+  pushControls();
+  restoreSettings();
+  for (int bar : {IdVerticalBar, IdHorizontalBar}) {
+    platform.setScrollRange(bar, 0, GridSize - 1, VisibleCells);
+    platform.setScrollPosition(bar, 0);
+  }
+  colOffset = 0;
+  rowOffset = 0;
+  pushControls();
+}
+
+void MainDialog::OnCommand(int id) {
+  switch (id) {
+    case IdOk: OnExit(); break;
+    case IdCancel: OnCancel(); break;
+    case IdAbout: About(); break;
+    case IdBrowse1: BrowseDictionary(1); break;
+    case IdBrowse2: BrowseDictionary(2); break;
+    case IdBrowse3: BrowseDictionary(3); break;
+    case IdRegister1: RegisterWord(1); break;
+    case IdRegister2: RegisterWord(2); break;
+    case IdRegister3: RegisterWord(3); break;
+    case IdClear: Clear(); break;
+    case IdSearch: RunSearch(); break;
+    case IdShowResult: ShowNextResult(); break;
+    case IdOpenFile: OpenCrosswordFile(); break;
+    case IdSaveFile: SaveCrosswordFile(); break;
+    case IdExportHtml: ExportPuzzleHtml(); break;
+    default: break;
+  }
+}
+
+bool MainDialog::OnSysCommand(int id) {
+  if ((id & 0xFFF0) != IdAbout) return false;
+  About();
+  return true;
+}
+
+void MainDialog::OnCancel() {
+  if (searchState != 0) {  // the running search returns first; it then ends the dialog
+    searchState = 999;
+    closeRequested = true;
+    return;
+  }
+  platform.endDialog(IdCancel);
+}
+
+void MainDialog::OnPaint(DrawingContext& dc, const Rect& area) { paintGrid(dc, area); }
+
+void MainDialog::OnVScroll(int code, int position) {
+  rowOffset = scrolledOffset(rowOffset, code, position);
+  invalidateCell(-1);
+  platform.setScrollPosition(IdVerticalBar, rowOffset);
+}
+
+void MainDialog::OnHScroll(int code, int position) {
+  colOffset = scrolledOffset(colOffset, code, position);
+  invalidateCell(-1);
+  platform.setScrollPosition(IdHorizontalBar, colOffset);
+}
+
+void MainDialog::pullControls() {
+  resultText = platform.controlText(IdResult);
+  dicPath2 = platform.controlText(IdDicPath2);
+  dicPath3 = platform.controlText(IdDicPath3);
+  dicPath1 = platform.controlText(IdDicPath1);
+  dicEnabled1 = platform.isChecked(IdEnabled1) ? 1 : 0;
+  dicEnabled2 = platform.isChecked(IdEnabled2) ? 1 : 0;
+  dicEnabled3 = platform.isChecked(IdEnabled3) ? 1 : 0;
+}
+
+void MainDialog::pushControls() {
+  platform.setControlText(IdResult, resultText);
+  platform.setControlText(IdDicPath2, dicPath2);
+  platform.setControlText(IdDicPath3, dicPath3);
+  platform.setControlText(IdDicPath1, dicPath1);
+  platform.setChecked(IdEnabled1, dicEnabled1 != 0);
+  platform.setChecked(IdEnabled2, dicEnabled2 != 0);
+  platform.setChecked(IdEnabled3, dicEnabled3 != 0);
+}
+
+GridGeometry MainDialog::geometry() { return {platform.gridFrameRect(), colOffset, rowOffset}; }
+
+Rect MainDialog::gridFrameRect() { return platform.gridFrameRect(); }
+
+Rect MainDialog::cellRect(int index) { return geometry().cellRect(index); }
+
+int MainDialog::hitTest(Point point) { return geometry().hitTest(point); }
+
+void MainDialog::invalidateCell(int index) {
+  platform.invalidate(0 <= index && index < CellCount ? cellRect(index) : gridFrameRect(), false);
+}
+
+void MainDialog::drawCell(DrawingContext& dc, int index, const Rect& rect) {
+  vexilo::drawCell(dc, grid.cellAt(index), index, rect, gridFrameRect());
+}
+
+void MainDialog::drawCellNow(int index) {
+  const std::unique_ptr<DrawingContext> dc = platform.immediateContext();
+  drawCell(*dc, index, cellRect(index));
+}
+
+void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
+  if (highlightShown == 1) dc.frameRect(highlightRect, dc.buttonFaceColor());
+  const GridGeometry view = geometry();
+  for (int i = 0; i < CellCount; ++i) {
+    const Rect rect = view.cellRect(i);
+    if (rect.intersects(area)) vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+  }
+  if (slots.holds(slots.currentSlot)) drawSlotHighlight(dc, slots.currentSlot, true);
+}
+
+Rect MainDialog::slotRect(int slot) {
+  const WordSlot& s = slots.slots[static_cast<std::size_t>(slot)];
+  return geometry().slotRect(s.column, s.row, s.length, s.direction);
+}
+
+void MainDialog::drawSlotHighlight(DrawingContext& dc, int slot, bool on) {
+  const Rect rect = slotRect(slot);
+  if (on) {
+    dc.frameRect(rect, SlotFrame);
+    highlightRect = rect;
+    highlightShown = 1;
+  } else {
+    dc.frameRect(rect, dc.buttonFaceColor());
+    highlightShown = 0;
+  }
+}
+
+}  // namespace vexilo

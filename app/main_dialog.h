@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/control_ids.h"
+#include "dictionary/word_index.h"
+#include "puzzle/puzzle_grid.h"
+#include "search/word_slot.h"
+#include "ui/geometry.h"
+#include "ui/grid_view.h"
+#include "ui/platform.h"
+
+namespace vexilo {
+
+inline constexpr const char* AppTitle = "Vexilo";
+inline constexpr const char* AppCaption = "Vexilo Version 1.16";
+
+// The main window: every command is a handler here and works on the members below, which
+// mirror the dialog's state. Members are public so that command tests can read and set them.
+// Too large for the stack: create it on the heap.
+class MainDialog : public CellListener {
+ public:
+  MainDialog(Platform& platform, SettingsStore& settings);
+  ~MainDialog() override;
+  MainDialog(const MainDialog&) = delete;
+  MainDialog& operator=(const MainDialog&) = delete;
+
+  // Window events, forwarded by the platform (main_dialog.cpp).
+  void OnInitDialog();
+  void OnCommand(int id);  // buttons and menu items by id
+  bool OnSysCommand(int id);  // true when handled here; the rest goes to the default handling
+  void OnCancel();  // Escape, the close box, the system menu's Close
+  void OnPaint(DrawingContext& dc, const Rect& area);
+  void OnVScroll(int code, int position);
+  void OnHScroll(int code, int position);
+
+  // Start-up and Exit (main_dialog_settings.cpp).
+  void restoreSettings();
+  void OnExit();
+
+  // Grid editing (main_dialog_editing.cpp).
+  void OnGridPress(Point point);
+  void OnGridRightPress(Point point);
+  void OnGridDoubleClick(Point point);
+  void Clear();
+  void About();
+
+  // Search and results (main_dialog_search.cpp).
+  void RunSearch();
+  void ShowNextResult();
+  void listCandidates(int k);
+
+  // Dictionary panel (main_dialog_dictionary.cpp).
+  void refreshDictionaries();
+  void BrowseDictionary(int row);
+  void RegisterWord(int row);
+
+  // Files (main_dialog_files.cpp).
+  void OpenCrosswordFile();
+  void SaveCrosswordFile();
+  void ExportPuzzleHtml();
+
+  // Data exchange: the whole list each time.
+  void pullControls();
+  void pushControls();
+
+  // Grid view (main_dialog.cpp).
+  GridGeometry geometry();
+  Rect gridFrameRect();
+  Rect cellRect(int index);
+  int hitTest(Point point);
+  void invalidateCell(int index);  // -1: the whole grid
+  void drawCell(DrawingContext& dc, int index, const Rect& rect);
+  void drawCellNow(int index);  // with a context of its own, outside painting
+  void paintGrid(DrawingContext& dc, const Rect& area);
+  Rect slotRect(int slot);
+  void drawSlotHighlight(DrawingContext& dc, int slot, bool on);
+
+  // CellListener: a cell renumbered by releaseMark is repainted.
+  void cellChanged(int index) override { invalidateCell(index); }
+
+  Platform& platform;
+  SettingsStore& settings;
+
+  std::int32_t colOffset = 0;  // first visible column, 0..16
+  std::int32_t rowOffset = 0;  // first visible row, 0..16
+  std::int32_t searchState = 0;  // 0 idle, 1 running, 999 stop requested
+  bool closeRequested = false;  // closed during a search: end once it has returned
+  std::int32_t loadedMask = 0;  // use flags at the last load, bit 0 row 1
+  std::string loadedPath1, loadedPath2, loadedPath3;
+  WordIndex wordIndex;
+  SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
+  PuzzleGrid grid;  // the cells and nextMark
+  Rect highlightRect;
+  std::int32_t highlightShown = 0;
+  std::string resultText;                  // 1006, Shift_JIS
+  std::string dicPath2, dicPath3, dicPath1;  // 1002, 1010, 1001; platform file names
+  std::int32_t dicEnabled1 = 0, dicEnabled2 = 0, dicEnabled3 = 0;  // 1014..1016
+
+ private:
+  class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
+  friend class SearchHost;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,125 @@
+#include "support/scripted_platform.h"
+
+namespace vexilo::test {
+
+void RecordingContext::drawSunkenEdge(const Rect& rect) {
+  ops_.push_back({DrawOp::SunkenEdge, rect, {}, {}, {}, Font::Letters, {}});
+}
+
+void RecordingContext::frameRect(const Rect& rect, Color color) {
+  ops_.push_back({DrawOp::Frame, rect, color, {}, {}, Font::Letters, {}});
+}
+
+void RecordingContext::fillRect(const Rect& rect, Color color) {
+  ops_.push_back({DrawOp::Fill, rect, color, {}, {}, Font::Letters, {}});
+}
+
+Size RecordingContext::textExtent(std::string_view text, Font font) {
+  const int width = font == Font::Letters ? 10 : 5;
+  return {static_cast<int>(text.size()) * width, font == Font::Letters ? 12 : 7};
+}
+
+void RecordingContext::drawText(int x, int y, std::string_view text, Font font, Color textColor,
+                                Color background) {
+  ops_.push_back({DrawOp::Text, {}, textColor, std::string(text), {x, y}, font, background});
+}
+
+ScriptedPlatform::ScriptedPlatform() = default;
+
+std::unique_ptr<DrawingContext> ScriptedPlatform::immediateContext() {
+  ++contextsOpened;
+  return std::make_unique<RecordingContext>(drawn);
+}
+
+void ScriptedPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
+  ScrollBar& bar = scrollBars[barId];
+  bar.minimum = minimum;
+  bar.maximum = maximum;
+  bar.page = page;
+}
+
+void ScriptedPlatform::setScrollPosition(int barId, int position) {
+  ScrollBar& bar = scrollBars[barId];
+  bar.position = position;
+  bar.positionsSet.push_back(position);
+}
+
+void ScriptedPlatform::atPump(int k, std::function<void()> action) {
+  pumpActions_.emplace(k, std::move(action));
+}
+
+void ScriptedPlatform::pumpMessages() {
+  const int k = ++pumps;
+  auto [first, last] = pumpActions_.equal_range(k);
+  std::vector<std::function<void()>> due;
+  for (auto it = first; it != last; ++it) due.push_back(std::move(it->second));
+  pumpActions_.erase(first, last);
+  for (auto& action : due) action();  // may pump again, nested
+}
+
+std::optional<std::string> ScriptedPlatform::askFileName(const FileDialogRequest& request) {
+  fileRequests.push_back(request);
+  if (fileAnswers.empty()) return std::nullopt;
+  auto answer = std::move(fileAnswers.front());
+  fileAnswers.pop_front();
+  return answer;
+}
+
+bool ScriptedPlatform::runWordEntry(WordEntryData& data) {
+  wordEntryOpenedWith.push_back(data.text);
+  if (wordEntryAnswers.empty()) return false;
+  WordEntryAnswer answer = std::move(wordEntryAnswers.front());
+  wordEntryAnswers.pop_front();
+  if (!answer.ok) return false;
+  data.text = answer.text;
+  data.direction = answer.direction;
+  return true;
+}
+
+std::optional<std::string> ScriptedPlatform::runRegisterWord() {
+  ++registerDialogs;
+  if (registerAnswers.empty()) return std::nullopt;
+  auto answer = std::move(registerAnswers.front());
+  registerAnswers.pop_front();
+  return answer;
+}
+
+TrackResult ScriptedPlatform::trackRectangle(const Rect& start, Point pressed) {
+  trackRequests.push_back({start, pressed});
+  if (trackAnswers.empty()) return {};
+  TrackResult answer = trackAnswers.front();
+  trackAnswers.pop_front();
+  return answer;
+}
+
+namespace {
+
+std::pair<std::string, std::string> key(std::string_view section, std::string_view entry) {
+  return {std::string(section), std::string(entry)};
+}
+
+}  // namespace
+
+std::string MemorySettingsStore::readString(std::string_view section, std::string_view entry,
+                                            std::string_view fallback) {
+  auto it = strings.find(key(section, entry));
+  return it == strings.end() ? std::string(fallback) : it->second;
+}
+
+int MemorySettingsStore::readInt(std::string_view section, std::string_view entry, int fallback) {
+  auto it = integers.find(key(section, entry));
+  return it == integers.end() ? fallback : it->second;
+}
+
+void MemorySettingsStore::writeString(std::string_view section, std::string_view entry,
+                                      std::string_view value) {
+  ++writes;
+  strings[key(section, entry)] = std::string(value);
+}
+
+void MemorySettingsStore::writeInt(std::string_view section, std::string_view entry, int value) {
+  ++writes;
+  integers[key(section, entry)] = value;
+}
+
+}  // namespace vexilo::test

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/platform.h"
+
+namespace vexilo::test {
+
+// One primitive drawn through a context.
+struct DrawOp {
+  enum Kind { SunkenEdge, Frame, Fill, Text } kind;
+  Rect rect;         // edge, frame and fill
+  Color color;       // frame and fill colour, text colour
+  std::string text;  // Shift_JIS
+  Point at;          // top-left of a text
+  DrawingContext::Font font = DrawingContext::Font::Letters;
+  Color background;  // of a text
+};
+
+// Every text is 10 pixels a byte wide and 12 high, so positions can be checked exactly.
+class RecordingContext : public DrawingContext {
+ public:
+  explicit RecordingContext(std::vector<DrawOp>& ops) : ops_(ops) {}
+  void drawSunkenEdge(const Rect& rect) override;
+  void frameRect(const Rect& rect, Color color) override;
+  void fillRect(const Rect& rect, Color color) override;
+  Size textExtent(std::string_view text, Font font) override;
+  void drawText(int x, int y, std::string_view text, Font font, Color textColor,
+                Color background) override;
+  Color buttonFaceColor() override { return ButtonFace; }
+
+  static constexpr Color ButtonFace{212, 208, 200};
+
+ private:
+  std::vector<DrawOp>& ops_;
+};
+
+// Fakes record, tests assert the record. Dialog answers are queued in advance; an empty queue
+// answers "cancelled". Actions scheduled for the k-th pump run inside that pump, which is how
+// a command pressed during a search is tested.
+class ScriptedPlatform : public Platform {
+ public:
+  ScriptedPlatform();
+
+  // Controls
+  std::map<int, std::string> texts;
+  std::map<int, bool> checks;
+  std::string controlText(int id) override { return texts[id]; }
+  void setControlText(int id, std::string_view text) override { texts[id] = std::string(text); }
+  bool isChecked(int id) override { return checks[id]; }
+  void setChecked(int id, bool checked) override { checks[id] = checked; }
+
+  // Grid surface: a 540 by 534 frame, pitch 33 by 33 with remainders 12 and 6.
+  Rect frame{10, 10, 550, 544};
+  struct Invalidation {
+    Rect rect;
+    bool erase;
+  };
+  std::vector<Invalidation> invalidations;
+  std::vector<DrawOp> drawn;  // by immediate contexts
+  int contextsOpened = 0;
+  Rect gridFrameRect() override { return frame; }
+  void invalidate(const Rect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
+  std::unique_ptr<DrawingContext> immediateContext() override;
+
+  // Scroll bars
+  struct ScrollBar {
+    int minimum = 0, maximum = 0, page = 0, position = 0;
+    std::vector<int> positionsSet;
+  };
+  std::map<int, ScrollBar> scrollBars;
+  void setScrollRange(int barId, int minimum, int maximum, int page) override;
+  void setScrollPosition(int barId, int position) override;
+
+  // Message loop
+  int pumps = 0;
+  int waitCursor = 0;  // begins minus ends
+  int waitCursorBegins = 0;
+  std::optional<int> endedWith;
+  void atPump(int k, std::function<void()> action);  // k counts from 1 over the platform's life
+  void pumpMessages() override;
+  void beginWaitCursor() override {
+    ++waitCursor;
+    ++waitCursorBegins;
+  }
+  void endWaitCursor() override { --waitCursor; }
+  void endDialog(int result) override { endedWith = result; }
+
+  // Dialogs
+  std::vector<std::string> messages;
+  std::vector<FileDialogRequest> fileRequests;
+  std::deque<std::optional<std::string>> fileAnswers;
+  struct WordEntryAnswer {
+    std::string text;  // replaces the box's text
+    int direction = 0;
+    bool ok = true;
+  };
+  std::vector<std::string> wordEntryOpenedWith;
+  std::deque<WordEntryAnswer> wordEntryAnswers;
+  std::deque<std::optional<std::string>> registerAnswers;
+  int registerDialogs = 0;
+  int aboutBoxes = 0;
+  struct TrackRequest {
+    Rect start;
+    Point pressed;
+  };
+  std::vector<TrackRequest> trackRequests;
+  std::deque<TrackResult> trackAnswers;
+
+  void showMessage(std::string_view text) override { messages.emplace_back(text); }
+  std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+  bool runWordEntry(WordEntryData& data) override;
+  std::optional<std::string> runRegisterWord() override;
+  void runAbout() override { ++aboutBoxes; }
+  TrackResult trackRectangle(const Rect& start, Point pressed) override;
+
+ private:
+  std::multimap<int, std::function<void()>> pumpActions_;
+};
+
+// A settings store in memory, strings and integers kept apart.
+class MemorySettingsStore : public SettingsStore {
+ public:
+  std::map<std::pair<std::string, std::string>, std::string> strings;
+  std::map<std::pair<std::string, std::string>, int> integers;
+  int writes = 0;
+
+  std::string readString(std::string_view section, std::string_view entry,
+                         std::string_view fallback) override;
+  int readInt(std::string_view section, std::string_view entry, int fallback) override;
+  void writeString(std::string_view section, std::string_view entry,
+                   std::string_view value) override;
+  void writeInt(std::string_view section, std::string_view entry, int value) override;
+};
+
+}  // namespace vexilo::test

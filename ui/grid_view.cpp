@@ -1,0 +1,105 @@
+#include "ui/grid_view.h"
+
+#include <algorithm>
+#include <string>
+
+namespace vexilo {
+
+namespace {
+
+constexpr int Gap = 6;  // band left of and above each cell for outlines and the slot frame
+constexpr int MaxOffset = GridSize - VisibleCells;
+const std::string StarSign = "\x81\x96";  // ＊
+
+}  // namespace
+
+Rect GridGeometry::cellRect(int index) const {
+  const int dx = frame.width() / VisibleCells;
+  const int dy = frame.height() / VisibleCells;
+  const int u = index % GridSize - colOffset;
+  const int v = index / GridSize - rowOffset;
+  return {frame.left + u * dx + Gap, frame.top + v * dy + Gap, frame.left + (u + 1) * dx,
+          frame.top + (v + 1) * dy};
+}
+
+int GridGeometry::hitTest(Point p) const {
+  if (!frame.contains(p)) return -1;
+  const int u = (p.x - frame.left) * VisibleCells / frame.width();
+  const int v = (p.y - frame.top) * VisibleCells / frame.height();
+  const int index = (v + rowOffset) * GridSize + colOffset + u;
+  if (index < 0 || index >= CellCount || u < 0 || u >= VisibleCells || v < 0 ||
+      v >= VisibleCells) {
+    return -1;
+  }
+  return index;
+}
+
+Rect GridGeometry::slotRect(int column, int row, int length, int direction) const {
+  const int first = row * GridSize + column;
+  const int last = direction == 0 ? first + length - 1 : first + (length - 1) * GridSize;
+  Rect rect = cellRect(first);
+  if (direction == 0) {
+    rect.right = cellRect(last).right;
+  } else {
+    rect.bottom = cellRect(last).bottom;
+  }
+  return rect.inflated(2).intersected(frame);
+}
+
+void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
+              const Rect& frame) {
+  if (!rect.intersects(frame)) return;
+  dc.drawSunkenEdge(rect);
+  const int column = index % GridSize;
+  const int row = index / GridSize;
+  const bool fifth = column % 5 == 4 || row % 5 == 4;
+  dc.frameRect(rect.inflated(1), fifth ? OutlineBlue : dc.buttonFaceColor());
+
+  const Rect inner = rect.inflated(-2);
+  Color fill = CellFill;
+  Color textColor = FixedText;
+  std::string_view text = cell.str;
+  switch (cell.flag) {
+    case Block:
+      dc.fillRect(inner, BlockFill);
+      return;
+    case Open:
+      textColor = OpenText;
+      break;
+    case Star:
+      textColor = StarText;
+      if (text.empty()) text = StarSign;
+      break;
+    case Fixed:
+      break;
+    default:
+      return;  // unknown kinds from stored data: edge only
+  }
+  dc.fillRect(inner, fill);
+  if (!text.empty()) {
+    const Size extent = dc.textExtent(text, DrawingContext::Font::Letters);
+    const int x = inner.left + (inner.right - extent.width - inner.left) / 2;
+    const int y = inner.top + (inner.bottom - extent.height - inner.top) / 2;
+    dc.drawText(x, y, text, DrawingContext::Font::Letters, textColor, fill);
+  }
+  if (cell.mark != -1) {
+    dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1),
+                DrawingContext::Font::Numbers, NumberText, fill);
+  }
+}
+
+int scrolledOffset(int offset, int code, int position) {
+  switch (code) {
+    case 0: return std::max(offset - 1, 0);
+    case 1: return std::min(offset + 1, MaxOffset);
+    case 2: return std::max(offset - 3, 0);
+    case 3: return std::min(offset + 3, MaxOffset);
+    case 4:
+    case 5: return std::clamp(position, 0, MaxOffset);
+    case 6: return 0;
+    case 7: return MaxOffset;
+    default: return offset;
+  }
+}
+
+}  // namespace vexilo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "puzzle/node_box.h"
+#include "ui/geometry.h"
+#include "ui/platform.h"
+
+namespace vexilo {
+
+inline constexpr Color BlockFill{128, 128, 128};
+inline constexpr Color CellFill{255, 255, 255};
+inline constexpr Color OutlineBlue{192, 192, 255};  // every fifth row and column
+inline constexpr Color OpenText{255, 0, 0};
+inline constexpr Color StarText{0, 128, 0};
+inline constexpr Color FixedText{0, 0, 0};
+inline constexpr Color NumberText{64, 64, 64};
+inline constexpr Color SlotFrame{255, 0, 0};
+
+// The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
+struct GridGeometry {
+  Rect frame;
+  int colOffset = 0;
+  int rowOffset = 0;
+
+  Rect cellRect(int index) const;
+  // The cell under a point, or -1 outside F.
+  int hitTest(Point p) const;
+  // The frame around a run of cells, grown into the gaps and clipped to F.
+  Rect slotRect(int column, int row, int length, int direction) const;
+};
+
+// Draws one cell into rect; nothing when rect misses the frame.
+void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
+              const Rect& frame);
+
+// The offset after a scroll message with the given code (0..7; others keep it).
+int scrolledOffset(int offset, int code, int position);
+
+}  // namespace vexilo

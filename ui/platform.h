@@ -1,0 +1,130 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/geometry.h"
+
+namespace vexilo {
+
+// Texts crossing the ports are the program's own bytes: Shift_JIS for puzzle text (cell
+// letters, the result box 1006, the entry and registration dialogs, message and filter texts),
+// and the platform's own file names (UTF-8 on Linux) for paths (edits 1001, 1002, 1010 and
+// every file dialog result). The Qt adapter converts at its side.
+
+// Drawing into the dialog's client area, in pixels of that area.
+class DrawingContext {
+ public:
+  enum class Font { Letters, Numbers };  // the context's current font; 7-point default face
+
+  virtual ~DrawingContext() = default;
+  virtual void drawSunkenEdge(const Rect& rect) = 0;
+  virtual void frameRect(const Rect& rect, Color color) = 0;  // 1 pixel just inside rect
+  virtual void fillRect(const Rect& rect, Color color) = 0;
+  virtual Size textExtent(std::string_view text, Font font) = 0;
+  // Top-left at (x, y), on an opaque background.
+  virtual void drawText(int x, int y, std::string_view text, Font font, Color textColor,
+                        Color background) = 0;
+  virtual Color buttonFaceColor() = 0;
+};
+
+// The dialog's controls by id, for the data exchange.
+class ControlPort {
+ public:
+  virtual ~ControlPort() = default;
+  virtual std::string controlText(int id) = 0;
+  virtual void setControlText(int id, std::string_view text) = 0;
+  virtual bool isChecked(int id) = 0;
+  virtual void setChecked(int id, bool checked) = 0;
+};
+
+// The grid frame 1000 and what is drawn over it.
+class GridSurfacePort {
+ public:
+  virtual ~GridSurfacePort() = default;
+  // The frame control's rectangle in dialog client coordinates, read afresh each time.
+  virtual Rect gridFrameRect() = 0;
+  virtual void invalidate(const Rect& rect, bool erase) = 0;
+  // A context for drawing at once, outside painting; released when the pointer goes.
+  virtual std::unique_ptr<DrawingContext> immediateContext() = 0;
+};
+
+class ScrollBarPort {
+ public:
+  virtual ~ScrollBarPort() = default;
+  // Range and page of a bar; a bar that is not needed is disabled, not hidden.
+  virtual void setScrollRange(int barId, int minimum, int maximum, int page) = 0;
+  virtual void setScrollPosition(int barId, int position) = 0;
+};
+
+// The thread's message queue and the application's wait cursor.
+class MessageLoopPort {
+ public:
+  virtual ~MessageLoopPort() = default;
+  // Dispatches every pending message, without waiting; commands may run nested.
+  virtual void pumpMessages() = 0;
+  virtual void beginWaitCursor() = 0;  // counted
+  virtual void endWaitCursor() = 0;
+  virtual void endDialog(int result) = 0;
+};
+
+struct FileDialogRequest {
+  bool save = false;
+  std::string initialName;       // may be empty
+  std::string defaultExtension;  // added to a typed name that has none
+  std::string filter;            // "text|pattern|...||", Shift_JIS
+  bool hideReadOnly = true;
+  bool overwritePrompt = false;
+  bool fileMustExist = false;
+};
+
+struct WordEntryData {
+  std::string text;   // Shift_JIS
+  int direction = 0;  // 0 across "横", 1 down "縦"
+};
+
+struct TrackResult {
+  bool changed = false;  // false when not moved or cancelled
+  int dx = 0;            // how far the left side moved
+  int dy = 0;            // how far the top side moved
+};
+
+// Modal boxes owned by the main dialog.
+class DialogPort {
+ public:
+  virtual ~DialogPort() = default;
+  virtual void showMessage(std::string_view text) = 0;  // caption "Vexilo", one OK button
+  // The full path chosen, or nothing when cancelled.
+  virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
+  // Template 129; true for OK, false for Escape.
+  virtual bool runWordEntry(WordEntryData& data) = 0;
+  // Template 130; the word typed, or nothing unless closed with "登録".
+  virtual std::optional<std::string> runRegisterWord() = 0;
+  virtual void runAbout() = 0;  // template 100
+  // The cell outline dragged from the pressed point in a modal loop.
+  virtual TrackResult trackRectangle(const Rect& start, Point pressed) = 0;
+};
+
+// Per-user store of strings and integers by section and entry. Failed reads give the default;
+// failed writes are ignored.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::string readString(std::string_view section, std::string_view entry,
+                                 std::string_view fallback) = 0;
+  virtual int readInt(std::string_view section, std::string_view entry, int fallback) = 0;
+  virtual void writeString(std::string_view section, std::string_view entry,
+                           std::string_view value) = 0;
+  virtual void writeInt(std::string_view section, std::string_view entry, int value) = 0;
+};
+
+// The window's services, abstract so that every command runs on a scripted platform in tests.
+class Platform : public ControlPort,
+                 public GridSurfacePort,
+                 public ScrollBarPort,
+                 public MessageLoopPort,
+                 public DialogPort {};
+
+}  // namespace vexilo
