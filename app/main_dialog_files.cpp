@@ -1,17 +1,59 @@
-// UNFINISHED: a helper is writing these handlers; until then they fail loudly.
-#include <stdexcept>
+#include <optional>
 #include <string>
 
 #include "app/main_dialog.h"
+#include "files/crossword_file.h"
+#include "files/web_export.h"
 
 namespace vexilo {
 
 namespace {
-[[noreturn]] void unfinished(const std::string& what) { throw std::logic_error(what + " is not built yet"); }
+
+constexpr const char* CrosswordFailure = "Can't open CroosWord File";
+constexpr const char* HtmlFailure = "Can't open CroosWord Html File";
+
+// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|All Files (*.*)|*.*||
+constexpr const char* CrosswordFilter =
+    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|All Files (*.*)|*.*||";
+// htmlﾌｧｲﾙ(*.html)|*.html|phpﾌｧｲﾙ(*.php)|*.php|All Files (*.*)|*.*||
+constexpr const char* PageFilter =
+    "html\xcc\xa7\xb2\xd9(*.html)|*.html|php\xcc\xa7\xb2\xd9(*.php)|*.php|All Files (*.*)|*.*||";
+
+FileDialogRequest fileRequest(bool save, const char* extension, const char* filter) {
+  FileDialogRequest request;
+  request.save = save;
+  request.initialName = "CrossWord";
+  request.defaultExtension = extension;
+  request.filter = filter;
+  request.hideReadOnly = true;
+  request.overwritePrompt = false;  // an existing file is replaced without a question
+  return request;
+}
+
 }  // namespace
 
-void MainDialog::OpenCrosswordFile() { unfinished("OpenCrosswordFile"); }
-void MainDialog::SaveCrosswordFile() { unfinished("SaveCrosswordFile"); }
-void MainDialog::ExportPuzzleHtml() { unfinished("ExportPuzzleHtml"); }
+void MainDialog::OpenCrosswordFile() {
+  const std::optional<std::string> path =
+      platform.askFileName(fileRequest(false, "crs", CrosswordFilter));
+  if (!path) return;
+  if (!loadCrosswordFile(*path, grid)) {
+    platform.showMessage(CrosswordFailure);
+    return;
+  }
+  slots.slotsCurrent = 0;
+  invalidateCell(-1);
+}
+
+void MainDialog::SaveCrosswordFile() {
+  const std::optional<std::string> path =
+      platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
+  if (path && !saveCrosswordFile(*path, grid)) platform.showMessage(CrosswordFailure);
+}
+
+void MainDialog::ExportPuzzleHtml() {
+  const std::optional<std::string> path =
+      platform.askFileName(fileRequest(true, "html", PageFilter));
+  if (path && !exportPuzzlePage(*path, grid)) platform.showMessage(HtmlFailure);
+}
 
 }  // namespace vexilo

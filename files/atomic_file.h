@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+// Replaces the file at path with bytes, or leaves it exactly as it was: the bytes go to a
+// temporary file beside it, renamed over it only once every write, the flush and the close
+// succeeded. An existing file keeps its permissions; a new one gets 0666 less the umask.
+// False, with nothing changed, when the folder is missing or not writable, the target is a
+// folder or a read-only file, or a write fails (for example on a full disk).
+bool writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace vexilo

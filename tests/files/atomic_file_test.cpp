@@ -1,0 +1,103 @@
+#include "files/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "temp_folder.h"
+
+namespace vexilo {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+unsigned modeOf(const std::string& path) {
+  struct stat status{};
+  ::stat(path.c_str(), &status);
+  return status.st_mode & 07777;
+}
+
+// Writes past the given size fail with EFBIG for the guard's lifetime, also for root.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST(AtomicFile, WritesNewFilesAndReplacesOldOnes) {
+  TempFolder folder;
+  const std::string path = folder.path("a.txt");
+  ASSERT_TRUE(writeFileAtomically(path, "first"));
+  EXPECT_EQ(readBytes(path), "first");
+
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(modeOf(path), 0666u & ~mask);
+
+  ::chmod(path.c_str(), 0600);
+  ASSERT_TRUE(writeFileAtomically(path, "second, longer"));
+  EXPECT_EQ(readBytes(path), "second, longer");
+  EXPECT_EQ(modeOf(path), 0600u);
+
+  ASSERT_TRUE(writeFileAtomically(path, ""));
+  EXPECT_EQ(readBytes(path), "");
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"a.txt"});
+}
+
+TEST(AtomicFile, SavingThroughALinkReplacesTheLinkedFile) {
+  TempFolder folder;
+  writeBytes(folder.path("real.txt"), "old");
+  std::filesystem::create_symlink(folder.path("real.txt"), folder.path("link.txt"));
+  ASSERT_TRUE(writeFileAtomically(folder.path("link.txt"), "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path("link.txt")));
+  EXPECT_EQ(readBytes(folder.path("real.txt")), "new");
+}
+
+TEST(AtomicFile, FailuresLeaveEverythingAsItWas) {
+  TempFolder folder;
+  writeBytes(folder.path("plain"), "not a folder");
+  EXPECT_FALSE(writeFileAtomically(folder.path("plain") + "/a.txt", "x"));
+  EXPECT_FALSE(writeFileAtomically(folder.path("missing") + "/a.txt", "x"));
+  EXPECT_FALSE(writeFileAtomically("", "x"));
+
+  std::filesystem::create_directory(folder.path("sub"));
+  writeBytes(folder.path("sub/inside"), "kept");
+  EXPECT_FALSE(writeFileAtomically(folder.path("sub"), "x"));
+  EXPECT_EQ(readBytes(folder.path("sub/inside")), "kept");
+
+  const std::string old = folder.path("old.txt");
+  writeBytes(old, "the old contents");
+  {
+    FileSizeLimit limit(100);
+    EXPECT_FALSE(writeFileAtomically(old, std::string(1000, 'x')));
+  }
+  EXPECT_EQ(readBytes(old), "the old contents");
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"old.txt", "plain", "sub"}));
+
+  if (geteuid() != 0) {  // root may write anything, so only others see a read-only file kept
+    ::chmod(old.c_str(), 0444);
+    EXPECT_FALSE(writeFileAtomically(old, "new"));
+    EXPECT_EQ(readBytes(old), "the old contents");
+  }
+}
+
+}  // namespace
+}  // namespace vexilo
