@@ -106,7 +106,7 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
   EXPECT_EQ(run.platform.endedWith, IdOk);
 }
 
-TEST(MainDialogSettings, ExitDuringASearchOnlyAsksItToStop) {
+TEST(MainDialogSettings, ExitOrCloseDuringASearchOnlyAsksItToStop) {
   OrderedStore store;
   Session run(store);
   run.dialog->searchState = 1;  // as while the fill search is pumping messages
@@ -116,7 +116,12 @@ TEST(MainDialogSettings, ExitDuringASearchOnlyAsksItToStop) {
   EXPECT_EQ(store.writes, 0);
   EXPECT_FALSE(run.platform.endedWith.has_value());
 
+  run.dialog->OnCancel();  // the close box: it too waits for the search to return
+  EXPECT_TRUE(run.dialog->closeRequested);
+  EXPECT_FALSE(run.platform.endedWith.has_value());
+
   run.dialog->searchState = 0;  // the search has returned
+  run.dialog->closeRequested = false;
   run.dialog->OnCommand(IdOk);
   EXPECT_EQ(store.writes, 3078);
   EXPECT_EQ(run.platform.endedWith, IdOk);
@@ -145,7 +150,9 @@ TEST(MainDialogSettings, AnExitedGridComesBackAtTheNextStart) {
   EXPECT_FALSE(second.platform.checks[IdEnabled2]);
   EXPECT_TRUE(second.platform.checks[IdEnabled3]);
 
-  second.dialog->grid.linkCells(100, 101);
+  const Rect from = second.dialog->cellRect(100);
+  second.platform.trackAnswers.push_back({true, 33, 0});  // dragged onto cell 101
+  second.dialog->OnGridPress({from.left + 5, from.top + 5});
   EXPECT_EQ(second.cell(101).mark + 1, 9);  // the number the author sees
 }
 
@@ -171,17 +178,6 @@ TEST(MainDialogSettings, ClosingWithoutExitWritesNothing) {
   EXPECT_EQ(third.cell(3).flag, Fixed);
   EXPECT_EQ(third.cell(4).flag, Block);
   EXPECT_EQ(third.platform.texts[IdDicPath3], "");
-}
-
-TEST(MainDialogSettings, ClosingDuringASearchWaitsForItToReturn) {
-  OrderedStore store;
-  Session run(store);
-  run.dialog->searchState = 1;
-  run.dialog->OnCancel();
-  EXPECT_EQ(run.dialog->searchState, 999);
-  EXPECT_TRUE(run.dialog->closeRequested);
-  EXPECT_FALSE(run.platform.endedWith.has_value());
-  EXPECT_EQ(store.writes, 0);
 }
 
 TEST(MainDialogSettings, StoredValuesAreReadByTheRules) {
