@@ -31,7 +31,10 @@ struct Options {
 // The main dialog on the headless platform, started with the window's initial grid.
 struct Session {
   Session(std::FILE* out, std::FILE* err)
-      : out(out), err(err), platform(err), dialog(std::make_unique<MainDialog>(platform, settings)) {
+      : out(out),
+        err(err),
+        platform(err),
+        dialog(std::make_unique<MainDialog>(platform, settings)) {
     dialog->pushControls();
   }
 
@@ -97,9 +100,16 @@ std::string slotLines(const SlotTable& table) {
   std::string text;
   for (int i = 0; i < table.slotCount; ++i) {
     const WordSlot& s = table.slots[static_cast<std::size_t>(i)];
-    const long long fields[] = {i,           s.row,        s.column,      s.length,
-                                s.direction, s.constrained, s.groupState, s.firstChild,
-                                s.nextSibling, static_cast<long long>(s.candidates.size())};
+    const long long fields[] = {i,
+                                s.row,
+                                s.column,
+                                s.length,
+                                s.direction,
+                                s.constrained,
+                                s.groupState,
+                                s.firstChild,
+                                s.nextSibling,
+                                static_cast<long long>(s.candidates.size())};
     for (const long long field : fields) {
       if (&field != fields) text += '\t';
       text += std::to_string(field);
@@ -126,8 +136,7 @@ int runShow(const Options& options, Session& session) {
 
 int runExport(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
-  return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk
-                                                                              : ExitFailed;
+  return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk : ExitFailed;
 }
 
 int runSearch(const Options& options, Session& session) {
@@ -165,8 +174,9 @@ int runSearch(const Options& options, Session& session) {
 }
 
 constexpr Subcommand Subcommands[] = {
-    {"search", "PUZZLE.crs [--dic FILE]... [--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]",
-     1, true, runSearch},
+    {"search",
+     "PUZZLE.crs [--dic FILE]... [--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]", 1,
+     true, runSearch},
     {"export", "PUZZLE.crs PAGE          (PAGE ending in .php gives the PHP form)", 2, false,
      runExport},
     {"show", "PUZZLE.crs", 1, false, runShow},

@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
   try {
-    const int status = vexilo::cli::run(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
+    const int status =
+        vexilo::cli::run(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
       std::fputs("vexilo-cli: cannot write the standard output\n", stderr);
       return vexilo::cli::ExitFailed;

@@ -29,8 +29,8 @@ struct Tool : ::testing::Test {
   std::string path(const std::string& name) const { return "'" + folder.path(name) + "'"; }
 
   Result run(const std::string& arguments) {
-    const std::string command = std::string(VEXILO_CLI) + " " + arguments + " >" +
-                                path("stdout") + " 2>" + path("stderr");
+    const std::string command =
+        std::string(VEXILO_CLI) + " " + arguments + " >" + path("stdout") + " 2>" + path("stderr");
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(folder.path("stdout")),
             readBytes(folder.path("stderr"))};
@@ -70,8 +70,8 @@ TEST_F(Tool, ShowPrintsTheUsedRectangle) {
   EXPECT_EQ(shown.status, 0);
   EXPECT_EQ(shown.out, "アイ\n■カ\n");
 
-  const std::string lines = repeated("\t0\t-1\n", 40) + "\t1\t-1\n\t0\t-1\n\t2\t-1\n" +
-                            sj("ア\r") + "\t3\t-1\n";
+  const std::string lines =
+      repeated("\t0\t-1\n", 40) + "\t1\t-1\n\t0\t-1\n\t2\t-1\n" + sj("ア\r") + "\t3\t-1\n";
   EXPECT_EQ(run("show " + crossword("cells.crs", lines)).out, "□■□ア\xEF\xBF\xBD\n");
 }
 
@@ -114,16 +114,18 @@ TEST_F(Tool, BadInputsFollowTheReaderOrFailClearly) {
 TEST_F(Tool, UsageErrorsExitWithTwo) {
   const std::string puzzle = crossword("puzzle.crs", "");
   for (const std::string& arguments :
-       {std::string(), std::string("draw ") + puzzle, std::string("show"), "show " + puzzle + " " + puzzle,
-        "export " + puzzle, "show --stats " + puzzle, "search " + puzzle + " --runs x",
-        "search " + puzzle + " --runs 0", "search " + puzzle + " --dic",
-        "search " + puzzle + " --dic a --dic b --dic c --dic d", "search " + puzzle + " --fast"}) {
+       {std::string(), std::string("draw ") + puzzle, std::string("show"),
+        "show " + puzzle + " " + puzzle, "export " + puzzle, "show --stats " + puzzle,
+        "search " + puzzle + " --runs x", "search " + puzzle + " --runs 0",
+        "search " + puzzle + " --dic", "search " + puzzle + " --dic a --dic b --dic c --dic d",
+        "search " + puzzle + " --fast"}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
   }
-  EXPECT_EQ(run("show").err, "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
+  EXPECT_EQ(run("show").err,
+            "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
 }
 
 }  // namespace

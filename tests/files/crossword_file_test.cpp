@@ -204,7 +204,8 @@ TEST(CrosswordFile, LongLinesAndStrayBytesFollowTheLineBuffer) {
   EXPECT_TRUE(sameCell(grid.cellAt(1), NodeBox{std::string(9, 'a'), 1, 6}));
 
   grid = untouchedGrid();
-  parseCrosswordFile("a\t1\t1\r\nb\t1\t2\r\n\x1A" "c\t1\t3\r\n", grid);  // 0x1A ends the text
+  // 0x1A ends the text.
+  parseCrosswordFile(std::string("a\t1\t1\r\nb\t1\t2\r\n\x1A") + "c\t1\t3\r\n", grid);
   EXPECT_EQ(changedCells(grid), 2);
   EXPECT_EQ(grid.nextMark(), 3);
 

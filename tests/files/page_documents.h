@@ -19,8 +19,8 @@ std::string workedExamplePhp();
 // Fixed parts of the PHP page, in UTF-8 with LF line ends.
 extern const char* const CopyingBlock;
 extern const char* const CookieBlock;
-extern const char* const PageStart;  // from the first </SCRIPT> to the <FORM> line
-extern const char* const FormEnd;    // from the submit button to the answers' <SCRIPT>
+extern const char* const PageStart;     // from the first </SCRIPT> to the <FORM> line
+extern const char* const FormEnd;       // from the submit button to the answers' <SCRIPT>
 extern const char* const GradingBlock;  // and the three closing lines
 
 }  // namespace vexilo::test
