@@ -1,17 +1,55 @@
-// UNFINISHED: a helper is writing these handlers; until then they fail loudly.
-#include <stdexcept>
 #include <string>
 
 #include "app/main_dialog.h"
+#include "dictionary/dictionary_file.h"
 
 namespace vexilo {
 
 namespace {
-[[noreturn]] void unfinished(const std::string& what) { throw std::logic_error(what + " is not built yet"); }
+
+constexpr const char* CantOpenDictionary = "Can't Open Dic File";
+// "辞書ファイル(*.dic)", "*.dic", "All Files (*.*)", "*.*"
+constexpr const char* DictionaryFilter =
+    "\x8E\xAB\x8F\x91\x83\x74\x83\x40\x83\x43\x83\x8B(*.dic)|*.dic|All Files (*.*)|*.*||";
+
 }  // namespace
 
-void MainDialog::refreshDictionaries() { unfinished("refreshDictionaries"); }
-void MainDialog::BrowseDictionary(int) { unfinished("BrowseDictionary"); }
-void MainDialog::RegisterWord(int) { unfinished("RegisterWord"); }
+void MainDialog::refreshDictionaries() {
+  pullControls();
+  const DictionaryRows rows{
+      {{dicPath1, dicEnabled1}, {dicPath2, dicEnabled2}, {dicPath3, dicEnabled3}}};
+  DictionaryLoadRecord loaded{{loadedPath1, loadedPath2, loadedPath3}, loadedMask};
+  const bool reloaded = vexilo::refreshDictionaries(
+      rows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); });
+  loadedPath1 = loaded.paths[0];
+  loadedPath2 = loaded.paths[1];
+  loadedPath3 = loaded.paths[2];
+  loadedMask = loaded.mask;
+  if (reloaded) slots.slotsCurrent = 0;  // the slots' saved positions point into the old index
+}
+
+void MainDialog::BrowseDictionary(int row) {
+  FileDialogRequest request;
+  request.save = false;
+  request.initialName.clear();
+  request.defaultExtension = "dic";
+  request.filter = DictionaryFilter;
+  request.hideReadOnly = true;
+  request.fileMustExist = false;  // a new file can be named here and filled by Register
+  const std::optional<std::string> path = platform.askFileName(request);
+  if (!path) return;
+  pullControls();
+  (row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3) = *path;
+  pushControls();
+}
+
+void MainDialog::RegisterWord(int row) {
+  pullControls();
+  const std::string& path = row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3;
+  if (path.empty()) return;
+  const std::optional<std::string> word = platform.runRegisterWord();
+  if (!word) return;
+  registerWord(path, *word, wordIndex);  // a file that cannot be opened is passed over silently
+}
 
 }  // namespace vexilo

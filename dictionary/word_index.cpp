@@ -7,7 +7,8 @@ namespace vexilo {
 
 namespace {
 
-constexpr std::size_t ChunkBytes = 64 * 1024;
+constexpr std::size_t BlockBytes = 64 * 1024;
+constexpr std::size_t LargeWordBytes = 4 * 1024;  // longer words would waste a block's rest
 
 // The large form of a small kana as its second byte, or 0 when the unit is not one of the 26.
 unsigned char largeKana(unsigned char lead, unsigned char trail) {
@@ -54,6 +55,15 @@ int hashUnit(signed char b0, signed char b1, int position) {
   return (b1 * 31 + position + b0) & (HashBuckets - 1);
 }
 
+// Folds in place, in two-byte units at even offsets; a last single byte is never a kana.
+void foldInPlace(char* text, std::size_t size) {
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
+    const unsigned char large =
+        largeKana(static_cast<unsigned char>(text[i]), static_cast<unsigned char>(text[i + 1]));
+    if (large != 0) text[i + 1] = static_cast<char>(large);
+  }
+}
+
 }  // namespace
 
 int lengthClass(std::string_view text) {
@@ -68,53 +78,56 @@ int bucketOf(std::string_view character, int position) {
 
 std::string foldSmallKana(std::string_view text) {
   std::string folded(text);
-  for (std::size_t i = 0; i + 1 < folded.size(); i += 2) {
-    const unsigned char large = largeKana(static_cast<unsigned char>(folded[i]),
-                                          static_cast<unsigned char>(folded[i + 1]));
-    if (large != 0) folded[i + 1] = static_cast<char>(large);
-  }
+  foldInPlace(folded.data(), folded.size());
   return folded;
 }
 
-std::string_view LengthIndex::store(std::string_view text) {
-  if (text.empty()) return {};
-  if (text.size() > ChunkBytes) {  // a block of its own; the current block stays current
-    chunks_.push_back(std::make_unique<char[]>(text.size()));
-    std::memcpy(chunks_.back().get(), text.data(), text.size());
-    return {chunks_.back().get(), text.size()};
+char* LengthIndex::store(std::string_view text) {
+  if (text.empty()) return nullptr;
+  char* at = nullptr;
+  if (text.size() > LargeWordBytes) {
+    large_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+    largeBytes_ += text.size();
+    at = large_.back().get();
+  } else {
+    if (blocks_.empty() || blockUsed_ + text.size() > BlockBytes) {
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(BlockBytes));
+      blockUsed_ = 0;
+    }
+    at = blocks_.back().get() + blockUsed_;
+    blockUsed_ += text.size();
   }
-  if (current_ == nullptr || chunkUsed_ + text.size() > ChunkBytes) {
-    chunks_.push_back(std::make_unique<char[]>(ChunkBytes));
-    current_ = chunks_.back().get();
-    chunkUsed_ = 0;
-  }
-  char* at = current_ + chunkUsed_;
   std::memcpy(at, text.data(), text.size());
-  chunkUsed_ += text.size();
-  return {at, text.size()};
+  return at;
 }
 
 void LengthIndex::addWord(std::string_view word) {
-  const std::string folded = foldSmallKana(word);
+  if (!buckets_) buckets_ = std::make_unique<Buckets>();
+  char* text = store(word);
+  foldInPlace(text, word.size());
+  const std::string_view folded(text, word.size());
   const auto number = static_cast<std::uint32_t>(words_.size());
-  words_.push_back(store(folded));
+  words_.push_back(folded);
+  Buckets& buckets = *buckets_;
   for (std::size_t i = 0; i < folded.size(); i += 2) {
     const auto b0 = static_cast<signed char>(folded[i]);
-    const auto b1 = i + 1 < folded.size() ? static_cast<signed char>(folded[i + 1]) : 0;
-    std::vector<std::uint32_t>& bucket =
-        buckets_[hashUnit(b0, static_cast<signed char>(b1), static_cast<int>(i / 2))];
+    const auto b1 = static_cast<signed char>(i + 1 < folded.size() ? folded[i + 1] : '\0');
+    std::vector<std::uint32_t>& bucket = buckets[hashUnit(b0, b1, static_cast<int>(i / 2))];
     // An earlier position of the same word may already have put it here.
     if (bucket.empty() || bucket.back() != number) bucket.push_back(number);
   }
-  buckets_[AllWordsBucket].push_back(number);
+  buckets[AllWordsBucket].push_back(number);
 }
 
 void LengthIndex::clear() {
-  for (auto& bucket : buckets_) std::vector<std::uint32_t>().swap(bucket);
+  buckets_.reset();
   std::vector<std::string_view>().swap(words_);
-  chunks_.clear();
-  current_ = nullptr;
-  chunkUsed_ = 0;
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  large_.clear();
+  large_.shrink_to_fit();
+  blockUsed_ = 0;
+  largeBytes_ = 0;
 }
 
 int LengthIndex::findWord(std::string_view text) const {
@@ -125,20 +138,31 @@ int LengthIndex::findWord(std::string_view text) const {
 }
 
 BucketEntry LengthIndex::firstInBucket(std::string_view character, int position) const {
+  if (!buckets_) return {};
   const int h = character.empty() || character[0] == '\0' ? AllWordsBucket
                                                           : bucketOf(character, position);
-  return buckets_[h].empty() ? BucketEntry{} : BucketEntry{h, 0};
+  return (*buckets_)[h].empty() ? BucketEntry{} : BucketEntry{h, 0};
 }
 
 std::size_t LengthIndex::memoryUse() const {
   std::size_t bytes = words_.capacity() * sizeof(std::string_view);
-  for (const auto& bucket : buckets_) bytes += bucket.capacity() * sizeof(std::uint32_t);
-  bytes += chunks_.size() * ChunkBytes;
+  if (buckets_) {
+    bytes += sizeof(Buckets);
+    for (const auto& bucket : *buckets_) bytes += bucket.capacity() * sizeof(std::uint32_t);
+  }
+  bytes += blocks_.capacity() * sizeof(blocks_[0]) + blocks_.size() * BlockBytes;
+  bytes += large_.capacity() * sizeof(large_[0]) + largeBytes_;
   return bytes;
 }
 
 void WordIndex::clear() {
   for (LengthIndex& lengths : classes_) lengths.clear();
+}
+
+std::size_t WordIndex::wordCount() const {
+  std::size_t words = 0;
+  for (const LengthIndex& lengths : classes_) words += lengths.wordCount();
+  return words;
 }
 
 std::size_t WordIndex::memoryUse() const {

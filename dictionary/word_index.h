@@ -42,29 +42,35 @@ class LengthIndex {
   int findWord(std::string_view text) const;
 
   BucketEntry firstInBucket(std::string_view character, int position) const;
+  // Reads the bucket's size anew, so a walk reaches words appended since it began.
   BucketEntry nextEntry(BucketEntry entry) const {
-    return entry.position + 1 < buckets_[entry.bucket].size()
+    return !entry.isNone() && entry.position + 1 < (*buckets_)[entry.bucket].size()
                ? BucketEntry{entry.bucket, entry.position + 1}
                : BucketEntry{};
   }
   // The view stays valid until clear(); appending words never moves stored text.
   std::string_view wordOf(BucketEntry entry) const {
-    return words_[buckets_[entry.bucket][entry.position]];
+    return words_[(*buckets_)[entry.bucket][entry.position]];
   }
 
   std::size_t wordCount() const { return words_.size(); }
   std::string_view word(std::size_t number) const { return words_[number]; }
-  std::size_t bucketSize(int bucket) const { return buckets_[bucket].size(); }
+  std::size_t bucketSize(int bucket) const {
+    return buckets_ ? (*buckets_)[bucket].size() : 0;
+  }
   std::size_t memoryUse() const;
 
  private:
-  std::string_view store(std::string_view text);
+  using Buckets = std::array<std::vector<std::uint32_t>, HashBuckets + 1>;
+
+  char* store(std::string_view text);
 
   std::vector<std::string_view> words_;
-  std::array<std::vector<std::uint32_t>, HashBuckets + 1> buckets_;
-  std::vector<std::unique_ptr<char[]>> chunks_;  // text arena in fixed blocks, never moved
-  char* current_ = nullptr;  // the block being filled
-  std::size_t chunkUsed_ = 0;
+  std::unique_ptr<Buckets> buckets_;  // made by the first word, so empty classes cost nothing
+  std::vector<std::unique_ptr<char[]>> blocks_;  // text arena in fixed blocks, never moved
+  std::vector<std::unique_ptr<char[]>> large_;   // long words, one allocation each
+  std::size_t blockUsed_ = 0;                    // bytes taken in blocks_.back()
+  std::size_t largeBytes_ = 0;
 };
 
 class WordIndex {
@@ -75,6 +81,7 @@ class WordIndex {
   // Adds the word to the class of its length.
   void addWord(std::string_view word) { classes_[lengthClass(word)].addWord(word); }
   void clear();
+  std::size_t wordCount() const;
   std::size_t memoryUse() const;
 
  private:

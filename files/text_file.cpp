@@ -39,8 +39,10 @@ std::optional<std::string> readTextFile(const std::string& path) {
 
 bool PieceReader::next(std::string_view& piece) {
   if (rest_.empty()) return false;
-  const std::size_t lf = rest_.find('\n');
-  const std::size_t length = std::min(lf == std::string_view::npos ? rest_.size() : lf + 1, MaxPiece);
+  // Looks no further than one piece, so a long line costs no more than its length.
+  const std::string_view window = rest_.substr(0, MaxPiece);
+  const std::size_t lf = window.find('\n');
+  const std::size_t length = lf == std::string_view::npos ? window.size() : lf + 1;
   piece = rest_.substr(0, length);
   rest_.remove_prefix(length);
   return true;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+class WordIndex;
+
+inline constexpr int DictionaryRowCount = 3;
+
+// One row of the dictionary panel: its path edit and its "優先" check box.
+struct DictionaryRow {
+  std::string path;  // the platform's file name, not Shift_JIS
+  int enabled = 1;   // nonzero: checked
+};
+using DictionaryRows = std::array<DictionaryRow, DictionaryRowCount>;
+
+// What the index was last built from. Never stored, so each run reloads at its first refresh
+// unless every path is empty and every box unchecked.
+struct DictionaryLoadRecord {
+  std::array<std::string, DictionaryRowCount> paths;  // loadedPath1 to loadedPath3
+  int mask = 0;                                       // loadedMask: bit n - 1 for row n
+};
+
+// Bit n - 1 set for each checked row n.
+int enabledMask(const DictionaryRows& rows);
+
+// Adds the words of text-mode dictionary text to the index in order: one per line, read in
+// pieces of at most 511 bytes, blank lines as empty words.
+void loadDictionaryText(std::string_view text, WordIndex& index);
+
+// Reads one dictionary file into the index. False, with nothing added, when it cannot be
+// opened (missing, no access, not a regular file).
+bool loadDictionaryFile(const std::string& path, WordIndex& index);
+
+// When a path or a box differs from the record: updates the record, clears the index and
+// loads the checked rows with a path in row order, calling couldNotOpen(row 1 to 3) for each
+// one that cannot be opened as its turn comes. True when it reloaded.
+bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded,
+                         WordIndex& index, const std::function<void(int row)>& couldNotOpen);
+
+enum class AppendResult { Appended, CouldNotOpen, WriteFailed };
+
+// Opens the file for appending, creating it when missing, and writes the word and CR LF
+// (nothing for an empty word). A last line without a line end gets one first, so the word
+// never joins it. After a failed write the file is cut back to what it was.
+AppendResult appendDictionaryWord(const std::string& path, std::string_view word);
+
+enum class RegisterResult { Written, NotWritten, CouldNotOpen, WriteFailed };
+
+// The typed word in full width is appended to the file unless it is empty or the index holds
+// it already (compared unfolded), and is added to the index either way. Nothing changes when
+// the file cannot be opened.
+RegisterResult registerWord(const std::string& path, std::string_view typed, WordIndex& index);
+
+}  // namespace vexilo

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/main_dialog.h"
+#include "dictionary/temp_folder.h"
+#include "support/scripted_platform.h"
+#include "support/sjis.h"
+
+namespace vexilo {
+namespace {
+
+using test::readFile;
+using test::sj;
+using test::writeFile;
+
+class DictionaryPanel : public ::testing::Test {
+ protected:
+  DictionaryPanel() {
+    for (int id : {IdEnabled1, IdEnabled2, IdEnabled3}) platform.checks[id] = true;
+  }
+  void registerInto(int row, const std::string& typed) {
+    platform.registerAnswers.push_back(typed);
+    dialog->RegisterWord(row);
+  }
+
+  test::TempFolder folder;
+  test::ScriptedPlatform platform;
+  test::MemorySettingsStore settings;
+  std::unique_ptr<MainDialog> dialog = std::make_unique<MainDialog>(platform, settings);
+};
+
+TEST_F(DictionaryPanel, RegisterAppendsTheFullWidthWordToTheRowsFile) {
+  const std::string path = folder.file("user.dic");
+  platform.texts[IdDicPath2] = path;
+  platform.checks[IdEnabled2] = false;  // the box plays no part
+  registerInto(2, "abc");
+  registerInto(2, sj("ｶﾞﾝ"));
+  registerInto(2, sj("きゃく"));
+  registerInto(2, sj("きゃく"));  // the index holds it folded, so it is written again
+  registerInto(2, "abc");
+  EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
+  EXPECT_EQ(dialog->wordIndex[3].wordCount(), 5u);
+  EXPECT_EQ(dialog->wordIndex[3].findWord(sj("カ゛ン")), 1);
+}
+
+TEST_F(DictionaryPanel, RegisterStopsWithoutPathOrWordAndEmptyWordOnlyCreatesTheFile) {
+  dialog->RegisterWord(1);  // no path: no dialog
+  EXPECT_EQ(platform.registerDialogs, 0);
+
+  const std::string path = folder.file("new.dic");
+  platform.texts[IdDicPath1] = path;
+  dialog->RegisterWord(1);  // cancelled
+  EXPECT_EQ(platform.registerDialogs, 1);
+  EXPECT_FALSE(std::filesystem::exists(path));
+
+  registerInto(1, "");
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(readFile(path), "");
+
+  platform.texts[IdDicPath3] = folder.folder("folder.dic");
+  registerInto(3, "abc");
+  EXPECT_EQ(dialog->wordIndex.wordCount(), 1u);  // only the empty word
+  EXPECT_EQ(platform.registerDialogs, 3);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DictionaryPanel, BrowseSetsTheRowsPathAndCancelKeepsTypedText) {
+  dialog->dicPath2 = "old.dic";
+  platform.texts[IdDicPath1] = "typed.dic";
+  platform.texts[IdDicPath2] = "old.dic";
+  dialog->BrowseDictionary(2);
+  EXPECT_EQ(dialog->dicPath2, "old.dic");
+  EXPECT_EQ(platform.texts[IdDicPath1], "typed.dic");
+  EXPECT_EQ(dialog->dicPath1, "");
+
+  platform.fileAnswers.push_back("/home/u/words.dic");
+  dialog->BrowseDictionary(2);
+  EXPECT_EQ(platform.texts[IdDicPath2], "/home/u/words.dic");
+  EXPECT_EQ(platform.texts[IdDicPath1], "typed.dic");
+
+  ASSERT_EQ(platform.fileRequests.size(), 2u);
+  const FileDialogRequest& request = platform.fileRequests[0];
+  EXPECT_FALSE(request.save);
+  EXPECT_EQ(request.initialName, "");
+  EXPECT_EQ(request.defaultExtension, "dic");
+  EXPECT_EQ(request.filter, sj("辞書ファイル(*.dic)|*.dic|All Files (*.*)|*.*||"));
+  EXPECT_TRUE(request.hideReadOnly);
+  EXPECT_FALSE(request.fileMustExist);
+}
+
+TEST_F(DictionaryPanel, FirstRefreshWithEmptyPathsReloadsOnce) {
+  dialog->wordIndex.addWord(sj("まえ"));
+  dialog->slots.slotsCurrent = 1;
+  dialog->refreshDictionaries();
+  EXPECT_EQ(dialog->loadedMask, 7);
+  EXPECT_EQ(dialog->slots.slotsCurrent, 0);
+  EXPECT_EQ(dialog->wordIndex.wordCount(), 0u);
+
+  dialog->slots.slotsCurrent = 1;
+  dialog->refreshDictionaries();
+  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DictionaryPanel, MissingFileGivesOneMessageUntilSomethingChanges) {
+  writeFile(folder.file("1.dic"), sj("いち\r\n"));
+  writeFile(folder.file("3.dic"), sj("さん\r\n"));
+  platform.texts[IdDicPath1] = folder.file("1.dic");
+  platform.texts[IdDicPath2] = folder.file("2.dic");
+  platform.texts[IdDicPath3] = folder.file("3.dic");
+  dialog->refreshDictionaries();
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"Can't Open Dic File"});
+  EXPECT_EQ(dialog->wordIndex[2].wordCount(), 2u);
+  EXPECT_EQ(dialog->loadedPath2, folder.file("2.dic"));
+
+  dialog->slots.slotsCurrent = 1;
+  dialog->refreshDictionaries();
+  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+
+  platform.checks[IdEnabled2] = false;
+  dialog->refreshDictionaries();
+  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(dialog->loadedMask, 5);
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -1,0 +1,242 @@
+#include "dictionary/dictionary_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <vector>
+
+#include "dictionary/word_index.h"
+#include "support/sjis.h"
+#include "temp_folder.h"
+
+namespace vexilo {
+namespace {
+
+using test::readFile;
+using test::sj;
+using test::TempFolder;
+using test::u8;
+using test::writeFile;
+using Words = std::vector<std::string>;
+
+// The words of the given classes, class by class, each in order of addition.
+Words wordsOf(const WordIndex& index, std::initializer_list<int> classes) {
+  Words words;
+  for (int c : classes) {
+    for (std::size_t i = 0; i < index[c].wordCount(); ++i) words.push_back(u8(index[c].word(i)));
+  }
+  return words;
+}
+
+std::vector<std::size_t> sizesOf(const WordIndex& index, int lengthClass) {
+  std::vector<std::size_t> sizes;
+  for (std::size_t i = 0; i < index[lengthClass].wordCount(); ++i) {
+    sizes.push_back(index[lengthClass].word(i).size());
+  }
+  return sizes;
+}
+
+TEST(DictionaryFile, LinesBecomeWordsOfTheirClassInFileOrder) {
+  WordIndex index;
+  const std::string text = sj("あいう\nABCD\n\nかきく\nあ\rい\nねこ\nねこ\n");
+  loadDictionaryText(text + std::string(140, 'x'), index);
+  EXPECT_EQ(wordsOf(index, {3}), (Words{"あいう", "かきく"}));
+  EXPECT_EQ(wordsOf(index, {2}), (Words{"ABCD", "あ\rい", "ねこ", "ねこ"}));
+  EXPECT_EQ(wordsOf(index, {0}), Words{""});
+  EXPECT_EQ(index[31].wordCount(), 1u);
+}
+
+TEST(DictionaryFile, LineEndsAndCtrlZDoNotChangeTheWords) {
+  TempFolder folder;
+  writeFile(folder.file("crlf.dic"), sj("ねこ\r\nいぬ\r\nうさぎ"));
+  writeFile(folder.file("lf.dic"), sj("ねこ\nいぬ\nうさぎ\n"));
+  writeFile(folder.file("z.dic"), sj("ねこ\r\nいぬ\r\nうさぎ\r\n\x1Aきつね\r\n"));
+  for (const char* name : {"crlf.dic", "lf.dic", "z.dic"}) {
+    WordIndex index;
+    ASSERT_TRUE(loadDictionaryFile(folder.file(name), index));
+    EXPECT_EQ(wordsOf(index, {2, 3}), (Words{"ねこ", "いぬ", "うさぎ"})) << name;
+  }
+}
+
+TEST(DictionaryFile, LongLinesComeInPiecesOf511Bytes) {
+  WordIndex index;
+  loadDictionaryText(std::string(600, 'x') + "\n", index);
+  EXPECT_EQ(sizesOf(index, 31), (std::vector<std::size_t>{511, 89}));
+
+  index.clear();
+  loadDictionaryText(std::string(511, 'x') + "\n", index);
+  EXPECT_EQ(index.wordCount(), 2u);
+  EXPECT_EQ(sizesOf(index, 0), std::vector<std::size_t>{0});
+
+  index.clear();
+  loadDictionaryText(std::string(1022, 'x'), index);  // without a line end no empty rest
+  EXPECT_EQ(sizesOf(index, 31), (std::vector<std::size_t>{511, 511}));
+}
+
+TEST(DictionaryFile, EveryTruncationLoadsTheLinesItHolds) {
+  TempFolder folder;
+  const std::string path = folder.file("cut.dic");
+  const std::string bytes = sj("あいう\r\nか\r\n\r\nきゃく\r\nABCD");
+  for (std::size_t n = 0; n <= bytes.size(); ++n) {  // a CR cut from its LF stays in the word
+    const std::string prefix = bytes.substr(0, n);
+    Words expected;
+    std::size_t start = 0;
+    for (std::size_t end; (end = prefix.find("\r\n", start)) != prefix.npos; start = end + 2) {
+      expected.push_back(u8(foldSmallKana(prefix.substr(start, end - start))));
+    }
+    if (start < prefix.size()) expected.push_back(u8(foldSmallKana(prefix.substr(start))));
+
+    writeFile(path, prefix);
+    WordIndex index;
+    ASSERT_TRUE(loadDictionaryFile(path, index));
+    Words loaded = wordsOf(index, {0, 1, 2, 3});
+    std::sort(expected.begin(), expected.end());
+    std::sort(loaded.begin(), loaded.end());
+    ASSERT_EQ(loaded, expected) << "prefix of " << n << " bytes";
+  }
+}
+
+TEST(DictionaryFile, BadInputLoadsByTheRulesOrCannotBeOpened) {
+  TempFolder folder;
+  WordIndex index;
+  EXPECT_FALSE(loadDictionaryFile(folder.file("missing.dic"), index));
+  EXPECT_FALSE(loadDictionaryFile(folder.folder("folder.dic"), index));
+  EXPECT_EQ(index.wordCount(), 0u);
+
+  writeFile(folder.file("binary.dic"), std::string("\x82\xA0\0\x82\n\xFF\xFE\x80\r\n", 10));
+  ASSERT_TRUE(loadDictionaryFile(folder.file("binary.dic"), index));
+  EXPECT_EQ(index[2].word(0), std::string("\x82\xA0\0\x82", 4));
+  EXPECT_EQ(index[1].word(0), "\xFF\xFE\x80");
+
+  writeFile(folder.file("huge.dic"), std::string(10 * 1024 * 1024, '\x88'));
+  WordIndex big;
+  ASSERT_TRUE(loadDictionaryFile(folder.file("huge.dic"), big));
+  EXPECT_EQ(big[31].wordCount(), 20520u);  // 10,485,760 = 20,520 x 511 + 40
+  EXPECT_EQ(sizesOf(big, 20), std::vector<std::size_t>{40});
+}
+
+TEST(DictionaryRefresh, EmptyRowsReloadOnceIntoAnEmptyIndex) {
+  WordIndex index;
+  index.addWord(sj("のこり"));
+  DictionaryLoadRecord loaded;
+  DictionaryRows rows;  // empty paths, every box checked
+  const auto none = [](int) { FAIL() << "no row can fail"; };
+  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, none));
+  EXPECT_EQ(index.wordCount(), 0u);
+  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, none));
+
+  for (DictionaryRow& row : rows) row.enabled = 0;
+  DictionaryLoadRecord fresh;
+  index.addWord(sj("のこり"));
+  EXPECT_FALSE(refreshDictionaries(rows, fresh, index, none));
+  EXPECT_EQ(index.wordCount(), 1u);
+}
+
+TEST(DictionaryRefresh, RowThatCannotBeOpenedIsReportedOnceAndTheOthersLoad) {
+  TempFolder folder;
+  writeFile(folder.file("1.dic"), sj("いち\r\n"));
+  writeFile(folder.file("3.dic"), sj("さん\r\n"));
+  const DictionaryRows rows{
+      {{folder.file("1.dic"), 1}, {folder.file("2.dic"), 1}, {folder.file("3.dic"), 1}}};
+  DictionaryLoadRecord loaded;
+  WordIndex index;
+  std::vector<int> failed;
+  const auto record = [&](int row) { failed.push_back(row); };
+
+  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, record));
+  EXPECT_EQ(failed, std::vector<int>{2});
+  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
+
+  writeFile(folder.file("2.dic"), sj("にい\r\n"));  // not read until something changes
+  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, record));
+  EXPECT_EQ(failed, std::vector<int>{2});
+  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
+}
+
+TEST(DictionaryRefresh, ChangedPathOrBoxReloadsInRowOrder) {
+  TempFolder folder;
+  writeFile(folder.file("a.dic"), sj("いち\r\nおなじ\r\n"));
+  writeFile(folder.file("b.dic"), sj("おなじ\r\n"));
+  writeFile(folder.file("c.dic"), sj("さん\r\n"));
+  writeFile(folder.file("A.dic"), sj("おおい\r\n"));
+  DictionaryRows rows{
+      {{folder.file("a.dic"), 1}, {folder.file("b.dic"), 1}, {folder.file("c.dic"), 1}}};
+  DictionaryLoadRecord loaded;
+  WordIndex index;
+  const auto none = [](int) { FAIL() << "no row can fail"; };
+
+  ASSERT_TRUE(refreshDictionaries(rows, loaded, index, none));
+  EXPECT_EQ(wordsOf(index, {2, 3}), (Words{"いち", "さん", "おなじ", "おなじ"}));
+
+  index.addWord(sj("とうろく"));
+  rows[2].enabled = 0;
+  ASSERT_TRUE(refreshDictionaries(rows, loaded, index, none));
+  EXPECT_EQ(wordsOf(index, {2, 3, 4}), (Words{"いち", "おなじ", "おなじ"}));
+
+  rows[2].enabled = 1;
+  rows[0].path = folder.file("A.dic");  // only the letter case differs
+  ASSERT_TRUE(refreshDictionaries(rows, loaded, index, none));
+  EXPECT_EQ(wordsOf(index, {2, 3}), (Words{"さん", "おおい", "おなじ"}));
+}
+
+TEST(DictionaryAppend, WritesTheWordAndCrLfCreatingTheFile) {
+  TempFolder folder;
+  const std::string path = folder.file("new.dic");
+  EXPECT_EQ(appendDictionaryWord(path, sj("きゃく")), AppendResult::Appended);
+  EXPECT_EQ(appendDictionaryWord(path, sj("ねこ")), AppendResult::Appended);
+  EXPECT_EQ(readFile(path), sj("きゃく\r\nねこ\r\n"));
+
+  EXPECT_EQ(appendDictionaryWord(folder.file("empty.dic"), ""), AppendResult::Appended);
+  EXPECT_EQ(readFile(folder.file("empty.dic")), "");
+
+  writeFile(folder.file("open.dic"), sj("ふゆ"));  // a last line without its end
+  EXPECT_EQ(appendDictionaryWord(folder.file("open.dic"), sj("はる")), AppendResult::Appended);
+  EXPECT_EQ(readFile(folder.file("open.dic")), sj("ふゆ\r\nはる\r\n"));
+
+  EXPECT_EQ(appendDictionaryWord(folder.folder("f.dic"), "a"), AppendResult::CouldNotOpen);
+  EXPECT_EQ(appendDictionaryWord(folder.file("no/f.dic"), "a"), AppendResult::CouldNotOpen);
+  EXPECT_EQ(appendDictionaryWord("/dev/null", "a"), AppendResult::CouldNotOpen);
+}
+
+TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
+  TempFolder folder;
+  const std::string path = folder.file("full.dic");
+  writeFile(path, sj("ふゆ\r\n"));
+
+  // A file size limit makes the write fail part-way, as a full disk would.
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit saved = limit;
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  limit.rlim_cur = 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const AppendResult result = appendDictionaryWord(path, std::string(20000, 'x'));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_EQ(result, AppendResult::WriteFailed);
+  EXPECT_EQ(readFile(path), sj("ふゆ\r\n"));
+}
+
+TEST(DictionaryRegister, WritesTheFullWidthWordUnlessTheIndexHasIt) {
+  TempFolder folder;
+  const std::string path = folder.file("user.dic");
+  WordIndex index;
+  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::Written);
+  EXPECT_EQ(registerWord(path, sj("ｶﾞﾝ"), index), RegisterResult::Written);
+  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::NotWritten);
+  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);
+  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);  // held folded
+  EXPECT_EQ(registerWord(path, "", index), RegisterResult::NotWritten);
+  EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
+  EXPECT_EQ(wordsOf(index, {0, 3}),
+            (Words{"", "ａｂｃ", "カ゛ン", "ａｂｃ", "きやく", "きやく"}));
+
+  EXPECT_EQ(registerWord(folder.folder("f.dic"), "abc", index), RegisterResult::CouldNotOpen);
+  EXPECT_EQ(index.wordCount(), 6u);
+}
+
+}  // namespace
+}  // namespace vexilo
