@@ -83,7 +83,9 @@ bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
 }
 
 bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid) {
-  const std::optional<std::string> text = readTextFile(path);
+  // 1,024 full pieces at two file bytes a text byte (CR LF), and a spare pair for a cut CR LF.
+  constexpr std::size_t needed = 2 * (CellCount * PieceReader::MaxPiece + 1);
+  const std::optional<std::string> text = readTextFile(path, needed);
   if (!text) return false;
   readLines(*text, grid);  // already in text mode: a second pass could join a CR CR LF
   return true;

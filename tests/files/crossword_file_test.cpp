@@ -216,6 +216,17 @@ TEST(CrosswordFile, LongLinesAndStrayBytesFollowTheLineBuffer) {
   EXPECT_EQ(grid.nextMark(), 0);
 }
 
+TEST(CrosswordFile, OpeningALargeFileReadsItsFirst1024FullLines) {
+  test::TempFolder folder;
+  const std::string line = std::string(505, 'x') + "\t1\t12\r\n";  // one full 511-byte piece
+  test::writeBytes(folder.path("large.crs"),
+                   lines(line, 1024) + lines(std::string(1000, 'y') + "\t1\t900\r\n", 3000));
+  PuzzleGrid grid = untouchedGrid();
+  ASSERT_TRUE(loadCrosswordFile(folder.path("large.crs"), grid));
+  EXPECT_TRUE(sameCell(grid.cellAt(1023), NodeBox{std::string(505, 'x'), 1, 12}));
+  EXPECT_EQ(grid.nextMark(), 13);
+}
+
 TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {
   test::TempFolder folder;
   const PuzzleGrid saved = exampleGrid();
