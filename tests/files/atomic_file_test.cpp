@@ -18,7 +18,7 @@ using test::TempFolder;
 using test::writeBytes;
 
 unsigned modeOf(const std::string& path) {
-  struct stat status{};
+  struct stat status {};
   ::stat(path.c_str(), &status);
   return status.st_mode & 07777;
 }
