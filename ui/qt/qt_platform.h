@@ -61,7 +61,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
 
-  void wireScrollBar(int barId, void (MainDialog::*handler)(int, int));
+  void wireScrollBar(int barId);
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
   template <class Handler>
   void guarded(Handler&& handler);
