@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/main_dialog.h"
-#include "dictionary/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
@@ -24,8 +24,8 @@ class SearchCommand : public ::testing::Test {
   void useWords(const std::vector<std::string>& words, const std::string& name = "words.dic") {
     std::string bytes;
     for (const std::string& word : words) bytes += word + "\r\n";
-    const std::string path = folder.file(name);
-    test::writeFile(path, bytes);
+    const std::string path = folder.path(name);
+    test::writeBytes(path, bytes);
     platform.texts[IdDicPath1] = path;
     platform.checks[IdEnabled1] = true;
   }
