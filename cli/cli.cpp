@@ -110,7 +110,7 @@ std::string slotLines(const SlotTable& table) {
                                 s.firstChild,
                                 s.nextSibling,
                                 static_cast<long long>(s.candidates.size())};
-    for (const long long field : fields) {
+    for (const long long& field : fields) {
       if (&field != fields) text += '\t';
       text += std::to_string(field);
     }
