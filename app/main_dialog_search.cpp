@@ -93,6 +93,8 @@ void MainDialog::RunSearch() {
     FillSearch search(grid, wordIndex, slots, host);
     search.fillGroups();
     search.placeFirstCandidates();
+    candidatesTested += search.candidatesTested();
+    wordsPlaced += search.wordsPlaced();
 
     slots.currentSlot = 0;
     if (slots.slotCount > 0) listCandidates(0);
