@@ -8,7 +8,7 @@
 #include "files/crossword_file.h"
 #include "page_documents.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
