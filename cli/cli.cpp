@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -110,9 +111,9 @@ std::string slotLines(const SlotTable& table) {
                                 s.firstChild,
                                 s.nextSibling,
                                 static_cast<long long>(s.candidates.size())};
-    for (const long long& field : fields) {
-      if (&field != fields) text += '\t';
-      text += std::to_string(field);
+    for (std::size_t f = 0; f < std::size(fields); ++f) {
+      if (f > 0) text += '\t';
+      text += std::to_string(fields[f]);
     }
     for (const std::string& word : s.candidates) text += '\t' + cp932ToUtf8(word);
     text += '\n';

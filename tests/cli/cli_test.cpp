@@ -111,6 +111,37 @@ TEST_F(Tool, BadInputsFollowTheReaderOrFailClearly) {
   EXPECT_NE(page.find("name=\\\"box[1]\\\""), std::string::npos);
 }
 
+TEST_F(Tool, SearchFillsTheGridAndWritesWhatItWasAskedFor) {
+  const std::string puzzle = crossword("p.crs", repeated("\t1\t-1\r\n", 3));
+  const std::string dictionary = crossword("d.dic", sj("アイウ\r\nカキク\r\n"));
+  const Result found = run("search " + puzzle + " --dic " + dictionary + " --out " + path("r.crs") +
+                           " --slots " + path("s.tsv") + " --stats");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out, "アイウ\n");
+  EXPECT_EQ(readBytes(folder.path("r.crs")).substr(0, 27),
+            sj("ア\t1\t-1\r\nイ\t1\t-1\r\nウ\t1\t-1\r\n"));
+  EXPECT_EQ(readBytes(folder.path("s.tsv")), "0\t0\t0\t3\t0\t0\t3\t-1\t-1\t2\tアイウ\tカキク\n");
+  EXPECT_TRUE(found.err.starts_with("slots 1, groups 1, candidates tested 2, words placed "))
+      << found.err;
+
+  const Result twice = run("search " + puzzle + " --dic " + dictionary + " --runs 2 --stats");
+  EXPECT_TRUE(twice.err.starts_with("slots 1, groups 1, candidates tested 4, ")) << twice.err;
+
+  const Result noWords = run("search " + puzzle + " --dic " + path("missing.dic"));
+  EXPECT_EQ(noWords.status, 0);
+  EXPECT_EQ(noWords.err, "Can't Open Dic File\n");
+  EXPECT_EQ(noWords.out, "□□□\n");
+
+  const Result unwritten = run("search " + puzzle + " --dic " + dictionary + " --out " +
+                               path("no/r.crs") + " --slots " + path("no/s.tsv"));
+  EXPECT_EQ(unwritten.status, 1);
+  EXPECT_EQ(unwritten.err, "Can't open CroosWord File\nvexilo-cli: cannot write " +
+                               folder.path("no/s.tsv") + "\n");
+  EXPECT_EQ(unwritten.out, "アイウ\n");
+
+  EXPECT_EQ(run("search " + path("missing.crs")).err, "Can't open CroosWord File\n");
+}
+
 TEST_F(Tool, UsageErrorsExitWithTwo) {
   const std::string puzzle = crossword("puzzle.crs", "");
   for (const std::string& arguments :
