@@ -9,6 +9,7 @@
 
 #include "app/main_dialog.h"
 #include "cli/headless_platform.h"
+#include "cli/search_watch.h"
 #include "files/atomic_file.h"
 #include "files/web_export.h"
 #include "ui/cp932_codec.h"
@@ -151,8 +152,14 @@ int runSearch(const Options& options, Session& session) {
   }
 
   MainDialog& dialog = *session.dialog;
+  SearchWatch watch(dialog, session.err,
+                    options.stats ? SearchWatch::Progress::Always
+                                  : SearchWatch::Progress::AfterASecond);
+  session.platform.pumpHook = [&watch] { watch.onPump(); };
   const auto start = std::chrono::steady_clock::now();
-  for (int run = 0; run < options.runs; ++run) dialog.RunSearch();
+  for (int run = 0; run < options.runs && !watch.interrupted(); ++run) dialog.RunSearch();
+  session.platform.pumpHook = nullptr;
+  watch.finish();
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
 
   int status = ExitOk;
@@ -171,6 +178,7 @@ int runSearch(const Options& options, Session& session) {
                  static_cast<unsigned long long>(dialog.candidatesTested),
                  static_cast<unsigned long long>(dialog.wordsPlaced), seconds.count());
   }
+  if (status == ExitOk && watch.interrupted()) status = ExitInterrupted;
   return status;
 }
 
