@@ -1,0 +1,136 @@
+#include "app/dialog_templates.h"
+
+#include <array>
+#include <stdexcept>
+#include <string>
+
+#include "app/control_ids.h"
+
+namespace vexilo {
+
+namespace {
+
+using enum ControlKind;
+
+constexpr unsigned PathEdit = StyleAutoHScroll | StyleBorder;
+
+constexpr std::array MainControls{
+    ControlTemplate{IdOk, PushButton, "\x8F\x49\x97\xB9", StyleNone, {381, 434, 71, 14}},  // 終了
+    ControlTemplate{IdGridFrame, EtchedFrame, "", StyleNone, {7, 7, 360, 356}},
+    ControlTemplate{NoId, GroupBox, "\x8E\xAB\x8F\x91\x83\x74\x83\x40\x83\x43\x83\x8B",  // 辞書ファイル
+                    StyleNone, {7, 379, 361, 75}},
+    ControlTemplate{IdDicPath1, Edit, "", PathEdit, {50, 390, 229, 14}},
+    ControlTemplate{IdBrowse1, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 390, 32, 14}},  // 参照
+    ControlTemplate{IdClear, PushButton, "\x83\x4E\x83\x8A\x83\x41", StyleNone,  // クリア
+                    {381, 411, 71, 14}},
+    ControlTemplate{IdSearch, DefaultPushButton, "\x8C\x9F\x8D\xF5", StyleNone,  // 検索
+                    {381, 7, 71, 14}},
+    ControlTemplate{IdResult, Edit, "", StyleMultiLine | StyleVScroll | StyleBorder,
+                    {381, 30, 71, 346}},
+    ControlTemplate{IdShowResult, PushButton, "\x8C\x8B\x89\xCA\x95\x5C\x8E\xA6",  // 結果表示
+                    StyleNone, {381, 388, 71, 14}},
+    ControlTemplate{IdRegister1, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
+                    StyleNone, {327, 390, 32, 14}},
+    ControlTemplate{IdDicPath2, Edit, "", PathEdit, {50, 412, 229, 14}},
+    ControlTemplate{IdBrowse2, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 412, 32, 14}},  // 参照
+    ControlTemplate{IdDicPath3, Edit, "", PathEdit, {50, 435, 229, 14}},
+    ControlTemplate{IdBrowse3, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 435, 32, 14}},  // 参照
+    ControlTemplate{IdRegister2, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
+                    StyleNone, {327, 412, 32, 14}},
+    ControlTemplate{IdRegister3, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
+                    StyleNone, {327, 435, 32, 14}},
+    ControlTemplate{IdEnabled1, CheckBox, "\x97\x44\x90\xE6" "1", StyleNone,  // 優先1
+                    {14, 392, 33, 10}},
+    ControlTemplate{IdEnabled2, CheckBox, "\x97\x44\x90\xE6" "2", StyleNone,  // 優先2
+                    {14, 414, 33, 10}},
+    ControlTemplate{IdEnabled3, CheckBox, "\x97\x44\x90\xE6" "3", StyleNone,  // 優先3
+                    {14, 437, 33, 10}},
+    ControlTemplate{IdHorizontalBar, HorizontalScrollBar, "", StyleNone, {7, 364, 360, 11}},
+    ControlTemplate{IdVerticalBar, VerticalScrollBar, "", StyleNone, {367, 7, 10, 355}},
+};
+
+constexpr std::array WordEntryControls{
+    ControlTemplate{IdEntryText, Edit, "", StyleCentre | StyleAutoHScroll | StyleBorder,
+                    {7, 22, 56, 14}},
+    ControlTemplate{IdOk, PushButton, "OK", StyleNone, {11, 39, 46, 14}},
+    ControlTemplate{IdAcross, RadioButton, "\x89\xA1", StyleGroup, {7, 7, 23, 10}},  // 横
+    ControlTemplate{IdDown, RadioButton, "\x8F\x63", StyleNone, {40, 7, 23, 10}},    // 縦
+};
+
+constexpr std::array RegisterWordControls{
+    ControlTemplate{IdOk, DefaultPushButton, "\x93\x6F\x98\x5E", StyleNone,  // 登録
+                    {35, 30, 50, 14}},
+    ControlTemplate{IdCancel, PushButton, "\xB7\xAC\xDD\xBE\xD9", StyleNone,  // ｷｬﾝｾﾙ
+                    {101, 30, 50, 14}},
+    ControlTemplate{IdEntryText, Edit, "", StyleAutoHScroll | StyleBorder, {7, 7, 173, 14}},
+};
+
+constexpr std::array AboutControls{
+    ControlTemplate{NoId, Icon, "", StyleNone, {11, 17, 0, 0}},
+    ControlTemplate{NoId, Text, "Vexilo Version 1.16", StyleNone, {40, 16, 119, 8}},
+    ControlTemplate{NoId, Text, "Japanese crossword puzzle builder", StyleNone, {40, 31, 119, 8}},
+    ControlTemplate{IdOk, DefaultPushButton, "OK", StyleNone, {178, 7, 50, 14}},
+};
+
+constexpr DialogTemplate MainTemplate{
+    MainTemplateId, "Vexilo Version 1.16", 459, 461, 9,
+    DialogCaption | DialogSystemMenu | DialogMinimizeBox | DialogModalFrame | DialogAppWindow,
+    MainMenuId, MainControls};
+
+constexpr DialogTemplate WordEntryTemplate{
+    WordEntryTemplateId, "", 70, 60, 9, DialogModalFrame, 0, WordEntryControls};
+
+constexpr DialogTemplate RegisterWordTemplate{
+    RegisterWordTemplateId, "\x8F\x6E\x8C\xEA\x93\x6F\x98\x5E", 187, 51, 9,  // 熟語登録
+    DialogCaption | DialogSystemMenu | DialogModalFrame, 0, RegisterWordControls};
+
+constexpr DialogTemplate AboutTemplate{
+    AboutTemplateId,
+    "Vexilo\x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1",  // Vexiloのﾊﾞｰｼﾞｮﾝ情報
+    235, 55, 9, DialogCaption | DialogSystemMenu | DialogModalFrame, 0, AboutControls};
+
+constexpr std::array FileItems{
+    MenuItemTemplate{IdOpenFile,
+                     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8A\x4A\x82\xAD(&O)"},  // ファイルを開く(&O)
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdSaveFile,
+                     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x95\xDB\x91\xB6(&A)"},  // ファイルに保存(&A)
+    MenuItemTemplate{IdExportHtml, "html\x8C\x60\x8E\xAE\x82\xC5\x95\xDB\x91\xB6(&W)"},  // html形式で保存(&W)
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdOk, "\x8F\x49\x97\xB9(&X)"},  // 終了(&X)
+};
+
+constexpr std::array EditItems{
+    MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
+};
+
+constexpr std::array HelpItems{
+    MenuItemTemplate{IdAbout,
+                     "\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x8F\xEE\x95\xF1(&V)"},  // バージョン情報(&V)
+};
+
+constexpr std::array MainMenu{
+    MenuTemplate{"\x83\x74\x83\x40\x83\x43\x83\x8B(&F)", FileItems},  // ファイル(&F)
+    MenuTemplate{"\x95\xD2\x8F\x57(&E)", EditItems},                  // 編集(&E)
+    MenuTemplate{"\x83\x77\x83\x8B\x83\x76(&H)", HelpItems},          // ヘルプ(&H)
+};
+
+}  // namespace
+
+const DialogTemplate& dialogTemplate(int id) {
+  switch (id) {
+    case AboutTemplateId: return AboutTemplate;
+    case MainTemplateId: return MainTemplate;
+    case WordEntryTemplateId: return WordEntryTemplate;
+    case RegisterWordTemplateId: return RegisterWordTemplate;
+    default: throw std::out_of_range("no dialog template " + std::to_string(id));
+  }
+}
+
+std::span<const MenuTemplate> mainMenu() { return MainMenu; }
+
+const char* systemMenuAboutText() {
+  return "Vexilo \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...";  // Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)...
+}
+
+}  // namespace vexilo

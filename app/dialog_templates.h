@@ -1,0 +1,93 @@
+#pragma once
+
+#include <span>
+
+namespace vexilo {
+
+// Dialog and menu resources as data: the Qt adapter builds every window from these, so
+// positions, ids, texts and tab order are written once. Units are dialog units; texts are
+// Shift_JIS with "&" marking a mnemonic.
+
+enum class ControlKind {
+  PushButton,
+  DefaultPushButton,
+  CheckBox,    // automatic
+  RadioButton, // automatic
+  Edit,
+  EtchedFrame,
+  GroupBox,
+  HorizontalScrollBar,
+  VerticalScrollBar,
+  Text,  // a static line of text
+  Icon,  // the application icon
+};
+
+enum ControlStyle : unsigned {
+  StyleNone = 0,
+  StyleGroup = 1u << 0,          // starts a group of radio buttons
+  StyleAutoHScroll = 1u << 1,    // edit scrolls horizontally
+  StyleMultiLine = 1u << 2,      // edit of several lines
+  StyleVScroll = 1u << 3,        // with a vertical scroll bar
+  StyleCentre = 1u << 4,         // centred text
+  StyleBorder = 1u << 5,
+};
+
+enum DialogStyle : unsigned {
+  DialogCaption = 1u << 0,
+  DialogSystemMenu = 1u << 1,
+  DialogMinimizeBox = 1u << 2,
+  DialogModalFrame = 1u << 3,
+  DialogAppWindow = 1u << 4,  // its own entry in the task bar
+};
+
+inline constexpr int NoId = -1;  // a control nothing refers to
+
+struct DialogRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const DialogRect&, const DialogRect&) = default;
+};
+
+struct ControlTemplate {
+  int id = NoId;
+  ControlKind kind = ControlKind::Text;
+  const char* text = "";
+  unsigned style = StyleNone;
+  DialogRect position;
+};
+
+struct DialogTemplate {
+  int id = 0;
+  const char* caption = "";  // "" with no DialogCaption: no title bar
+  int width = 0;              // of the client area
+  int height = 0;
+  int fontPoints = 9;
+  unsigned style = 0;
+  int menuId = 0;  // 0: none
+  std::span<const ControlTemplate> controls;  // in tab order
+};
+
+struct MenuItemTemplate {
+  int id = 0;  // 0: separator
+  const char* text = "";
+};
+
+struct MenuTemplate {
+  const char* text = "";
+  std::span<const MenuItemTemplate> items;
+};
+
+inline constexpr int AboutTemplateId = 100;
+inline constexpr int MainTemplateId = 102;
+inline constexpr int WordEntryTemplateId = 129;
+inline constexpr int RegisterWordTemplateId = 130;
+inline constexpr int MainMenuId = 131;
+
+// The template with that id; the main dialog's for an unknown id is never wanted, so it throws.
+const DialogTemplate& dialogTemplate(int id);
+std::span<const MenuTemplate> mainMenu();  // menu 131, left to right
+const char* systemMenuAboutText();  // string 101, the About entry of the window menu
+
+}  // namespace vexilo

@@ -1,0 +1,138 @@
+#include "ui/qt/grid_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <vector>
+
+#include "qt_helpers.h"
+#include "ui/qt/dialog_units.h"
+
+namespace vexilo::qt {
+namespace {
+
+using test::centreOf;
+
+// Drags the outline of a fixed rectangle whenever the left button goes down.
+class TrackingEvents : public GridEvents {
+ public:
+  explicit TrackingEvents(GridWidget& grid) : grid_(grid) {}
+  void paintGrid(DrawingContext& dc, const Rect& area) override {
+    paints.push_back(area);
+    dc.fillRect(area, paintColour);
+  }
+  void leftPressed(Point point) override { results.push_back(grid_.track(start, point)); }
+  void rightPressed(Point point) override { rightPresses.push_back(point); }
+  void doubleClicked(Point point) override { doubleClicks.push_back(point); }
+
+  Rect start{40, 40, 70, 70};
+  Color paintColour{255, 255, 0};
+  std::vector<TrackResult> results;
+  std::vector<Rect> paints;
+  std::vector<Point> rightPresses;
+  std::vector<Point> doubleClicks;
+
+ private:
+  GridWidget& grid_;
+};
+
+struct GridFixture : ::testing::Test {
+  GridFixture() : grid(&parent, dialogFont(), dialogFont(7)), events(grid) {
+    parent.resize(400, 400);
+    grid.setGeometry(10, 20, 300, 300);  // client origin (10, 20)
+    grid.setEvents(&events);
+    parent.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  }
+  QPoint local(Point client) const { return {client.x - 10, client.y - 20}; }
+
+  QWidget parent;
+  GridWidget grid;
+  TrackingEvents events;
+};
+
+TEST_F(GridFixture, TrackerFollowsTheMouseUntilReleased) {
+  const QPoint from = local({55, 55});
+  QTimer::singleShot(0, &grid, [this, from] {
+    QTest::mouseMove(&grid, from + QPoint(33, 5));
+    QTest::mouseMove(&grid, from + QPoint(40, 7));
+    QTest::mouseRelease(&grid, Qt::LeftButton, {}, from + QPoint(40, 7));
+  });
+  QTest::mousePress(&grid, Qt::LeftButton, {}, from);
+  ASSERT_EQ(events.results.size(), 1u);
+  EXPECT_TRUE(events.results[0].changed);
+  EXPECT_EQ(events.results[0].dx, 40);
+  EXPECT_EQ(events.results[0].dy, 7);
+  EXPECT_FALSE(grid.tracking());
+}
+
+TEST_F(GridFixture, TrackerReportsNoChangeWhenCancelledOrNotMoved) {
+  const QPoint from = local({55, 55});
+  QTimer::singleShot(0, &grid, [this, from] {
+    QTest::mouseMove(&grid, from + QPoint(33, 0));
+    QTest::keyClick(&grid, Qt::Key_Escape);
+  });
+  QTest::mousePress(&grid, Qt::LeftButton, {}, from);
+  QTest::mouseRelease(&grid, Qt::LeftButton, {}, from + QPoint(33, 0));
+  ASSERT_EQ(events.results.size(), 1u);
+  EXPECT_FALSE(events.results[0].changed);
+
+  QTimer::singleShot(0, &grid, [this, from] {
+    QTest::mouseMove(&grid, from + QPoint(0, 33));
+    QTest::mousePress(&grid, Qt::RightButton, {}, from + QPoint(0, 33));
+  });
+  QTest::mousePress(&grid, Qt::LeftButton, {}, from);
+  QTest::mouseRelease(&grid, Qt::RightButton, {}, from + QPoint(0, 33));
+  QTest::mouseRelease(&grid, Qt::LeftButton, {}, from + QPoint(0, 33));
+  ASSERT_EQ(events.results.size(), 2u);
+  EXPECT_FALSE(events.results[1].changed);
+  EXPECT_TRUE(events.rightPresses.empty());  // the cancelling press goes nowhere else
+
+  QTimer::singleShot(0, &grid, [this, from] { QTest::mouseRelease(&grid, Qt::LeftButton, {}, from); });
+  QTest::mousePress(&grid, Qt::LeftButton, {}, from);
+  ASSERT_EQ(events.results.size(), 3u);
+  EXPECT_FALSE(events.results[2].changed);
+}
+
+TEST_F(GridFixture, PressesArriveInClientCoordinates) {
+  QTest::mousePress(&grid, Qt::RightButton, {}, local({100, 120}));
+  QTest::mouseRelease(&grid, Qt::RightButton, {}, local({100, 120}));
+  ASSERT_EQ(events.rightPresses.size(), 1u);
+  EXPECT_EQ(events.rightPresses[0].x, 100);
+  EXPECT_EQ(events.rightPresses[0].y, 120);
+
+  // Each press of the double click starts a drag that ends when the button goes up.
+  QTimer release;
+  QObject::connect(&release, &QTimer::timeout, &grid, [this] {
+    if (!grid.tracking()) return;
+    QTest::mouseRelease(&grid, Qt::LeftButton, {}, local({60, 60}));
+    QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;  // still one double click
+  });
+  release.start(1);
+  QTest::mouseDClick(&grid, Qt::LeftButton, {}, local({60, 60}));
+  release.stop();
+  ASSERT_EQ(events.doubleClicks.size(), 1u);
+  EXPECT_EQ(events.doubleClicks[0].x, 60);
+}
+
+TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsThere) {
+  (void)grid.image();
+  events.paints.clear();
+  events.paintColour = Color{0, 0, 255};
+  grid.invalidate({100, 100, 120, 130}, false);
+  const QImage& painted = grid.image();
+  ASSERT_EQ(events.paints.size(), 1u);
+  EXPECT_EQ(events.paints[0], (Rect{100, 100, 120, 130}));
+  EXPECT_EQ(painted.pixelColor(95, 85), QColor(0, 0, 255));   // client (105, 105)
+  EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));   // outside the invalid area
+
+  {
+    const auto dc = grid.immediateContext();
+    dc->fillRect({200, 200, 210, 210}, Color{0, 255, 0});
+  }
+  EXPECT_TRUE(events.paints.size() == 1u);  // no painting asked for
+  EXPECT_EQ(grid.image().pixelColor(195, 185), QColor(0, 255, 0));
+}
+
+}  // namespace
+}  // namespace vexilo::qt

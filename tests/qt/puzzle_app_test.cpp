@@ -1,0 +1,316 @@
+#include "app/puzzle_app.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "app/main_dialog.h"
+#include "qt_helpers.h"
+#include "support/grid_picture.h"
+#include "support/sjis.h"
+#include "ui/qt/qt_settings_store.h"
+#include "ui/qt/qt_shell.h"
+#include "ui/qt/qt_text.h"
+
+namespace vexilo::qt {
+namespace {
+
+using test::centreOf;
+using test::sj;
+
+QString userStore() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Orvik/Vexilo.conf");
+}
+
+// Runs the program as main() does; act drives the open window.
+void runProgram(const std::function<void(QtPlatform&)>& act) {
+  QtShell shell;
+  PuzzleApp app(shell);
+  bool acted = false;
+  QTimer::singleShot(0, [&] {
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(shell.qtPlatform().window()));
+    act(shell.qtPlatform());
+    acted = true;
+  });
+  EXPECT_EQ(app.InitInstance(), 0);
+  EXPECT_TRUE(acted);
+}
+
+// Presses the left button on a client point and, once the drag runs, moves it to another
+// point and lets go there.
+void dragOnGrid(GridWidget* grid, QPoint from, QPoint to) {
+  const QPoint origin(grid->x(), grid->y());
+  QTimer release;
+  QObject::connect(&release, &QTimer::timeout, grid, [&] {
+    if (!grid->tracking()) return;
+    release.stop();
+    if (to != from) QTest::mouseMove(grid, to - origin);
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, to - origin);
+    QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;  // a second click may follow
+  });
+  release.start(1);
+  QTest::mousePress(grid, Qt::LeftButton, {}, from - origin);
+  release.stop();
+}
+
+void clickOnGrid(GridWidget* grid, QPoint at) { dragOnGrid(grid, at, at); }
+
+QColor cellColour(QtPlatform& platform, int index) {
+  const GridGeometry view{platform.gridFrameRect(), 0, 0};
+  const Rect inner = view.cellRect(index).inflated(-2);
+  return test::pixelAt(platform.grid()->image(), platform.grid()->origin(),
+                       {inner.left + 1, inner.bottom - 2});
+}
+
+QPoint cellCentre(QtPlatform& platform, int index) {
+  return centreOf(GridGeometry{platform.gridFrameRect(), 0, 0}.cellRect(index));
+}
+
+void clickButton(QtPlatform& platform, int id) {
+  QTest::mouseClick(qobject_cast<QPushButton*>(platform.window()->control(id)), Qt::LeftButton);
+}
+
+const QColor Grey(128, 128, 128);
+const QColor White(255, 255, 255);
+
+TEST(PuzzleApp, EditsWithTheMouseSurviveExitAndAreRestored) {
+  QFile::remove(userStore());
+  runProgram([](QtPlatform& platform) {
+    GridWidget* grid = platform.grid();
+    EXPECT_EQ(cellColour(platform, 0), Grey);  // a fresh store: everything blocked
+    clickOnGrid(grid, cellCentre(platform, 33));
+    EXPECT_EQ(cellColour(platform, 33), White);
+    dragOnGrid(grid, cellCentre(platform, 35), cellCentre(platform, 37));  // links 35 and 37
+    EXPECT_EQ(cellColour(platform, 35), White);
+    EXPECT_EQ(cellColour(platform, 37), White);
+    EXPECT_EQ(cellColour(platform, 36), Grey);
+
+    // Escape during a drag leaves only the press's effect.
+    const QPoint origin(grid->x(), grid->y());
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, grid, [&] {
+      if (!grid->tracking()) return;
+      escape.stop();
+      QTest::mouseMove(grid, cellCentre(platform, 41) - origin);
+      QTest::keyClick(grid, Qt::Key_Escape);
+    });
+    escape.start(1);
+    QTest::mousePress(grid, Qt::LeftButton, {}, cellCentre(platform, 39) - origin);
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, cellCentre(platform, 41) - origin);
+    EXPECT_EQ(cellColour(platform, 39), White);
+    EXPECT_EQ(cellColour(platform, 41), Grey);
+
+    QTest::mousePress(grid, Qt::RightButton, {}, cellCentre(platform, 33) - origin);
+    QTest::mouseRelease(grid, Qt::RightButton, {}, cellCentre(platform, 33) - origin);
+    EXPECT_EQ(cellColour(platform, 33), Grey);
+
+    // A double click on cell 64 opens the entry box; typed down, the letters fill 64, 96, 128.
+    test::whenModal(platform.window(), [](QWidget* box) {
+      auto* edit = box->findChild<QLineEdit*>();
+      edit->selectAll();
+      test::typeText(edit, QStringLiteral("ア＊ｲ"));
+      QTest::keyClick(box->findChildren<QAbstractButton*>().last(), Qt::Key_Space);  // 縦
+      edit->setFocus();
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QTimer release;
+    QObject::connect(&release, &QTimer::timeout, grid, [&] {
+      if (!grid->tracking()) return;
+      QTest::mouseRelease(grid, Qt::LeftButton, {}, cellCentre(platform, 64) - origin);
+      QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+    });
+    release.start(1);
+    QTest::mouseDClick(grid, Qt::LeftButton, {}, cellCentre(platform, 64) - origin);
+    release.stop();
+    EXPECT_EQ(cellColour(platform, 96), White);
+    EXPECT_EQ(cellColour(platform, 128), White);
+    EXPECT_EQ(cellColour(platform, 65), Grey);
+
+    auto* path = qobject_cast<QLineEdit*>(platform.window()->control(IdDicPath2));
+    QTest::keyClicks(path, QStringLiteral("/no/such/words.dic"));
+    clickButton(platform, IdOk);  // Exit
+    EXPECT_FALSE(platform.window()->isVisible());
+  });
+
+  ASSERT_TRUE(QFile::exists(userStore()));
+  QtSettingsStore saved(userStore());
+  EXPECT_EQ(saved.readInt("NodeBoxFlag", "33", -5), Block);
+  EXPECT_EQ(saved.readInt("NodeBoxMark", "35", -5), 0);
+  EXPECT_EQ(saved.readInt("NodeBoxMark", "37", -5), 0);
+  EXPECT_EQ(saved.readInt("NodeBoxMark", "39", -5), -1);
+  EXPECT_EQ(saved.readString("NodeBoxStr", "64", ""), sj("ア"));
+  EXPECT_EQ(saved.readInt("NodeBoxFlag", "64", -5), Fixed);
+  EXPECT_EQ(saved.readInt("NodeBoxFlag", "96", -5), Star);
+  EXPECT_EQ(saved.readString("NodeBoxStr", "128", ""), sj("イ"));  // made full width
+  EXPECT_EQ(saved.readString("DicFile2", "Name", ""), "/no/such/words.dic");
+  EXPECT_EQ(saved.readInt("DicFile3", "Flag", -5), 1);
+
+  runProgram([](QtPlatform& platform) {
+    EXPECT_EQ(cellColour(platform, 35), White);
+    EXPECT_EQ(cellColour(platform, 96), White);
+    EXPECT_EQ(cellColour(platform, 33), Grey);
+    EXPECT_EQ(platform.controlText(IdDicPath2), "/no/such/words.dic");
+    clickOnGrid(platform.grid(), cellCentre(platform, 0));
+    EXPECT_EQ(cellColour(platform, 0), White);
+    QTest::keyClick(platform.window(), Qt::Key_Escape);  // leaves without saving
+    EXPECT_FALSE(platform.window()->isVisible());
+  });
+  EXPECT_EQ(QtSettingsStore(userStore()).readInt("NodeBoxFlag", "0", -5), Block);
+}
+
+// The main window on a store of its own, with the dialog's members at hand.
+struct Session {
+  explicit Session(const QString& storeFile) : store(storeFile) {
+    dialog = std::make_unique<MainDialog>(platform, store);
+    platform.attach(*dialog);
+    dialog->OnInitDialog();
+    platform.window()->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(platform.window()));
+  }
+  ~Session() { platform.detach(); }
+
+  QtSettingsStore store;
+  QtPlatform platform;
+  std::unique_ptr<MainDialog> dialog;
+};
+
+std::string writeDictionary(const QTemporaryDir& dir, const char* name,
+                            const std::vector<std::string>& words) {
+  const std::string path = toPath(dir.filePath(QString::fromLatin1(name)));
+  std::ofstream out(path, std::ios::binary);
+  for (const std::string& word : words) out << word << "\r\n";
+  return path;
+}
+
+// Random words of five katakana, for a grid that takes long to fill.
+std::vector<std::string> randomWords(int count) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> kana(0x8340, 0x8393);
+  std::vector<std::string> words;
+  for (int w = 0; w < count; ++w) {
+    std::string word;
+    for (int i = 0; i < 5; ++i) {
+      int code = kana(random);
+      if ((code & 0xFF) == 0x7F) ++code;
+      word += static_cast<char>(code >> 8);
+      word += static_cast<char>(code & 0xFF);
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+void openBlock(MainDialog& dialog, int rows, int columns) {
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) dialog.grid.makeOpen(r * GridSize + c);
+  }
+  dialog.slots.slotsCurrent = 0;
+  dialog.invalidateCell(-1);
+}
+
+TEST(PuzzleApp, SearchFillsTheGridFromTheDictionary) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  MainDialog& dialog = *session.dialog;
+  const std::string dictionary =
+      writeDictionary(dir, "words.dic",
+                      {sj("アイウ"), sj("アカサ"), sj("サシス"), sj("ウメオ"), sj("サクラ"),
+                       sj("ウドラ"), sj("ウミラ"), sj("ラクダ")});
+  openBlock(dialog, 3, 3);
+  dialog.grid.makeBlock(GridSize + 1);
+  auto* path = qobject_cast<QLineEdit*>(session.platform.window()->control(IdDicPath1));
+  path->clear();
+  QTest::keyClicks(path, fromPath(dictionary));
+
+  clickButton(session.platform, IdSearch);
+  EXPECT_EQ(test::pictureOf(dialog.grid, 3, 3),
+            (std::vector<std::string>{"アイウ", "カ#ド", "サクラ"}));
+  EXPECT_EQ(session.platform.controlText(IdResult), sj("アイウ") + "\r\n");
+  EXPECT_EQ(session.platform.waitCursorDepth(), 0);
+  // The letters are on screen: the top-left cell holds red pixels.
+  const GridGeometry view = dialog.geometry();
+  EXPECT_GT(test::countWhere(session.platform.grid()->image(), session.platform.grid()->origin(),
+                             view.cellRect(0),
+                             [](QColor c) { return c.red() - std::max(c.green(), c.blue()) > 60; }),
+            10);
+
+  clickButton(session.platform, IdShowResult);
+  EXPECT_EQ(session.platform.controlText(IdResult), sj("サクラ") + "\r\n");
+}
+
+TEST(PuzzleApp, SearchPressedDuringALongSearchStopsIt) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  MainDialog& dialog = *session.dialog;
+  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  openBlock(dialog, 5, 5);  // ten crossing slots of random words: no fill for a long time
+
+  QElapsedTimer clock;
+  qint64 stopPressed = -1;
+  QTimer::singleShot(300, [&] {
+    EXPECT_EQ(dialog.searchState, 1);
+    stopPressed = clock.elapsed();
+    clickButton(session.platform, IdSearch);  // nested: only asks the search to stop
+    EXPECT_EQ(dialog.searchState, 999);
+  });
+  clock.start();
+  clickButton(session.platform, IdSearch);
+  const qint64 ended = clock.elapsed();
+  ASSERT_GE(stopPressed, 0);
+  EXPECT_EQ(dialog.searchState, 0);
+  EXPECT_LT(ended - stopPressed, 500);
+  std::printf("[ measure  ] search stopped %lld ms after the second press\n",
+              static_cast<long long>(ended - stopPressed));
+  EXPECT_EQ(session.platform.waitCursorDepth(), 0);
+}
+
+TEST(PuzzleApp, ShowResultDuringALongSearchIsHandledAtOnce) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  MainDialog& dialog = *session.dialog;
+  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  openBlock(dialog, 5, 5);
+
+  QElapsedTimer clock;
+  qint64 due = 0;
+  qint64 handled = -1;
+  int slotBefore = -1;
+  int slotAfter = -1;
+  QTimer show;
+  show.setTimerType(Qt::PreciseTimer);
+  show.setSingleShot(true);
+  QObject::connect(&show, &QTimer::timeout, [&] {
+    slotBefore = dialog.slots.currentSlot;
+    clickButton(session.platform, IdShowResult);
+    handled = clock.elapsed();
+    slotAfter = dialog.slots.currentSlot;
+    EXPECT_EQ(dialog.searchState, 1);  // still running
+    clickButton(session.platform, IdSearch);
+  });
+  clock.start();
+  due = 250;
+  show.start(static_cast<int>(due));
+  clickButton(session.platform, IdSearch);
+  ASSERT_GE(handled, 0);
+  EXPECT_EQ(slotBefore, 0);
+  EXPECT_EQ(slotAfter, 1);  // the next slot, framed and listed while the search went on
+  EXPECT_EQ(dialog.slots.currentSlot, 0);  // the search's end lists slot 0 again
+  EXPECT_LT(handled - due, 100);
+  std::printf("[ measure  ] Show result handled %lld ms after it was due\n",
+              static_cast<long long>(handled - due));
+}
+
+}  // namespace
+}  // namespace vexilo::qt

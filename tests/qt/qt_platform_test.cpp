@@ -1,0 +1,300 @@
+#include "ui/qt/qt_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/main_dialog.h"
+#include "qt_helpers.h"
+#include "support/scripted_platform.h"
+#include "support/sjis.h"
+#include "ui/qt/qt_text.h"
+
+namespace vexilo::qt {
+namespace {
+
+using test::centreOf;
+using test::sj;
+
+struct WindowFixture : ::testing::Test {
+  WindowFixture() : dialog(std::make_unique<MainDialog>(platform, store)) {
+    platform.attach(*dialog);
+    platform.window()->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(platform.window()));
+  }
+  ~WindowFixture() override { platform.detach(); }
+
+  template <class T>
+  T* control(int id) { return qobject_cast<T*>(platform.window()->control(id)); }
+  QColor pixel(QPoint client) {
+    return test::pixelAt(platform.grid()->image(), platform.grid()->origin(), client);
+  }
+
+  test::MemorySettingsStore store;
+  QtPlatform platform;
+  std::unique_ptr<MainDialog> dialog;
+};
+
+TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
+  TemplateDialog* window = platform.window();
+  const DialogUnits& units = window->units();
+  EXPECT_EQ(window->windowTitle().toStdString(), "Vexilo Version 1.16");
+  EXPECT_EQ(window->clientArea()->size(), QSize(units.x(459), units.y(461)));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());  // fixed size
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowIcon().isNull());
+  control<QWidget>(IdDicPath1)->setFocus();  // a focused button is the default while it has it
+  EXPECT_TRUE(control<QPushButton>(IdSearch)->isDefault());
+  EXPECT_FALSE(control<QPushButton>(IdOk)->isDefault());
+  EXPECT_EQ(control<QPushButton>(IdShowResult)->text().toStdString(), "結果表示");
+  EXPECT_EQ(control<QCheckBox>(IdEnabled3)->geometry(), units.rect({14, 437, 33, 10}));
+  EXPECT_EQ(control<QLineEdit>(IdDicPath2)->geometry(), units.rect({50, 412, 229, 14}));
+  const QRect frame = units.rect({7, 7, 360, 356});
+  EXPECT_EQ(platform.gridFrameRect(),
+            (Rect{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}));
+  // Tab order follows the template: Exit, (the frame and group take no focus), path 1, ...
+  EXPECT_EQ(test::nextFocusable(control<QWidget>(IdOk)), control<QWidget>(IdDicPath1));
+  EXPECT_EQ(test::nextFocusable(control<QWidget>(IdDicPath1)), control<QWidget>(IdBrowse1));
+  EXPECT_EQ(test::nextFocusable(control<QWidget>(IdBrowse1)), control<QWidget>(IdClear));
+  EXPECT_EQ(test::nextFocusable(control<QWidget>(IdDicPath2)), control<QWidget>(IdBrowse2));
+
+  QStringList file;
+  for (QAction* action : window->menu(0)->actions()) file << action->text();
+  EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
+            "ファイルを開く(&O)||ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
+  const QList<QAction*> help = window->menu(2)->actions();
+  ASSERT_EQ(help.size(), 3);
+  EXPECT_EQ(help[0]->text().toStdString(), "バージョン情報(&V)");
+  EXPECT_EQ(help[2]->text().toStdString(), "Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+}
+
+TEST_F(WindowFixture, ControlTextsAreConvertedAtTheBoundaryOnly) {
+  const std::string list = sj("アイウ") + "\r\n" + sj("ソ表") + "\r\ntoo Many...";
+  platform.setControlText(IdResult, list);
+  EXPECT_EQ(control<QPlainTextEdit>(IdResult)->toPlainText().toStdString(),
+            "アイウ\nソ表\ntoo Many...");
+  EXPECT_EQ(platform.controlText(IdResult), list);
+
+  const std::string path = "/tmp/\xE8\xBE\x9E\xE6\x9B\xB8.dic";  // a UTF-8 file name: 辞書
+  platform.setControlText(IdDicPath1, path);
+  EXPECT_EQ(control<QLineEdit>(IdDicPath1)->text().toStdString(), "/tmp/辞書.dic");
+  EXPECT_EQ(platform.controlText(IdDicPath1), path);
+
+  control<QLineEdit>(IdDicPath3)->clear();
+  QTest::keyClicks(control<QLineEdit>(IdDicPath3), QStringLiteral("a/b.dic"));
+  EXPECT_EQ(platform.controlText(IdDicPath3), "a/b.dic");
+  control<QPlainTextEdit>(IdResult)->setPlainText(QStringLiteral("x\U0001F600"));
+  EXPECT_EQ(platform.controlText(IdResult), "x?");  // no code-page-932 form: "?"
+
+  platform.setChecked(IdEnabled2, true);
+  EXPECT_TRUE(control<QCheckBox>(IdEnabled2)->isChecked());
+  QTest::mouseClick(control<QCheckBox>(IdEnabled2), Qt::LeftButton);
+  EXPECT_FALSE(platform.isChecked(IdEnabled2));
+}
+
+TEST_F(WindowFixture, CellsArePaintedThroughTheDialog) {
+  const std::vector<std::pair<int, NodeBox>> cells{
+      {0, {"", Block, -1}}, {1, {sj("ア"), Open, -1}}, {2, {"", Star, -1}},
+      {3, {sj("イ"), Fixed, 4}}, {4, {"", Open, -1}}};
+  for (const auto& [index, cell] : cells) dialog->grid.cellAt(index) = cell;
+  dialog->invalidateCell(-1);
+  const GridGeometry view = dialog->geometry();
+  const auto where = [&](const Rect& area, auto test) {
+    return test::countWhere(platform.grid()->image(), platform.grid()->origin(), area, test);
+  };
+  const auto reddish = [](QColor c) { return c.red() - std::max(c.green(), c.blue()) > 60; };
+  const auto greenish = [](QColor c) { return c.green() - std::max(c.red(), c.blue()) > 40; };
+  const auto dark = [](QColor c) { return c.red() + c.green() + c.blue() < 450; };
+  const auto numberArea = [&](int index) {
+    const Rect inner = view.cellRect(index).inflated(-2);
+    return Rect{inner.left, inner.top, inner.left + 6, inner.top + 9};
+  };
+  const auto count = [&](int index, QColor colour) {
+    return test::countColour(platform.grid()->image(), platform.grid()->origin(),
+                             view.cellRect(index).inflated(-2), colour);
+  };
+  const Rect inner0 = view.cellRect(0).inflated(-2);
+  EXPECT_EQ(count(0, QColor(128, 128, 128)), inner0.width() * inner0.height());
+  EXPECT_GT(where(view.cellRect(1), reddish), 10);  // a red letter
+  EXPECT_EQ(where(view.cellRect(3), reddish), 0);
+  EXPECT_GT(where(view.cellRect(2), greenish), 10);  // the green star
+  EXPECT_GT(where(view.cellRect(3).inflated(-8), dark), 10);  // a black letter
+  EXPECT_GT(where(numberArea(3), dark), 3);  // its number 5
+  EXPECT_EQ(where(numberArea(1), dark), 0);
+  EXPECT_EQ(count(4, QColor(255, 255, 255)), inner0.width() * inner0.height());
+  // The outline of column 4 is light blue; of column 3 the button face.
+  EXPECT_EQ(pixel({view.cellRect(4).left - 1, view.cellRect(4).top + 5}), QColor(192, 192, 255));
+  EXPECT_NE(pixel({view.cellRect(3).left - 1, view.cellRect(3).top + 5}), QColor(192, 192, 255));
+
+  dialog->grid.cellAt(0) = {"", Open, -1};
+  dialog->drawCellNow(0);  // at once, with no painting in between
+  EXPECT_EQ(count(0, QColor(255, 255, 255)), inner0.width() * inner0.height());
+}
+
+TEST_F(WindowFixture, ScrollBarsGiveTheScrollCodes) {
+  for (int bar : {IdVerticalBar, IdHorizontalBar}) platform.setScrollRange(bar, 0, 31, 16);
+  auto* vertical = control<QScrollBar>(IdVerticalBar);
+  auto* horizontal = control<QScrollBar>(IdHorizontalBar);
+  EXPECT_EQ(vertical->maximum(), 16);
+  EXPECT_TRUE(vertical->isEnabled());
+
+  vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(dialog->rowOffset, 1);
+  vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);  // a page is 3 cells
+  EXPECT_EQ(dialog->rowOffset, 4);
+  EXPECT_EQ(vertical->value(), 4);
+  vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(dialog->rowOffset, 16);
+  vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(dialog->rowOffset, 13);
+  horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(dialog->colOffset, 0);
+
+  horizontal->setSliderDown(true);
+  horizontal->setSliderPosition(9);  // dragging the thumb
+  EXPECT_EQ(dialog->colOffset, 9);
+  horizontal->setSliderDown(false);
+  EXPECT_EQ(dialog->colOffset, 9);
+  EXPECT_EQ(horizontal->value(), 9);
+
+  // A real click below the thumb pages down.
+  horizontal->triggerAction(QAbstractSlider::SliderToMinimum);
+  QTest::mouseClick(horizontal, Qt::LeftButton, {}, QPoint(horizontal->width() - 30, 5));
+  EXPECT_EQ(dialog->colOffset, 3);
+  // The grid shows rows 13 on: its first visible cell is 13 * 32 + 3.
+  EXPECT_EQ(dialog->hitTest({platform.gridFrameRect().left + 8, platform.gridFrameRect().top + 8}),
+            13 * 32 + 3);
+}
+
+TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
+  QWidget* main = platform.window();
+  WordEntryData entry{sj("ア"), 0};
+  test::whenModal(main, [](QWidget* box) {
+    auto* edit = box->findChild<QLineEdit*>();
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    EXPECT_TRUE(box->windowFlags() & Qt::FramelessWindowHint);
+    edit->selectAll();
+    test::typeText(edit, QStringLiteral("カ・＊"));
+    QTest::mouseClick(box->findChildren<QRadioButton*>().at(1), Qt::LeftButton);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);  // OK, though no button is the default
+  });
+  EXPECT_TRUE(platform.runWordEntry(entry));
+  EXPECT_EQ(entry.text, sj("カ・＊"));
+  EXPECT_EQ(entry.direction, 1);
+
+  WordEntryData escaped{sj("ア"), 0};
+  test::whenModal(main, [](QWidget* box) {
+    QTest::keyClicks(box->findChild<QLineEdit*>(), QStringLiteral("zz"));
+    QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Escape);
+  });
+  EXPECT_FALSE(platform.runWordEntry(escaped));
+  EXPECT_EQ(escaped.text, sj("ア"));
+
+  test::whenModal(main, [](QWidget* box) {
+    EXPECT_EQ(box->windowTitle().toStdString(), "熟語登録");
+    auto* ok = qobject_cast<QPushButton*>(box->focusWidget());
+    ASSERT_NE(ok, nullptr);  // the focus starts on the first button
+    EXPECT_EQ(ok->text().toStdString(), "登録");
+    test::typeText(box->findChild<QLineEdit*>(), QStringLiteral("ｶﾞﾝ"));
+    QTest::mouseClick(ok, Qt::LeftButton);
+  });
+  EXPECT_EQ(platform.runRegisterWord(), std::optional<std::string>(sj("ｶﾞﾝ")));
+  test::whenModal(main, [](QWidget* box) {
+    for (QPushButton* button : box->findChildren<QPushButton*>()) {
+      if (button->text() == QStringLiteral("ｷｬﾝｾﾙ")) QTest::mouseClick(button, Qt::LeftButton);
+    }
+  });
+  EXPECT_EQ(platform.runRegisterWord(), std::nullopt);
+
+  test::whenModal(main, [](QWidget* box) {
+    EXPECT_EQ(box->windowTitle().toStdString(), "Vexiloのﾊﾞｰｼﾞｮﾝ情報");
+    QStringList texts;
+    for (QLabel* label : box->findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Japanese crossword puzzle builder")));
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  platform.runAbout();
+
+  test::whenModal(main, [](QWidget* box) {
+    auto* message = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->windowTitle().toStdString(), "Vexilo");
+    EXPECT_EQ(message->text().toStdString(), "Can't Open Dic File");
+    EXPECT_EQ(message->buttons().size(), 1);
+    message->buttons().first()->click();
+  });
+  platform.showMessage("Can't Open Dic File");
+}
+
+TEST_F(WindowFixture, FileDialogsOfferTheFiltersAndAddTheExtension) {
+  QTemporaryDir dir;
+  FileDialogRequest request;
+  request.save = true;
+  request.initialName = "CrossWord";
+  request.defaultExtension = "crs";
+  request.filter = sj("ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)") + "|*.crs|All Files (*.*)|*.*||";
+  test::whenModal(platform.window(), [&dir](QWidget* box) {
+    auto* files = qobject_cast<QFileDialog*>(box);
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->nameFilters().join(QLatin1Char('|')).toStdString(),
+              "ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|All Files (*)");
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    EXPECT_EQ(name->text().toStdString(), "CrossWord");
+    name->setText(dir.filePath(QStringLiteral("puzzle")));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(platform.askFileName(request), toPath(dir.filePath(QStringLiteral("puzzle.crs"))));
+
+  request.save = false;
+  request.initialName.clear();
+  request.defaultExtension = "dic";
+  test::whenModal(platform.window(), [&dir](QWidget* box) {
+    auto* name = box->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(dir.filePath(QStringLiteral("new.words")));  // need not exist; has an extension
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(platform.askFileName(request), toPath(dir.filePath(QStringLiteral("new.words"))));
+
+  test::whenModal(platform.window(), [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  EXPECT_EQ(platform.askFileName(request), std::nullopt);
+}
+
+TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
+  platform.beginWaitCursor();
+  platform.beginWaitCursor();
+  platform.endWaitCursor();
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  platform.endWaitCursor();
+  platform.endWaitCursor();  // one too many does no harm
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  dialog->searchState = 1;  // a search is running: the close box only asks it to stop
+  platform.window()->close();
+  EXPECT_TRUE(platform.window()->isVisible());
+  EXPECT_EQ(dialog->searchState, 999);
+  QTest::keyClick(platform.window(), Qt::Key_Escape);
+  EXPECT_TRUE(platform.window()->isVisible());
+
+  dialog->searchState = 0;
+  QTest::keyClick(platform.window(), Qt::Key_Escape);
+  EXPECT_FALSE(platform.window()->isVisible());
+  EXPECT_EQ(platform.window()->result(), IdCancel);
+}
+
+}  // namespace
+}  // namespace vexilo::qt

@@ -1,0 +1,213 @@
+#include "ui/qt/grid_widget.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+namespace vexilo::qt {
+
+namespace {
+
+constexpr int HatchWidth = 4;   // of the tracker's hatched outline
+constexpr int HandleSize = 5;   // of its resize handles, outside the rectangle
+
+QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
+
+}  // namespace
+
+GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers)
+    : QWidget(parent), colors_(SystemColors::fromPalette()), glyphs_(letters, numbers) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFont(letters);
+  restartImage();
+}
+
+GridWidget::~GridWidget() {
+  if (painter_.isActive()) painter_.end();
+}
+
+void GridWidget::restartImage() {
+  if (painter_.isActive()) painter_.end();
+  image_ = QImage(qMax(1, width()), qMax(1, height()), QImage::Format_RGB32);
+  painter_.begin(&image_);
+  pending_ = QRegion(image_.rect());
+  erase_ = pending_;
+}
+
+void GridWidget::resizeEvent(QResizeEvent*) {
+  restartImage();
+  update();
+}
+
+void GridWidget::invalidate(const Rect& rect, bool erase) {
+  const QRect area = toQRect(rect).translated(-x(), -y()) & image_.rect();
+  if (area.isEmpty()) return;
+  pending_ += area;
+  if (erase) erase_ += area;
+  update(area);
+}
+
+std::unique_ptr<DrawingContext> GridWidget::immediateContext() {
+  DamageSink* sink = this;
+  return std::make_unique<ImageContext>(painter_, glyphs_, origin(), colors_, sink);
+}
+
+void GridWidget::damaged(const QRect& imageArea) { update(imageArea & image_.rect()); }
+
+const QImage& GridWidget::image() {
+  paintPending();
+  return image_;
+}
+
+void GridWidget::drawEtchedFrame() {
+  const int w = image_.width();
+  const int h = image_.height();
+  const QColor shadow = toQColor(colors_.shadow);
+  const QColor highlight = toQColor(colors_.highlight);
+  painter_.fillRect(0, 0, w - 1, 1, shadow);
+  painter_.fillRect(0, 0, 1, h - 1, shadow);
+  painter_.fillRect(1, 1, w - 2, 1, highlight);
+  painter_.fillRect(1, 1, 1, h - 2, highlight);
+  painter_.fillRect(0, h - 1, w, 1, highlight);
+  painter_.fillRect(w - 1, 0, 1, h, highlight);
+  painter_.fillRect(1, h - 2, w - 2, 1, shadow);
+  painter_.fillRect(w - 2, 1, 1, h - 2, shadow);
+}
+
+void GridWidget::paintPending() {
+  if (pending_.isEmpty()) return;
+  // Taken first: painting may invalidate again, which belongs to the next round.
+  const QRegion region = std::exchange(pending_, QRegion());
+  const QRegion erase = std::exchange(erase_, QRegion());
+  if (!erase.isEmpty()) {
+    painter_.setClipRegion(erase);
+    painter_.fillRect(image_.rect(), toQColor(colors_.face));
+    drawEtchedFrame();
+  }
+  painter_.setClipRegion(region);
+  if (events_ != nullptr) {
+    ImageContext dc(painter_, glyphs_, origin(), colors_);
+    const QRect box = region.boundingRect().translated(x(), y());
+    events_->paintGrid(dc, Rect{box.left(), box.top(), box.left() + box.width(),
+                                box.top() + box.height()});
+  }
+  painter_.setClipping(false);
+}
+
+void GridWidget::paintEvent(QPaintEvent* event) {
+  paintPending();
+  QPainter screen(this);
+  screen.drawImage(event->rect().topLeft(), image_, event->rect());
+  if (tracking_) {
+    screen.setClipRegion(trackerOutline(trackRect_) & event->region());
+    screen.fillRect(rect(), QColor(Qt::white));
+    screen.fillRect(rect(), QBrush(Qt::black, Qt::BDiagPattern));
+    screen.setClipping(false);
+  }
+}
+
+Point GridWidget::clientPoint(const QPointF& widgetPoint) const {
+  const QPoint p = widgetPoint.toPoint();
+  return {p.x() + x(), p.y() + y()};
+}
+
+void GridWidget::mousePressEvent(QMouseEvent* event) {
+  if (events_ == nullptr || tracking_) return;
+  if (event->button() == Qt::LeftButton) {
+    events_->leftPressed(clientPoint(event->position()));
+  } else if (event->button() == Qt::RightButton) {
+    events_->rightPressed(clientPoint(event->position()));
+  }
+}
+
+void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (events_ != nullptr && !tracking_ && event->button() == Qt::LeftButton) {
+    events_->doubleClicked(clientPoint(event->position()));
+  }
+}
+
+QRegion GridWidget::trackerOutline(const QRect& r) const {
+  const QRect outer = r.adjusted(-HatchWidth, -HatchWidth, HatchWidth, HatchWidth);
+  QRegion outline = QRegion(outer) - QRegion(r);
+  const int half = HandleSize / 2;
+  for (const int hx : {outer.left() - HandleSize, r.center().x() - half, outer.right() + 1}) {
+    for (const int hy : {outer.top() - HandleSize, r.center().y() - half, outer.bottom() + 1}) {
+      if (hx == r.center().x() - half && hy == r.center().y() - half) continue;
+      outline += QRect(hx, hy, HandleSize, HandleSize);
+    }
+  }
+  return outline;
+}
+
+void GridWidget::moveTracker(const QPointF& globalPoint) {
+  const QPoint moved = globalPoint.toPoint() - trackPressed_;
+  const QRect next = trackStart_.translated(moved);
+  if (next == trackRect_) return;
+  update(trackerOutline(trackRect_).boundingRect());
+  trackRect_ = next;
+  update(trackerOutline(trackRect_).boundingRect());
+}
+
+void GridWidget::endTracking(bool accepted) {
+  accepted_ = accepted;
+  if (trackLoop_ != nullptr) trackLoop_->quit();
+}
+
+bool GridWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (!tracking_) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseMove:
+      moveTracker(static_cast<QMouseEvent*>(event)->globalPosition());
+      return false;
+    case QEvent::MouseButtonRelease: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton) return true;
+      moveTracker(mouse->globalPosition());
+      endTracking(true);
+      return false;  // the release still ends the press for Qt
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      endTracking(false);  // the right button, or any other, cancels
+      return true;
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) endTracking(false);
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::ShortcutOverride:
+      return true;
+    case QEvent::WindowDeactivate:
+      if (watched == window()) endTracking(false);
+      return false;
+    default:
+      return false;
+  }
+}
+
+TrackResult GridWidget::track(const Rect& start, Point pressed) {
+  // A press that is already over (or never held the button) has nothing to drag.
+  if (tracking_ || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) return {};
+  trackStart_ = toQRect(start).translated(-x(), -y());
+  trackRect_ = trackStart_;
+  trackPressed_ = mapToGlobal(QPoint(pressed.x - x(), pressed.y - y()));
+  accepted_ = false;
+  tracking_ = true;
+  update(trackerOutline(trackRect_).boundingRect());
+
+  QEventLoop loop;
+  trackLoop_ = &loop;
+  QCoreApplication::instance()->installEventFilter(this);
+  loop.exec();
+  QCoreApplication::instance()->removeEventFilter(this);
+  trackLoop_ = nullptr;
+  tracking_ = false;
+  update(trackerOutline(trackRect_).boundingRect());
+
+  if (!accepted_ || trackRect_ == trackStart_) return {};
+  return {true, trackRect_.left() - trackStart_.left(), trackRect_.top() - trackStart_.top()};
+}
+
+}  // namespace vexilo::qt

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <QWidget>
+#include <memory>
+
+#include "ui/platform.h"
+#include "ui/qt/image_context.h"
+
+namespace vexilo::qt {
+
+// What the grid widget asks of the dialog, in dialog client coordinates.
+class GridEvents {
+ public:
+  virtual ~GridEvents() = default;
+  virtual void paintGrid(DrawingContext& dc, const Rect& area) = 0;
+  virtual void leftPressed(Point point) = 0;
+  virtual void rightPressed(Point point) = 0;
+  virtual void doubleClicked(Point point) = 0;
+};
+
+// The grid frame 1000. Everything is drawn into a backing image that the widget copies to the
+// screen: painting (of what was invalidated) and drawing at once (during a search) both land
+// there, and the screen catches up at the next message pump.
+class GridWidget final : public QWidget, private DamageSink {
+ public:
+  GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers);
+  ~GridWidget() override;
+
+  void setEvents(GridEvents* events) { events_ = events; }
+  Point origin() const { return {x(), y()}; }  // top-left in dialog client coordinates
+  // Schedules painting of a client rectangle; with erase the background is filled first.
+  void invalidate(const Rect& rect, bool erase);
+  std::unique_ptr<DrawingContext> immediateContext();
+  // Drags the outline of start (client coordinates) from pressed until the left button goes
+  // up (accept), or Escape or another button (cancel).
+  TrackResult track(const Rect& start, Point pressed);
+  bool tracking() const { return tracking_; }
+  // The backing image after pending painting has been done.
+  const QImage& image();
+  const SystemColors& colors() const { return colors_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void damaged(const QRect& imageArea) override;
+  void restartImage();
+  void paintPending();
+  void drawEtchedFrame();
+  Point clientPoint(const QPointF& widgetPoint) const;
+  QRegion trackerOutline(const QRect& rect) const;
+  void moveTracker(const QPointF& globalPoint);
+  void endTracking(bool accepted);
+
+  GridEvents* events_ = nullptr;
+  SystemColors colors_;
+  GlyphCache glyphs_;
+  QImage image_;
+  QPainter painter_;  // open on image_ for the widget's whole life, except while resizing
+  QRegion pending_;   // to be painted by the dialog, image coordinates
+  QRegion erase_;     // part of pending_ whose background is filled first
+
+  bool tracking_ = false;
+  bool accepted_ = false;
+  QRect trackStart_;
+  QRect trackRect_;
+  QPoint trackPressed_;  // global
+  QEventLoop* trackLoop_ = nullptr;
+};
+
+}  // namespace vexilo::qt

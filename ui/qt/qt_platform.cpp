@@ -1,0 +1,284 @@
+#include "ui/qt/qt_platform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <exception>
+
+#include "app/control_ids.h"
+#include "app/main_dialog.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/qt_text.h"
+
+namespace vexilo::qt {
+
+namespace {
+
+bool isPathControl(int id) { return id == IdDicPath1 || id == IdDicPath2 || id == IdDicPath3; }
+
+// "text|pattern|...||" as Qt name filters; "*.*" means every file, as the user expects.
+QStringList nameFilters(std::string_view filter) {
+  const QStringList parts = fromSjis(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+    QString text = parts[i];
+    QString pattern = parts[i + 1];
+    pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    static const QRegularExpression shown(QStringLiteral("\\(([^()]*)\\)$"));
+    if (const QRegularExpressionMatch match = shown.match(text); match.hasMatch()) {
+      text.replace(match.capturedStart(1), match.capturedLength(1), pattern);
+    } else {
+      text += QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    filters << text;
+  }
+  return filters;
+}
+
+QString withDefaultExtension(const QString& path, const std::string& extension) {
+  if (extension.empty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
+  return path + QLatin1Char('.') + fromPath(extension);
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() { detach(); }
+
+template <class Handler>
+void QtPlatform::guarded(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    QMessageBox::critical(window_.get(), QStringLiteral("Vexilo"),
+                          QString::fromLocal8Bit(failure.what()));
+  }
+}
+
+void QtPlatform::attach(MainDialog& dialog) {
+  detach();
+  dialog_ = &dialog;
+  const DialogTemplate& main = dialogTemplate(MainTemplateId);
+  const QFont letters = dialogFont(main.fontPoints);
+  QFont numbers;  // the default face
+  numbers.setPointSizeF(7.0);
+  window_ = std::make_unique<TemplateDialog>(
+      main, nullptr, [this, letters, numbers](const ControlTemplate& control, QWidget* parent) {
+        if (control.id != IdGridFrame) return static_cast<QWidget*>(nullptr);
+        grid_ = new GridWidget(parent, letters, numbers);
+        return static_cast<QWidget*>(grid_);
+      });
+  window_->setWindowIcon(appIcon());
+  window_->setModal(true);
+  window_->onCommand = [this](int id) { guarded([this, id] { dialog_->OnCommand(id); }); };
+  window_->onCancel = [this] { guarded([this] { dialog_->OnCancel(); }); };
+  grid_->setEvents(this);
+  wireScrollBar(IdVerticalBar, &MainDialog::OnVScroll);
+  wireScrollBar(IdHorizontalBar, &MainDialog::OnHScroll);
+  // No access to the window manager's window menu: its About entry joins the Help menu.
+  if (QMenu* help = window_->menu(2)) {
+    help->addSeparator();
+    QAction* about = help->addAction(fromSjis(systemMenuAboutText()));
+    QObject::connect(about, &QAction::triggered, window_.get(),
+                     [this] { guarded([this] { dialog_->OnSysCommand(IdAbout); }); });
+  }
+}
+
+void QtPlatform::detach() {
+  while (waitCursors_ > 0) endWaitCursor();
+  grid_ = nullptr;
+  window_.reset();
+  dialog_ = nullptr;
+}
+
+void QtPlatform::wireScrollBar(int barId, void (MainDialog::*handler)(int, int)) {
+  auto* bar = qobject_cast<QScrollBar*>(window_->control(barId));
+  const auto scroll = [this, handler](int code, int position) {
+    guarded([this, handler, code, position] { (dialog_->*handler)(code, position); });
+  };
+  QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [bar, scroll](int action) {
+    switch (action) {
+      case QAbstractSlider::SliderSingleStepSub: scroll(0, 0); break;
+      case QAbstractSlider::SliderSingleStepAdd: scroll(1, 0); break;
+      case QAbstractSlider::SliderPageStepSub: scroll(2, 0); break;
+      case QAbstractSlider::SliderPageStepAdd: scroll(3, 0); break;
+      case QAbstractSlider::SliderMove: scroll(5, bar->sliderPosition()); break;
+      case QAbstractSlider::SliderToMinimum: scroll(6, 0); break;
+      case QAbstractSlider::SliderToMaximum: scroll(7, 0); break;
+      default: break;
+    }
+  });
+  QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [bar, scroll] {
+    scroll(4, bar->sliderPosition());
+    scroll(8, 0);  // end of scrolling
+  });
+}
+
+std::string QtPlatform::controlText(int id) {
+  QWidget* widget = window_ ? window_->control(id) : nullptr;
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    return isPathControl(id) ? toPath(edit->text()) : toSjis(edit->text());
+  }
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    QString text = edit->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));  // an edit's lines end in CR LF
+    return toSjis(text);
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return toSjis(button->text());
+  return {};
+}
+
+void QtPlatform::setControlText(int id, std::string_view text) {
+  QWidget* widget = window_ ? window_->control(id) : nullptr;
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    const QString shown = isPathControl(id) ? fromPath(text) : fromSjis(text);
+    if (edit->text() != shown) edit->setText(shown);
+  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    QString shown = fromSjis(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (edit->toPlainText() != shown) edit->setPlainText(shown);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(fromSjis(text));
+  }
+}
+
+bool QtPlatform::isChecked(int id) {
+  auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr);
+  return button != nullptr && button->isChecked();
+}
+
+void QtPlatform::setChecked(int id, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr)) {
+    button->setChecked(checked);
+  }
+}
+
+Rect QtPlatform::gridFrameRect() {
+  if (grid_ == nullptr) return {};
+  const QRect g = grid_->geometry();
+  return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void QtPlatform::invalidate(const Rect& rect, bool erase) {
+  if (grid_ != nullptr) grid_->invalidate(rect, erase);
+}
+
+std::unique_ptr<DrawingContext> QtPlatform::immediateContext() {
+  return grid_->immediateContext();
+}
+
+void QtPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
+  auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
+  if (bar == nullptr) return;
+  // A page of the bar covers page positions, so the thumb stops page - 1 short of the end.
+  const int last = qMax(minimum, maximum - qMax(page, 1) + 1);
+  bar->setRange(minimum, last);
+  bar->setPageStep(qMax(page, 1));
+  bar->setSingleStep(1);
+  bar->setEnabled(last > minimum);  // disabled, not hidden, when nothing can scroll
+}
+
+void QtPlatform::setScrollPosition(int barId, int position) {
+  auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
+  if (bar == nullptr) return;
+  bar->setSliderPosition(position);
+  bar->setValue(position);
+}
+
+void QtPlatform::pumpMessages() { QCoreApplication::processEvents(); }
+
+void QtPlatform::beginWaitCursor() {
+  ++waitCursors_;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtPlatform::endWaitCursor() {
+  if (waitCursors_ == 0) return;
+  --waitCursors_;
+  QApplication::restoreOverrideCursor();
+}
+
+void QtPlatform::endDialog(int result) {
+  if (window_) window_->done(result);
+}
+
+void QtPlatform::showMessage(std::string_view text) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text),
+                  QMessageBox::Ok, window_.get());
+  box.exec();
+}
+
+std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& request) {
+  QFileDialog dialog(window_.get());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(!request.save && request.fileMustExist ? QFileDialog::ExistingFile
+                                                            : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  const QStringList filters = nameFilters(request.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+  }
+  dialog.setDefaultSuffix(fromPath(request.defaultExtension));
+  if (!request.initialName.empty()) dialog.selectFile(fromPath(request.initialName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return toPath(withDefaultExtension(dialog.selectedFiles().first(), request.defaultExtension));
+}
+
+bool QtPlatform::runWordEntry(WordEntryData& data) {
+  TemplateDialog box(dialogTemplate(WordEntryTemplateId), window_.get());
+  auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
+  auto* across = qobject_cast<QAbstractButton*>(box.control(IdAcross));
+  auto* down = qobject_cast<QAbstractButton*>(box.control(IdDown));
+  edit->setText(fromSjis(data.text));
+  (data.direction == 1 ? down : across)->setChecked(true);
+  edit->setFocus(Qt::OtherFocusReason);
+  if (box.exec() != QDialog::Accepted) return false;
+  data.text = toSjis(edit->text());
+  data.direction = down->isChecked() ? 1 : 0;
+  return true;
+}
+
+std::optional<std::string> QtPlatform::runRegisterWord() {
+  TemplateDialog box(dialogTemplate(RegisterWordTemplateId), window_.get());
+  auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return toSjis(edit->text());
+}
+
+void QtPlatform::runAbout() {
+  TemplateDialog box(dialogTemplate(AboutTemplateId), window_.get());
+  box.exec();
+}
+
+TrackResult QtPlatform::trackRectangle(const Rect& start, Point pressed) {
+  return grid_ != nullptr ? grid_->track(start, pressed) : TrackResult{};
+}
+
+void QtPlatform::paintGrid(DrawingContext& dc, const Rect& area) {
+  guarded([this, &dc, &area] { dialog_->OnPaint(dc, area); });
+}
+
+void QtPlatform::leftPressed(Point point) {
+  guarded([this, point] { dialog_->OnGridPress(point); });
+}
+
+void QtPlatform::rightPressed(Point point) {
+  guarded([this, point] { dialog_->OnGridRightPress(point); });
+}
+
+void QtPlatform::doubleClicked(Point point) {
+  guarded([this, point] { dialog_->OnGridDoubleClick(point); });
+}
+
+}  // namespace vexilo::qt

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+#include "ui/platform.h"
+#include "ui/qt/grid_widget.h"
+#include "ui/qt/template_dialog.h"
+
+namespace vexilo {
+class MainDialog;
+}
+
+namespace vexilo::qt {
+
+// Every port on Qt widgets. attach() builds the main window from template 102 for a dialog
+// and wires each control and menu item to the dialog's handlers, in one place.
+class QtPlatform final : public Platform, private GridEvents {
+ public:
+  QtPlatform();
+  ~QtPlatform() override;
+  QtPlatform(const QtPlatform&) = delete;
+  QtPlatform& operator=(const QtPlatform&) = delete;
+
+  void attach(MainDialog& dialog);
+  void detach();  // destroys the window
+  TemplateDialog* window() const { return window_.get(); }
+  GridWidget* grid() const { return grid_; }
+  int waitCursorDepth() const { return waitCursors_; }
+
+  // ControlPort
+  std::string controlText(int id) override;
+  void setControlText(int id, std::string_view text) override;
+  bool isChecked(int id) override;
+  void setChecked(int id, bool checked) override;
+  // GridSurfacePort
+  Rect gridFrameRect() override;
+  void invalidate(const Rect& rect, bool erase) override;
+  std::unique_ptr<DrawingContext> immediateContext() override;
+  // ScrollBarPort
+  void setScrollRange(int barId, int minimum, int maximum, int page) override;
+  void setScrollPosition(int barId, int position) override;
+  // MessageLoopPort
+  void pumpMessages() override;
+  void beginWaitCursor() override;
+  void endWaitCursor() override;
+  void endDialog(int result) override;
+  // DialogPort
+  void showMessage(std::string_view text) override;
+  std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+  bool runWordEntry(WordEntryData& data) override;
+  std::optional<std::string> runRegisterWord() override;
+  void runAbout() override;
+  TrackResult trackRectangle(const Rect& start, Point pressed) override;
+
+ private:
+  // GridEvents
+  void paintGrid(DrawingContext& dc, const Rect& area) override;
+  void leftPressed(Point point) override;
+  void rightPressed(Point point) override;
+  void doubleClicked(Point point) override;
+
+  void wireScrollBar(int barId, void (MainDialog::*handler)(int, int));
+  // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
+  template <class Handler>
+  void guarded(Handler&& handler);
+
+  MainDialog* dialog_ = nullptr;
+  std::unique_ptr<TemplateDialog> window_;
+  GridWidget* grid_ = nullptr;
+  int waitCursors_ = 0;
+};
+
+}  // namespace vexilo::qt

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include "ui/platform.h"
+
+namespace vexilo::qt {
+
+// The settings store as an INI file: sections are groups, entries are keys. Strings are kept
+// as byte arrays so that any bytes come back unchanged; a file that cannot be read or parsed
+// gives the defaults everywhere (the next write replaces it).
+class QtSettingsStore final : public SettingsStore {
+ public:
+  // The user's store: <config folder>/<company>/<application>.conf.
+  QtSettingsStore(const QString& company, const QString& application);
+  explicit QtSettingsStore(const QString& fileName);
+  ~QtSettingsStore() override;
+
+  std::string readString(std::string_view section, std::string_view entry,
+                         std::string_view fallback) override;
+  int readInt(std::string_view section, std::string_view entry, int fallback) override;
+  void writeString(std::string_view section, std::string_view entry,
+                   std::string_view value) override;
+  void writeInt(std::string_view section, std::string_view entry, int value) override;
+
+  void flush();  // to disk now
+  QString fileName() const { return settings_.fileName(); }
+
+ private:
+  QVariant read(std::string_view section, std::string_view entry);
+
+  QSettings settings_;
+  bool readable_ = true;
+};
+
+}  // namespace vexilo::qt

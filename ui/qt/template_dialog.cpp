@@ -1,0 +1,213 @@
+#include "ui/qt/template_dialog.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionFrame>
+#include <QVBoxLayout>
+
+#include "app/control_ids.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/qt_text.h"
+
+namespace vexilo::qt {
+
+namespace {
+
+Qt::WindowFlags flagsOf(unsigned style) {
+  if ((style & DialogCaption) == 0) return Qt::Dialog | Qt::FramelessWindowHint;
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if ((style & DialogSystemMenu) != 0) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if ((style & DialogMinimizeBox) != 0) flags |= Qt::WindowMinimizeButtonHint;
+  return flags;
+}
+
+}  // namespace
+
+TemplateDialog::TemplateDialog(const DialogTemplate& dialog, QWidget* owner,
+                               const ControlFactory& factory)
+    : QDialog(owner, flagsOf(dialog.style)),
+      template_(dialog),
+      units_(DialogUnits::of(dialogFont(dialog.fontPoints))) {
+  setFont(dialogFont(dialog.fontPoints));
+  setWindowTitle(fromSjis(dialog.caption));
+  setWindowIcon(appIcon());
+  setSizeGripEnabled(false);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  if (dialog.menuId == MainMenuId) buildMenu();
+  if (menuBar_ != nullptr) layout->setMenuBar(menuBar_);
+  client_ = new QWidget(this);
+  client_->setFixedSize(units_.x(dialog.width), units_.y(dialog.height));
+  layout->addWidget(client_);
+
+  QButtonGroup* radios = nullptr;
+  QWidget* previous = nullptr;
+  for (const ControlTemplate& control : dialog.controls) {
+    QWidget* widget = makeControl(control, factory);
+    if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+      if (radios == nullptr || (control.style & StyleGroup) != 0) radios = new QButtonGroup(this);
+      radios->addButton(radio);
+    }
+    if (control.id != NoId) controls_[control.id] = widget;
+    if (widget->focusPolicy() != Qt::NoFocus) {
+      if (previous != nullptr) {
+        setTabOrder(previous, widget);
+      } else {
+        widget->setFocus(Qt::OtherFocusReason);  // the first control in tab order
+      }
+      previous = widget;
+    }
+  }
+}
+
+QWidget* TemplateDialog::makeControl(const ControlTemplate& control,
+                                     const ControlFactory& factory) {
+  const QRect place = units_.rect(control.position);
+  const QString text = fromSjis(control.text);
+  QWidget* widget = factory ? factory(control, client_) : nullptr;
+  if (widget == nullptr) {
+    switch (control.kind) {
+      case ControlKind::PushButton:
+      case ControlKind::DefaultPushButton: {
+        auto* button = new QPushButton(text, client_);
+        button->setDefault(control.kind == ControlKind::DefaultPushButton);
+        connect(button, &QPushButton::clicked, this, [this, id = control.id] { command(id); });
+        widget = button;
+        break;
+      }
+      case ControlKind::CheckBox:
+        widget = new QCheckBox(text, client_);
+        break;
+      case ControlKind::RadioButton:
+        widget = new QRadioButton(text, client_);
+        break;
+      case ControlKind::Edit:
+        if ((control.style & StyleMultiLine) != 0) {
+          auto* edit = new QPlainTextEdit(client_);
+          if ((control.style & StyleVScroll) != 0) {
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+          }
+          edit->setTabChangesFocus(true);
+          widget = edit;
+        } else {
+          auto* edit = new QLineEdit(client_);
+          if ((control.style & StyleCentre) != 0) edit->setAlignment(Qt::AlignCenter);
+          widget = edit;
+        }
+        break;
+      case ControlKind::EtchedFrame: {
+        auto* frame = new QFrame(client_);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        widget = frame;
+        break;
+      }
+      case ControlKind::GroupBox:
+        widget = new QGroupBox(text, client_);
+        widget->setFocusPolicy(Qt::NoFocus);
+        break;
+      case ControlKind::HorizontalScrollBar:
+        widget = new QScrollBar(Qt::Horizontal, client_);
+        break;
+      case ControlKind::VerticalScrollBar:
+        widget = new QScrollBar(Qt::Vertical, client_);
+        break;
+      case ControlKind::Text:
+        widget = new QLabel(text, client_);
+        break;
+      case ControlKind::Icon: {
+        auto* label = new QLabel(client_);
+        label->setPixmap(appIcon().pixmap(32, 32));
+        label->adjustSize();
+        label->move(place.topLeft());
+        return label;
+      }
+    }
+  }
+  widget->setGeometry(place);
+  return widget;
+}
+
+void TemplateDialog::buildMenu() {
+  menuBar_ = new QMenuBar(this);
+  for (const MenuTemplate& menu : mainMenu()) {
+    QMenu* popup = menuBar_->addMenu(fromSjis(menu.text));
+    for (const MenuItemTemplate& item : menu.items) {
+      if (item.id == 0) {
+        popup->addSeparator();
+      } else {
+        QAction* action = popup->addAction(fromSjis(item.text));
+        connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
+      }
+    }
+  }
+}
+
+QWidget* TemplateDialog::control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+QMenu* TemplateDialog::menu(int index) const {
+  if (menuBar_ == nullptr) return nullptr;
+  const QList<QAction*> actions = menuBar_->actions();
+  return index < 0 || index >= actions.size() ? nullptr : actions[index]->menu();
+}
+
+void TemplateDialog::command(int id) {
+  if (onCommand) {
+    onCommand(id);
+  } else if (id == IdOk) {
+    accept();
+  } else if (id == IdCancel) {
+    reject();
+  }
+}
+
+void TemplateDialog::reject() {
+  if (onCancel) {
+    onCancel();
+  } else {
+    QDialog::reject();
+  }
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter with no default button gives OK, as in every box.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      event->modifiers() == Qt::NoModifier) {
+    for (const QPushButton* button : findChildren<QPushButton*>()) {
+      if (button->isDefault() && button->isVisible()) return QDialog::keyPressEvent(event);
+    }
+    command(IdOk);
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TemplateDialog::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  if ((template_.style & DialogCaption) != 0) return;
+  // No title bar, so the box draws its own raised frame.
+  QPainter painter(this);
+  QStyleOptionFrame option;
+  option.initFrom(this);
+  option.lineWidth = 2;
+  option.state |= QStyle::State_Raised;
+  style()->drawPrimitive(QStyle::PE_Frame, &option, &painter, this);
+}
+
+}  // namespace vexilo::qt
