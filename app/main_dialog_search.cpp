@@ -1,17 +1,152 @@
-// UNFINISHED: a helper is writing these handlers; until then they fail loudly.
-#include <stdexcept>
+#include <memory>
 #include <string>
 
 #include "app/main_dialog.h"
+#include "search/fill_search.h"
+#include "search/word_slot.h"
 
 namespace vexilo {
 
 namespace {
-[[noreturn]] void unfinished(const std::string& what) { throw std::logic_error(what + " is not built yet"); }
+
+constexpr int ListedWords = 1002;  // the result box shows no more
+constexpr const char* TooMany = "too Many...";
+
 }  // namespace
 
-void MainDialog::RunSearch() { unfinished("RunSearch"); }
-void MainDialog::ShowNextResult() { unfinished("ShowNextResult"); }
-void MainDialog::listCandidates(int) { unfinished("listCandidates"); }
+// Draws every cell the engine writes at once, and lets the window's messages through.
+class MainDialog::SearchHost : public FillHost {
+ public:
+  explicit SearchHost(MainDialog& dialog) : dialog_(dialog) {}
+
+  // While set, cells are drawn into this context instead of one of their own.
+  void shareContext(DrawingContext* dc) { shared_ = dc; }
+
+  void cellChanged(int cellIndex) override {
+    if (shared_ != nullptr) {
+      dialog_.drawCell(*shared_, cellIndex, dialog_.cellRect(cellIndex));
+    } else {
+      dialog_.drawCellNow(cellIndex);
+    }
+  }
+  void pumpMessages() override {
+    updateTotals();  // so that a command or a progress line run by the pump sees them
+    dialog_.platform.pumpMessages();
+  }
+  std::int32_t searchState() const override { return dialog_.searchState; }
+
+  // The dialog's totals follow the engine's counts from here on.
+  void follow(const FillSearch& engine) {
+    engine_ = &engine;
+    testedBefore_ = dialog_.candidatesTested;
+    placedBefore_ = dialog_.wordsPlaced;
+  }
+  void updateTotals() {
+    if (engine_ == nullptr) return;
+    dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
+    dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+  }
+
+ private:
+  MainDialog& dialog_;
+  DrawingContext* shared_ = nullptr;
+  const FillSearch* engine_ = nullptr;
+  std::uint64_t testedBefore_ = 0;
+  std::uint64_t placedBefore_ = 0;
+};
+
+namespace {
+
+// However a run ends, even by an exception, the window is left idle with nothing placed.
+class RunGuard {
+ public:
+  RunGuard(std::int32_t& searchState, SlotTable& slots, MessageLoopPort& loop)
+      : searchState_(searchState), slots_(slots), loop_(loop) {}
+  RunGuard(const RunGuard&) = delete;
+  RunGuard& operator=(const RunGuard&) = delete;
+  ~RunGuard() {
+    for (WordSlot& slot : slots_.slots) slot.placed = 0;
+    searchState_ = SearchIdle;
+    if (waiting_) loop_.endWaitCursor();
+  }
+
+  void beginWaitCursor() {
+    loop_.beginWaitCursor();
+    waiting_ = true;
+  }
+
+ private:
+  std::int32_t& searchState_;
+  SlotTable& slots_;
+  MessageLoopPort& loop_;
+  bool waiting_ = false;
+};
+
+}  // namespace
+
+void MainDialog::RunSearch() {
+  if (searchState != SearchIdle) {
+    searchState = SearchCancelled;
+    return;
+  }
+  searchState = SearchRunning;
+  {
+    RunGuard guard(searchState, slots, platform);
+    SearchHost host(*this);
+    {
+      const std::unique_ptr<DrawingContext> dc = platform.immediateContext();
+      host.shareContext(dc.get());
+      clearSearchLetters(grid, host);
+      spreadFixedLetters(grid, host);
+      if (slots.holds(slots.currentSlot)) drawSlotHighlight(*dc, slots.currentSlot, false);
+      host.shareContext(nullptr);
+    }
+    guard.beginWaitCursor();
+
+    refreshDictionaries();
+    if (slots.slotsCurrent == 0) {
+      extractSlots(grid, slots);
+      slots.slotsCurrent = 1;
+    }
+    FillSearch search(grid, wordIndex, slots, host);
+    host.follow(search);
+    search.fillGroups();
+    search.placeFirstCandidates();
+    host.updateTotals();
+
+    slots.currentSlot = 0;
+    if (slots.slotCount > 0) listCandidates(0);
+    invalidateCell(-1);
+  }
+  if (closeRequested) {  // closed while the search ran: the close goes ahead now
+    closeRequested = false;
+    platform.endDialog(IdCancel);
+  }
+}
+
+void MainDialog::ShowNextResult() {
+  if (slots.holds(slots.currentSlot)) platform.invalidate(slotRect(slots.currentSlot), true);
+  ++slots.currentSlot;
+  if (slots.currentSlot >= slots.slotCount) slots.currentSlot = 0;
+  if (!slots.holds(slots.currentSlot)) return;
+  listCandidates(slots.currentSlot);
+  platform.invalidate(slotRect(slots.currentSlot), true);
+}
+
+void MainDialog::listCandidates(int k) {
+  resultText.clear();
+  int listed = 0;
+  if (slots.holds(k)) {
+    for (const std::string& word : slots.slots[static_cast<std::size_t>(k)].candidates) {
+      resultText += word;
+      resultText += "\r\n";
+      if (++listed == ListedWords) {
+        resultText += TooMany;
+        break;
+      }
+    }
+  }
+  pushControls();
+}
 
 }  // namespace vexilo

@@ -75,11 +75,13 @@ AppendResult appendDictionaryWord(const std::string& path, std::string_view word
   if (fs::exists(status) && !fs::is_regular_file(status)) return AppendResult::CouldNotOpen;
 
   File file(std::fopen(path.c_str(), "a+b"), &std::fclose);
+  const bool readable = file != nullptr;
+  if (!readable) file.reset(std::fopen(path.c_str(), "ab"));  // a file we may only write to
   if (!file) return AppendResult::CouldNotOpen;
   if (word.empty()) return AppendResult::Appended;
 
   std::string bytes;
-  if (!endsWithLineEnd(file.get())) bytes += "\r\n";
+  if (readable && !endsWithLineEnd(file.get())) bytes += "\r\n";
   bytes.append(word);
   bytes += "\r\n";
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return AppendResult::WriteFailed;

@@ -15,7 +15,7 @@ namespace {
 
 // A symbolic link keeps pointing at the saved file instead of being replaced by it.
 std::string resolvedTarget(const std::string& path) {
-  struct stat link{};
+  struct stat link {};
   if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
   std::unique_ptr<char, void (*)(void*)> real(realpath(path.c_str(), nullptr), &std::free);
   return real ? std::string(real.get()) : path;
@@ -32,8 +32,8 @@ std::string folderOf(const std::string& path) {
 int createTemporary(const std::string& folder, std::string& name) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = folder + "/.vexilo-" + std::to_string(getpid()) + "-" + std::to_string(counter++) +
-           ".tmp";
+    name =
+        folder + "/.vexilo-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -67,7 +67,7 @@ bool copyPermissions(int fd, const struct stat& old) {
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
   const std::string target = resolvedTarget(path);
-  struct stat old{};
+  struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode)) return false;
   if (exists && ::access(target.c_str(), W_OK) != 0) return false;  // a read-only file stays

@@ -10,7 +10,9 @@ namespace vexilo {
 
 namespace {
 
-bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isCSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // The integer at the start of text as the standard decimal conversion reads it: white space
 // skipped, an optional sign, digits up to the first other byte; no digits give 0. Numbers
@@ -31,7 +33,9 @@ std::int32_t leadingInteger(std::string_view text) {
 }
 
 // Groups are numbered 0..1023 (the export indexes a table by them); any other mark means none.
-std::int32_t acceptedMark(std::int32_t mark) { return mark >= -1 && mark < CellCount ? mark : -1; }
+std::int32_t acceptedMark(std::int32_t mark) {
+  return mark >= -1 && mark < CellCount ? mark : -1;
+}
 
 void parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
   line = line.substr(0, line.find('\0'));  // the line buffer is a C string
@@ -79,7 +83,9 @@ bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
 }
 
 bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid) {
-  const std::optional<std::string> text = readTextFile(path);
+  // 1,024 full pieces at two file bytes a text byte (CR LF), and a spare pair for a cut CR LF.
+  constexpr std::size_t needed = 2 * (CellCount * PieceReader::MaxPiece + 1);
+  const std::optional<std::string> text = readTextFile(path, needed);
   if (!text) return false;
   readLines(*text, grid);  // already in text mode: a second pass could join a CR CR LF
   return true;

@@ -19,7 +19,7 @@ std::string toTextMode(std::string_view raw) {
   return text;
 }
 
-std::optional<std::string> readTextFile(const std::string& path) {
+std::optional<std::string> readTextFile(const std::string& path, std::size_t byteLimit) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        &std::fclose);
   if (!file) return std::nullopt;
@@ -27,8 +27,10 @@ std::optional<std::string> readTextFile(const std::string& path) {
   if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
   std::string raw;
   char buffer[64 * 1024];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+  while (raw.size() < byteLimit) {
+    const std::size_t wanted = std::min(sizeof buffer, byteLimit - raw.size());
+    const std::size_t n = std::fread(buffer, 1, wanted, file.get());
+    if (n == 0) break;
     const std::string_view chunk(buffer, n);
     const std::size_t eof = chunk.find('\x1A');
     raw.append(chunk.substr(0, eof));

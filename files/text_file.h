@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,9 @@ std::string toTextMode(std::string_view raw);
 
 // The whole file as a text-mode read gives it; nothing when it cannot be opened or is not a
 // regular file. A read error part-way ends the data there, as the end of the file would.
-std::optional<std::string> readTextFile(const std::string& path);
+// Readers that use only the start of a file pass how many of its bytes they can need.
+std::optional<std::string> readTextFile(
+    const std::string& path, std::size_t byteLimit = std::numeric_limits<std::size_t>::max());
 
 // Takes text as a line reader with a 512-byte buffer does: each piece runs up to and including
 // the next LF, but holds at most 511 bytes.

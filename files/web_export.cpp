@@ -23,11 +23,20 @@ std::string htmlText(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -80,8 +89,8 @@ std::string entryBox(int cell) {
 
 std::string shownEntry(int cell) {
   const std::string n = std::to_string(cell);
-  return R"(<SCRIPT language="php">if($box[)" + n + R"(] != "")echo $box[)" + n +
-         "];else echo \"" + std::string(FullWidthSpace) + "\";</SCRIPT>";
+  return R"(<SCRIPT language="php">if($box[)" + n + R"(] != "")echo $box[)" + n + "];else echo \"" +
+         std::string(FullWidthSpace) + "\";</SCRIPT>";
 }
 
 constexpr std::string_view CopyingBlock[] = {
@@ -144,7 +153,8 @@ constexpr std::string_view GradingBlock[] = {
     "if ( $result == 1 ) {",
     "    echo \"\x90\xb3\x89\xf0\x82\xc5\x82\xb7\\n\";",  // 正解です
     "} else if ( $result == (-1) ) {",
-    "    echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intval($resval).\"\x93\x5f\x82\xc5\x82\xb7\\n\";",  // 残念・・ 点です
+    "    echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intval($resval)."  // 残念・・
+    "\"\x93\x5f\x82\xc5\x82\xb7\\n\";",                               // 点です
     "}",
 };
 
@@ -180,8 +190,10 @@ std::string htmlCellContent(const NodeBox& cell) {
 
 std::string phpCellContent(const NodeBox& cell, int index) {
   const int group = groupOf(cell);
-  if (cell.flag == Fixed) return group == -1 ? htmlText(cell.str) : numbered(group + 1, htmlText(cell.str));
-  return group == -1 ? entryBox(index) : numbered(group + 1, shownEntry(index));
+  const std::string inner = cell.flag == Fixed ? htmlText(cell.str)
+                            : group == -1      ? entryBox(index)
+                                               : shownEntry(index);
+  return group == -1 ? inner : numbered(group + 1, inner);
 }
 
 template <typename Content>
@@ -219,7 +231,9 @@ std::string htmlPage(const PuzzleGrid& grid) {
 }
 
 // Groups are numbered below 1,024, so later numbers can have neither cells nor a key.
-int groupLimit(const PuzzleGrid& grid) { return std::min(grid.nextMark(), CellCount); }
+int groupLimit(const PuzzleGrid& grid) {
+  return std::min(grid.nextMark(), CellCount);
+}
 
 std::string phpPage(const PuzzleGrid& grid) {
   const ExportRectangle area = exportedRectangle(grid);

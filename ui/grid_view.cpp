@@ -59,6 +59,7 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
   Color fill = CellFill;
   Color textColor = FixedText;
   std::string_view text = cell.str;
+  bool known = true;
   switch (cell.flag) {
     case Block:
       dc.fillRect(inner, BlockFill);
@@ -73,14 +74,18 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
     case Fixed:
       break;
     default:
-      return;  // unknown kinds from stored data: edge only
+      known = false;  // unknown kinds from stored data: no fill and no letter, but the number
+      fill = dc.buttonFaceColor();
+      break;
   }
-  dc.fillRect(inner, fill);
-  if (!text.empty()) {
-    const Size extent = dc.textExtent(text, DrawingContext::Font::Letters);
-    const int x = inner.left + (inner.right - extent.width - inner.left) / 2;
-    const int y = inner.top + (inner.bottom - extent.height - inner.top) / 2;
-    dc.drawText(x, y, text, DrawingContext::Font::Letters, textColor, fill);
+  if (known) {
+    dc.fillRect(inner, fill);
+    if (!text.empty()) {
+      const Size extent = dc.textExtent(text, DrawingContext::Font::Letters);
+      const int x = inner.left + (inner.right - extent.width - inner.left) / 2;
+      const int y = inner.top + (inner.bottom - extent.height - inner.top) / 2;
+      dc.drawText(x, y, text, DrawingContext::Font::Letters, textColor, fill);
+    }
   }
   if (cell.mark != -1) {
     dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1),

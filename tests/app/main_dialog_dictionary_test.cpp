@@ -5,16 +5,16 @@
 #include <string>
 
 #include "app/main_dialog.h"
-#include "dictionary/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
 
 namespace vexilo {
 namespace {
 
-using test::readFile;
+using test::readBytes;
 using test::sj;
-using test::writeFile;
+using test::writeBytes;
 
 class DictionaryPanel : public ::testing::Test {
  protected:
@@ -33,24 +33,29 @@ class DictionaryPanel : public ::testing::Test {
 };
 
 TEST_F(DictionaryPanel, RegisterAppendsTheFullWidthWordToTheRowsFile) {
-  const std::string path = folder.file("user.dic");
+  writeBytes(folder.path("main.dic"), sj("ねこ\r\n"));
+  platform.texts[IdDicPath1] = folder.path("main.dic");
+  dialog->refreshDictionaries();
+  const std::string path = folder.path("user.dic");
   platform.texts[IdDicPath2] = path;
   platform.checks[IdEnabled2] = false;  // the box plays no part
+  registerInto(2, sj("ねこ"));  // row 1 supplies it already
   registerInto(2, "abc");
   registerInto(2, sj("ｶﾞﾝ"));
   registerInto(2, sj("きゃく"));
   registerInto(2, sj("きゃく"));  // the index holds it folded, so it is written again
   registerInto(2, "abc");
-  EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
+  EXPECT_EQ(readBytes(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
   EXPECT_EQ(dialog->wordIndex[3].wordCount(), 5u);
   EXPECT_EQ(dialog->wordIndex[3].findWord(sj("カ゛ン")), 1);
+  EXPECT_EQ(dialog->wordIndex[2].wordCount(), 2u);
 }
 
 TEST_F(DictionaryPanel, RegisterStopsWithoutPathOrWordAndEmptyWordOnlyCreatesTheFile) {
   dialog->RegisterWord(1);  // no path: no dialog
   EXPECT_EQ(platform.registerDialogs, 0);
 
-  const std::string path = folder.file("new.dic");
+  const std::string path = folder.path("new.dic");
   platform.texts[IdDicPath1] = path;
   dialog->RegisterWord(1);  // cancelled
   EXPECT_EQ(platform.registerDialogs, 1);
@@ -58,9 +63,10 @@ TEST_F(DictionaryPanel, RegisterStopsWithoutPathOrWordAndEmptyWordOnlyCreatesThe
 
   registerInto(1, "");
   EXPECT_TRUE(std::filesystem::exists(path));
-  EXPECT_EQ(readFile(path), "");
+  EXPECT_EQ(readBytes(path), "");
 
-  platform.texts[IdDicPath3] = folder.folder("folder.dic");
+  std::filesystem::create_directory(folder.path("folder.dic"));
+  platform.texts[IdDicPath3] = folder.path("folder.dic");
   registerInto(3, "abc");
   EXPECT_EQ(dialog->wordIndex.wordCount(), 1u);  // only the empty word
   EXPECT_EQ(platform.registerDialogs, 3);
@@ -106,15 +112,15 @@ TEST_F(DictionaryPanel, FirstRefreshWithEmptyPathsReloadsOnce) {
 }
 
 TEST_F(DictionaryPanel, MissingFileGivesOneMessageUntilSomethingChanges) {
-  writeFile(folder.file("1.dic"), sj("いち\r\n"));
-  writeFile(folder.file("3.dic"), sj("さん\r\n"));
-  platform.texts[IdDicPath1] = folder.file("1.dic");
-  platform.texts[IdDicPath2] = folder.file("2.dic");
-  platform.texts[IdDicPath3] = folder.file("3.dic");
+  writeBytes(folder.path("1.dic"), sj("いち\r\n"));
+  writeBytes(folder.path("3.dic"), sj("さん\r\n"));
+  platform.texts[IdDicPath1] = folder.path("1.dic");
+  platform.texts[IdDicPath2] = folder.path("2.dic");
+  platform.texts[IdDicPath3] = folder.path("3.dic");
   dialog->refreshDictionaries();
   EXPECT_EQ(platform.messages, std::vector<std::string>{"Can't Open Dic File"});
   EXPECT_EQ(dialog->wordIndex[2].wordCount(), 2u);
-  EXPECT_EQ(dialog->loadedPath2, folder.file("2.dic"));
+  EXPECT_EQ(dialog->loadedPath2, folder.path("2.dic"));
 
   dialog->slots.slotsCurrent = 1;
   dialog->refreshDictionaries();

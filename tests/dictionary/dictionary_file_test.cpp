@@ -5,20 +5,21 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <vector>
 
 #include "dictionary/word_index.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
 
-using test::readFile;
+using test::readBytes;
 using test::sj;
 using test::TempFolder;
 using test::u8;
-using test::writeFile;
+using test::writeBytes;
 using Words = std::vector<std::string>;
 
 // The words of the given classes, class by class, each in order of addition.
@@ -28,6 +29,11 @@ Words wordsOf(const WordIndex& index, std::initializer_list<int> classes) {
     for (std::size_t i = 0; i < index[c].wordCount(); ++i) words.push_back(u8(index[c].word(i)));
   }
   return words;
+}
+
+std::string subfolder(const TempFolder& folder, const std::string& name) {
+  std::filesystem::create_directory(folder.path(name));
+  return folder.path(name);
 }
 
 std::vector<std::size_t> sizesOf(const WordIndex& index, int lengthClass) {
@@ -50,12 +56,12 @@ TEST(DictionaryFile, LinesBecomeWordsOfTheirClassInFileOrder) {
 
 TEST(DictionaryFile, LineEndsAndCtrlZDoNotChangeTheWords) {
   TempFolder folder;
-  writeFile(folder.file("crlf.dic"), sj("ねこ\r\nいぬ\r\nうさぎ"));
-  writeFile(folder.file("lf.dic"), sj("ねこ\nいぬ\nうさぎ\n"));
-  writeFile(folder.file("z.dic"), sj("ねこ\r\nいぬ\r\nうさぎ\r\n\x1Aきつね\r\n"));
+  writeBytes(folder.path("crlf.dic"), sj("ねこ\r\nいぬ\r\nうさぎ"));
+  writeBytes(folder.path("lf.dic"), sj("ねこ\nいぬ\nうさぎ\n"));
+  writeBytes(folder.path("z.dic"), sj("ねこ\r\nいぬ\r\nうさぎ\r\n\x1Aきつね\r\n"));
   for (const char* name : {"crlf.dic", "lf.dic", "z.dic"}) {
     WordIndex index;
-    ASSERT_TRUE(loadDictionaryFile(folder.file(name), index));
+    ASSERT_TRUE(loadDictionaryFile(folder.path(name), index));
     EXPECT_EQ(wordsOf(index, {2, 3}), (Words{"ねこ", "いぬ", "うさぎ"})) << name;
   }
 }
@@ -77,7 +83,7 @@ TEST(DictionaryFile, LongLinesComeInPiecesOf511Bytes) {
 
 TEST(DictionaryFile, EveryTruncationLoadsTheLinesItHolds) {
   TempFolder folder;
-  const std::string path = folder.file("cut.dic");
+  const std::string path = folder.path("cut.dic");
   const std::string bytes = sj("あいう\r\nか\r\n\r\nきゃく\r\nABCD");
   for (std::size_t n = 0; n <= bytes.size(); ++n) {  // a CR cut from its LF stays in the word
     const std::string prefix = bytes.substr(0, n);
@@ -88,7 +94,7 @@ TEST(DictionaryFile, EveryTruncationLoadsTheLinesItHolds) {
     }
     if (start < prefix.size()) expected.push_back(u8(foldSmallKana(prefix.substr(start))));
 
-    writeFile(path, prefix);
+    writeBytes(path, prefix);
     WordIndex index;
     ASSERT_TRUE(loadDictionaryFile(path, index));
     Words loaded = wordsOf(index, {0, 1, 2, 3});
@@ -101,68 +107,30 @@ TEST(DictionaryFile, EveryTruncationLoadsTheLinesItHolds) {
 TEST(DictionaryFile, BadInputLoadsByTheRulesOrCannotBeOpened) {
   TempFolder folder;
   WordIndex index;
-  EXPECT_FALSE(loadDictionaryFile(folder.file("missing.dic"), index));
-  EXPECT_FALSE(loadDictionaryFile(folder.folder("folder.dic"), index));
+  EXPECT_FALSE(loadDictionaryFile(folder.path("missing.dic"), index));
+  EXPECT_FALSE(loadDictionaryFile(subfolder(folder, "folder.dic"), index));
   EXPECT_EQ(index.wordCount(), 0u);
 
-  writeFile(folder.file("binary.dic"), std::string("\x82\xA0\0\x82\n\xFF\xFE\x80\r\n", 10));
-  ASSERT_TRUE(loadDictionaryFile(folder.file("binary.dic"), index));
+  writeBytes(folder.path("binary.dic"), std::string("\x82\xA0\0\x82\n\xFF\xFE\x80\r\n", 10));
+  ASSERT_TRUE(loadDictionaryFile(folder.path("binary.dic"), index));
   EXPECT_EQ(index[2].word(0), std::string("\x82\xA0\0\x82", 4));
   EXPECT_EQ(index[1].word(0), "\xFF\xFE\x80");
 
-  writeFile(folder.file("huge.dic"), std::string(10 * 1024 * 1024, '\x88'));
+  writeBytes(folder.path("huge.dic"), std::string(10 * 1024 * 1024, '\x88'));
   WordIndex big;
-  ASSERT_TRUE(loadDictionaryFile(folder.file("huge.dic"), big));
+  ASSERT_TRUE(loadDictionaryFile(folder.path("huge.dic"), big));
   EXPECT_EQ(big[31].wordCount(), 20520u);  // 10,485,760 = 20,520 x 511 + 40
   EXPECT_EQ(sizesOf(big, 20), std::vector<std::size_t>{40});
 }
 
-TEST(DictionaryRefresh, EmptyRowsReloadOnceIntoAnEmptyIndex) {
-  WordIndex index;
-  index.addWord(sj("のこり"));
-  DictionaryLoadRecord loaded;
-  DictionaryRows rows;  // empty paths, every box checked
-  const auto none = [](int) { FAIL() << "no row can fail"; };
-  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, none));
-  EXPECT_EQ(index.wordCount(), 0u);
-  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, none));
-
-  for (DictionaryRow& row : rows) row.enabled = 0;
-  DictionaryLoadRecord fresh;
-  index.addWord(sj("のこり"));
-  EXPECT_FALSE(refreshDictionaries(rows, fresh, index, none));
-  EXPECT_EQ(index.wordCount(), 1u);
-}
-
-TEST(DictionaryRefresh, RowThatCannotBeOpenedIsReportedOnceAndTheOthersLoad) {
-  TempFolder folder;
-  writeFile(folder.file("1.dic"), sj("いち\r\n"));
-  writeFile(folder.file("3.dic"), sj("さん\r\n"));
-  const DictionaryRows rows{
-      {{folder.file("1.dic"), 1}, {folder.file("2.dic"), 1}, {folder.file("3.dic"), 1}}};
-  DictionaryLoadRecord loaded;
-  WordIndex index;
-  std::vector<int> failed;
-  const auto record = [&](int row) { failed.push_back(row); };
-
-  EXPECT_TRUE(refreshDictionaries(rows, loaded, index, record));
-  EXPECT_EQ(failed, std::vector<int>{2});
-  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
-
-  writeFile(folder.file("2.dic"), sj("にい\r\n"));  // not read until something changes
-  EXPECT_FALSE(refreshDictionaries(rows, loaded, index, record));
-  EXPECT_EQ(failed, std::vector<int>{2});
-  EXPECT_EQ(wordsOf(index, {2}), (Words{"いち", "さん"}));
-}
-
 TEST(DictionaryRefresh, ChangedPathOrBoxReloadsInRowOrder) {
   TempFolder folder;
-  writeFile(folder.file("a.dic"), sj("いち\r\nおなじ\r\n"));
-  writeFile(folder.file("b.dic"), sj("おなじ\r\n"));
-  writeFile(folder.file("c.dic"), sj("さん\r\n"));
-  writeFile(folder.file("A.dic"), sj("おおい\r\n"));
+  writeBytes(folder.path("a.dic"), sj("いち\r\nおなじ\r\n"));
+  writeBytes(folder.path("b.dic"), sj("おなじ\r\n"));
+  writeBytes(folder.path("c.dic"), sj("さん\r\n"));
+  writeBytes(folder.path("A.dic"), sj("おおい\r\n"));
   DictionaryRows rows{
-      {{folder.file("a.dic"), 1}, {folder.file("b.dic"), 1}, {folder.file("c.dic"), 1}}};
+      {{folder.path("a.dic"), 1}, {folder.path("b.dic"), 1}, {folder.path("c.dic"), 1}}};
   DictionaryLoadRecord loaded;
   WordIndex index;
   const auto none = [](int) { FAIL() << "no row can fail"; };
@@ -176,34 +144,34 @@ TEST(DictionaryRefresh, ChangedPathOrBoxReloadsInRowOrder) {
   EXPECT_EQ(wordsOf(index, {2, 3, 4}), (Words{"いち", "おなじ", "おなじ"}));
 
   rows[2].enabled = 1;
-  rows[0].path = folder.file("A.dic");  // only the letter case differs
+  rows[0].path = folder.path("A.dic");  // only the letter case differs
   ASSERT_TRUE(refreshDictionaries(rows, loaded, index, none));
   EXPECT_EQ(wordsOf(index, {2, 3}), (Words{"さん", "おおい", "おなじ"}));
 }
 
 TEST(DictionaryAppend, WritesTheWordAndCrLfCreatingTheFile) {
   TempFolder folder;
-  const std::string path = folder.file("new.dic");
+  const std::string path = folder.path("new.dic");
   EXPECT_EQ(appendDictionaryWord(path, sj("きゃく")), AppendResult::Appended);
   EXPECT_EQ(appendDictionaryWord(path, sj("ねこ")), AppendResult::Appended);
-  EXPECT_EQ(readFile(path), sj("きゃく\r\nねこ\r\n"));
+  EXPECT_EQ(readBytes(path), sj("きゃく\r\nねこ\r\n"));
 
-  EXPECT_EQ(appendDictionaryWord(folder.file("empty.dic"), ""), AppendResult::Appended);
-  EXPECT_EQ(readFile(folder.file("empty.dic")), "");
+  EXPECT_EQ(appendDictionaryWord(folder.path("empty.dic"), ""), AppendResult::Appended);
+  EXPECT_EQ(readBytes(folder.path("empty.dic")), "");
 
-  writeFile(folder.file("open.dic"), sj("ふゆ"));  // a last line without its end
-  EXPECT_EQ(appendDictionaryWord(folder.file("open.dic"), sj("はる")), AppendResult::Appended);
-  EXPECT_EQ(readFile(folder.file("open.dic")), sj("ふゆ\r\nはる\r\n"));
+  writeBytes(folder.path("open.dic"), sj("ふゆ"));  // a last line without its end
+  EXPECT_EQ(appendDictionaryWord(folder.path("open.dic"), sj("はる")), AppendResult::Appended);
+  EXPECT_EQ(readBytes(folder.path("open.dic")), sj("ふゆ\r\nはる\r\n"));
 
-  EXPECT_EQ(appendDictionaryWord(folder.folder("f.dic"), "a"), AppendResult::CouldNotOpen);
-  EXPECT_EQ(appendDictionaryWord(folder.file("no/f.dic"), "a"), AppendResult::CouldNotOpen);
+  EXPECT_EQ(appendDictionaryWord(subfolder(folder, "f.dic"), "a"), AppendResult::CouldNotOpen);
+  EXPECT_EQ(appendDictionaryWord(folder.path("no/f.dic"), "a"), AppendResult::CouldNotOpen);
   EXPECT_EQ(appendDictionaryWord("/dev/null", "a"), AppendResult::CouldNotOpen);
 }
 
 TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
   TempFolder folder;
-  const std::string path = folder.file("full.dic");
-  writeFile(path, sj("ふゆ\r\n"));
+  const std::string path = folder.path("full.dic");
+  writeBytes(path, sj("ふゆ\r\n"));
 
   // A file size limit makes the write fail part-way, as a full disk would.
   rlimit limit{};
@@ -217,25 +185,7 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
   std::signal(SIGXFSZ, previous);
 
   EXPECT_EQ(result, AppendResult::WriteFailed);
-  EXPECT_EQ(readFile(path), sj("ふゆ\r\n"));
-}
-
-TEST(DictionaryRegister, WritesTheFullWidthWordUnlessTheIndexHasIt) {
-  TempFolder folder;
-  const std::string path = folder.file("user.dic");
-  WordIndex index;
-  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, sj("ｶﾞﾝ"), index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, "abc", index), RegisterResult::NotWritten);
-  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);
-  EXPECT_EQ(registerWord(path, sj("きゃく"), index), RegisterResult::Written);  // held folded
-  EXPECT_EQ(registerWord(path, "", index), RegisterResult::NotWritten);
-  EXPECT_EQ(readFile(path), sj("ａｂｃ\r\nカ゛ン\r\nきゃく\r\nきゃく\r\n"));
-  EXPECT_EQ(wordsOf(index, {0, 3}),
-            (Words{"", "ａｂｃ", "カ゛ン", "ａｂｃ", "きやく", "きやく"}));
-
-  EXPECT_EQ(registerWord(folder.folder("f.dic"), "abc", index), RegisterResult::CouldNotOpen);
-  EXPECT_EQ(index.wordCount(), 6u);
+  EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
 }
 
 }  // namespace

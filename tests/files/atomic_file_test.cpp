@@ -8,7 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -18,7 +18,7 @@ using test::TempFolder;
 using test::writeBytes;
 
 unsigned modeOf(const std::string& path) {
-  struct stat status{};
+  struct stat status {};
   ::stat(path.c_str(), &status);
   return status.st_mode & 07777;
 }

@@ -8,7 +8,7 @@
 
 #include "support/grid_picture.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -204,7 +204,8 @@ TEST(CrosswordFile, LongLinesAndStrayBytesFollowTheLineBuffer) {
   EXPECT_TRUE(sameCell(grid.cellAt(1), NodeBox{std::string(9, 'a'), 1, 6}));
 
   grid = untouchedGrid();
-  parseCrosswordFile("a\t1\t1\r\nb\t1\t2\r\n\x1A" "c\t1\t3\r\n", grid);  // 0x1A ends the text
+  // 0x1A ends the text.
+  parseCrosswordFile(std::string("a\t1\t1\r\nb\t1\t2\r\n\x1A") + "c\t1\t3\r\n", grid);
   EXPECT_EQ(changedCells(grid), 2);
   EXPECT_EQ(grid.nextMark(), 3);
 
@@ -213,6 +214,17 @@ TEST(CrosswordFile, LongLinesAndStrayBytesFollowTheLineBuffer) {
   EXPECT_TRUE(sameCell(grid.cellAt(0), NodeBox{"old", 2, 500}));  // the line stops at the NUL
   EXPECT_TRUE(sameCell(grid.cellAt(1), NodeBox{"old", 2, 500}));
   EXPECT_EQ(grid.nextMark(), 0);
+}
+
+TEST(CrosswordFile, OpeningALargeFileReadsItsFirst1024FullLines) {
+  test::TempFolder folder;
+  const std::string line = std::string(505, 'x') + "\t1\t12\r\n";  // one full 511-byte piece
+  test::writeBytes(folder.path("large.crs"),
+                   lines(line, 1024) + lines(std::string(1000, 'y') + "\t1\t900\r\n", 3000));
+  PuzzleGrid grid = untouchedGrid();
+  ASSERT_TRUE(loadCrosswordFile(folder.path("large.crs"), grid));
+  EXPECT_TRUE(sameCell(grid.cellAt(1023), NodeBox{std::string(505, 'x'), 1, 12}));
+  EXPECT_EQ(grid.nextMark(), 13);
 }
 
 TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {

@@ -7,24 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "page_documents.h"
 #include "support/grid_picture.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
 
+using test::CookieBlock;
+using test::document;
+using test::FormEnd;
+using test::GradingBlock;
+using test::PageStart;
 using test::sj;
-
-// A document written here in UTF-8 with LF line ends, as the export writes it.
-std::string document(std::string_view utf8) {
-  std::string out;
-  for (const char c : sj(utf8)) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+using test::workedExample;
 
 std::vector<std::string> linesOf(const std::string& page) {
   std::vector<std::string> lines;
@@ -43,155 +40,19 @@ int count(const std::string& text, const std::string& part) {
   return n;
 }
 
-// The 2 by 2 square: fixed ア, open イ in group 0, a black cell, starred カ.
-PuzzleGrid workedExample() {
-  PuzzleGrid grid = test::gridFromPicture({"アイ", "#カ"});
-  grid.cellAt(1).flag = Open;
-  grid.cellAt(1).mark = 0;
-  grid.cellAt(33).flag = Star;
-  grid.setNextMark(1);
-  return grid;
-}
-
-const char* const WorkedHtml = R"(<HTML>
-<HEAD>
-<META http-equiv="Content-Type" content="text/html; charset=Shift_JIS">
-</HEAD>
-<BODY>
-<TABLE border="1" cellpadding="0">
-<TBODY>
-<TR>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">ア</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD>　</TD></TR></TBODY></TABLE></TD>
-</TR>
-<TR>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#666666">　</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">　</TD>
-</TR>
-</TBODY>
-</TABLE>
-</BODY>
-</HTML>
-)";
-
-const char* const CopyingBlock = R"(reset($mark);
-while ( list($num, $ary) = each($mark) ) {
-	$tmp = "";
-	reset($ary);
-	while ( list($key, $val) = each($ary) ) {
-		if ( $val != (-1) && $box[$val] != "" )
-			$tmp = $box[$val];
-	}
-	if ( $tmp != "" ) {
-		reset($ary);
-		while ( list($key, $val) = each($ary) )
-			$box[$val] = $tmp;
-	}
-}
-)";
-
-const char* const CookieBlock = R"(if ( $REQUEST_METHOD == "POST" ) {
-    $exp = time() + 7 * 24 * 3600;
-    $max = count($box);
-    if ( is_array($box) ) {
-        reset($box);
-        for ( $n = 0 ; $n < $max ; $n++ ) {
-            $key = key($box);
-            setcookie("cobox[$key]", $box[$key], $exp);
-            next($box);
-        }
-    }
-} else {
-    if ( is_array($cobox) ) {
-        reset($cobox);
-        while ( list($key, $val) = each($cobox) ) {
-            if ( $box[$key] == "" )
-                $box[$key] = $val;
-        }
-    }
-}
-)";
-
-const char* const PageStart = R"(</SCRIPT>
-<HTML>
-<HEAD>
-<META http-equiv="Content-Type" content="text/html; charset=euc-jp">
-</HEAD>
-<BODY>
-<FORM method="POST" accept-charset="euc-jp">
-)";
-
-const char* const WorkedPhpTables = R"(<TABLE border="1" cellpadding="0">
-<TBODY>
-<TR>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">ア</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><SCRIPT language="php">if($box[1] != "")echo $box[1];else echo "　";</SCRIPT></TD></TR></TBODY></TABLE></TD>
-</TR>
-<TR>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#666666">　</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[33]\" value=\"$box[33]\">";</SCRIPT></TD>
-</TR>
-</TBODY>
-</TABLE>
-<TABLE border="1" cellpadding="0">
-<TBODY>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[1]\" value=\"$box[1]\">";</SCRIPT></TD></TR></TBODY></TABLE></TD>
-</TBODY>
-</TABLE>
-)";
-
-const char* const FormEnd = R"(<INPUT type="submit" value="採点する">
-</FORM>
-<SCRIPT language="php">
-)";
-
-const char* const GradingBlock = R"(if ( $REQUEST_METHOD == "POST" ) {
-    $result = 1; $count = 0;
-    $max = count($ans);
-    reset($ans);
-    for ( $n = 0 ; $n < $max ; $n++ ) {
-        $key = key($ans);
-        if ( $ans[$key] != $box[$key] )
-            $result = (-1);
-        else
-            $count++;
-        next($ans);
-    }
-    $resval = $count * 100 / $max;
-} else {
-    $result = 0;
-}
-if ( $result == 1 ) {
-    echo "正解です\n";
-} else if ( $result == (-1) ) {
-    echo "残念・・".intval($resval)."点です\n";
-}
-</SCRIPT>
-</BODY>
-</HTML>
-)";
-
 TEST(WebExport, WorkedExampleGivesBothFormsByteForByte) {
   const PuzzleGrid grid = workedExample();
   const std::string html = formatPage(grid, PageForm::Html);
   EXPECT_EQ(linesOf(html).size(), 19u);
-  EXPECT_EQ(html, document(WorkedHtml));
+  EXPECT_EQ(html, test::workedExampleHtml());
 
   const std::string php = formatPage(grid, PageForm::Php);
   EXPECT_EQ(linesOf(php).size(), 89u);
-  EXPECT_EQ(php, document(std::string("<SCRIPT language=\"php\">\n$mark[0] = array(1,(-1));\n") +
-                          CopyingBlock + CookieBlock + PageStart + WorkedPhpTables + FormEnd +
-                          "$ans[1] = \"イ\";\n$ans[33] = \"カ\";\n" + GradingBlock));
+  EXPECT_EQ(php, test::workedExamplePhp());
 }
 
 TEST(WebExport, AllBlackGridGivesOnlyTheFrame) {
   const PuzzleGrid grid;
-  const ExportRectangle area = exportedRectangle(grid);
-  EXPECT_EQ(area.top, 32);
-  EXPECT_EQ(area.bottom, 0);
-  EXPECT_EQ(area.left, 32);
-  EXPECT_EQ(area.right, 0);
-
   const std::string html = formatPage(grid, PageForm::Html);
   EXPECT_EQ(html, document(R"(<HTML>
 <HEAD>
@@ -216,8 +77,8 @@ TEST(WebExport, AllBlackGridGivesOnlyTheFrame) {
 
 TEST(WebExport, OnlyTheRectangleOfUsedCellsIsWrittenWithGridCellNumbers) {
   PuzzleGrid grid;
-  test::drawPicture(grid, {"..........", "##########", "##########", "##########", "#........."},
-                    5, 10);
+  test::drawPicture(grid, {"..........", "##########", "##########", "##########", "#........."}, 5,
+                    10);
   const ExportRectangle area = exportedRectangle(grid);
   EXPECT_EQ(area.top, 5);
   EXPECT_EQ(area.bottom, 10);
@@ -231,23 +92,12 @@ TEST(WebExport, OnlyTheRectangleOfUsedCellsIsWrittenWithGridCellNumbers) {
 
   const std::string php = formatPage(grid, PageForm::Php);
   const std::vector<std::string> lines = linesOf(php);
-  EXPECT_EQ(lines[31], R"(<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[170]\" value=\"$box[170]\">";</SCRIPT></TD>)");
+  EXPECT_EQ(
+      lines[31],
+      R"(<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[170]\" value=\"$box[170]\">";</SCRIPT></TD>)");
   EXPECT_EQ(count(php, "name=\\\"box[298]\\\""), 0);  // the black cell at row 9, column 10
   EXPECT_EQ(count(php, "name=\\\"box[299]\\\""), 1);
   EXPECT_EQ(count(php, "\r\n$ans["), 19);
-}
-
-TEST(WebExport, HtmlFormShowsOnlyFixedLettersAndNumbers) {
-  PuzzleGrid grid = test::gridFromPicture({"ア.*"});
-  grid.cellAt(1).str = sj("イ");
-  grid.cellAt(2).str = sj("ウ");
-  grid.linkCells(0, 2);
-  const std::vector<std::string> lines = linesOf(formatPage(grid, PageForm::Html));
-  const std::string td = R"(<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">)";
-  const std::string wrap = R"(<TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD>)";
-  EXPECT_EQ(lines[8], td + wrap + sj("ア") + "</TD></TR></TBODY></TABLE></TD>");
-  EXPECT_EQ(lines[9], td + sj("　") + "</TD>");
-  EXPECT_EQ(lines[10], td + wrap + sj("　") + "</TD></TR></TBODY></TABLE></TD>");
 }
 
 TEST(WebExport, KeyTableHoldsOneRepresentativePerGroup) {
@@ -273,9 +123,13 @@ TEST(WebExport, KeyTableHoldsOneRepresentativePerGroup) {
   EXPECT_EQ(lines[2], "$mark[1] = array(1,32,33,34,(-1));");
   EXPECT_EQ(lines[3], "$mark[2] = array((-1));");
   EXPECT_EQ(lines[4], "reset($mark);");
-  const std::string td = R"(<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">)";
-  const std::string wrap = R"(<TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">)";
-  const std::string key0 = td + wrap + R"(1</FONT></TD><TD><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[0]\" value=\"$box[0]\">";</SCRIPT></TD></TR></TBODY></TABLE></TD>)";
+  const std::string td =
+      R"(<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">)";
+  const std::string wrap =
+      R"(<TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">)";
+  const std::string key0 =
+      td + wrap +
+      R"(1</FONT></TD><TD><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[0]\" value=\"$box[0]\">";</SCRIPT></TD></TR></TBODY></TABLE></TD>)";
   const std::string key1 = td + wrap + "2</FONT></TD><TD>C</TD></TR></TBODY></TABLE></TD>";
   const std::size_t keyTable = php.rfind("<TABLE border=\"1\" cellpadding=\"0\">\r\n<TBODY>\r\n");
   EXPECT_EQ(php.substr(keyTable), "<TABLE border=\"1\" cellpadding=\"0\">\r\n<TBODY>\r\n" + key0 +
@@ -381,8 +235,9 @@ std::string run(const std::string& command, int& status) {
 
 // The page with its script elements as PHP open and close tags, which the PHP of today reads.
 std::string asPhpTags(std::string page) {
-  for (const auto& [from, to] : {std::pair<std::string, std::string>{"<SCRIPT language=\"php\">", "<?php "},
-                                 {"</SCRIPT>", " ?>"}}) {
+  for (const auto& [from, to] :
+       {std::pair<std::string, std::string>{"<SCRIPT language=\"php\">", "<?php "},
+        {"</SCRIPT>", " ?>"}}) {
     for (std::size_t at = page.find(from); at != std::string::npos; at = page.find(from, at)) {
       page.replace(at, from.size(), to);
       at += to.size();

@@ -1,0 +1,76 @@
+#include "cli/headless_platform.h"
+
+#include "ui/cp932_codec.h"
+
+namespace vexilo::cli {
+
+namespace {
+
+// Measures as a fixed-pitch face would, so layout code gets sizes it can work with.
+class NullContext : public DrawingContext {
+ public:
+  void drawSunkenEdge(const Rect&) override {}
+  void frameRect(const Rect&, Color) override {}
+  void fillRect(const Rect&, Color) override {}
+  Size textExtent(std::string_view text, Font font) override {
+    const int pitch = font == Font::Letters ? 8 : 4;
+    return {static_cast<int>(text.size()) * pitch, font == Font::Letters ? 16 : 9};
+  }
+  void drawText(int, int, std::string_view, Font, Color, Color) override {}
+  Color buttonFaceColor() override { return {212, 208, 200}; }
+};
+
+}  // namespace
+
+std::string HeadlessPlatform::controlText(int id) {
+  const auto found = texts_.find(id);
+  return found == texts_.end() ? std::string() : found->second;
+}
+
+void HeadlessPlatform::setControlText(int id, std::string_view text) {
+  texts_[id] = std::string(text);
+}
+
+bool HeadlessPlatform::isChecked(int id) {
+  const auto found = checks_.find(id);
+  return found != checks_.end() && found->second;
+}
+
+std::unique_ptr<DrawingContext> HeadlessPlatform::immediateContext() {
+  return std::make_unique<NullContext>();
+}
+
+void HeadlessPlatform::showMessage(std::string_view text) {
+  ++messagesShown_;
+  const std::string line = cp932ToUtf8(text) + "\n";
+  std::fputs(line.c_str(), messages_);
+}
+
+std::optional<std::string> HeadlessPlatform::askFileName(const FileDialogRequest&) {
+  if (fileAnswers_.empty()) return std::nullopt;
+  std::string path = std::move(fileAnswers_.front());
+  fileAnswers_.pop_front();
+  return path;
+}
+
+std::string MemorySettings::readString(std::string_view section, std::string_view entry,
+                                       std::string_view fallback) {
+  const auto found = strings_.find(Key(section, entry));
+  return found == strings_.end() ? std::string(fallback) : found->second;
+}
+
+int MemorySettings::readInt(std::string_view section, std::string_view entry, int fallback) {
+  const auto found = integers_.find(Key(section, entry));
+  return found == integers_.end() ? fallback : found->second;
+}
+
+void MemorySettings::writeString(std::string_view section, std::string_view entry,
+                                 std::string_view value) {
+  strings_[Key(section, entry)] = std::string(value);
+}
+
+void MemorySettings::writeInt(std::string_view section, std::string_view entry, int value) {
+  integers_[Key(section, entry)] = value;
+}
+
+}  // namespace vexilo::cli

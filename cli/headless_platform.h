@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "ui/platform.h"
+
+namespace vexilo::cli {
+
+// The window's services without a window: nothing is drawn, message boxes become one line on
+// standard error, and file dialogs answer with the paths taken from the command line.
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(std::FILE* messages) : messages_(messages) {}
+
+  // The next file dialog confirms this path; a dialog with none queued is cancelled.
+  void answerFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
+  int messagesShown() const { return messagesShown_; }
+
+  std::string controlText(int id) override;
+  void setControlText(int id, std::string_view text) override;
+  bool isChecked(int id) override;
+  void setChecked(int id, bool checked) override { checks_[id] = checked; }
+
+  Rect gridFrameRect() override { return {10, 10, 550, 544}; }
+  void invalidate(const Rect&, bool) override {}
+  std::unique_ptr<DrawingContext> immediateContext() override;
+
+  void setScrollRange(int, int, int, int) override {}
+  void setScrollPosition(int, int) override {}
+
+  void pumpMessages() override {}  // no user, so never a pending message
+  void beginWaitCursor() override {}
+  void endWaitCursor() override {}
+  void endDialog(int) override {}
+
+  void showMessage(std::string_view text) override;
+  std::optional<std::string> askFileName(const FileDialogRequest& request) override;
+  bool runWordEntry(WordEntryData&) override { return false; }
+  std::optional<std::string> runRegisterWord() override { return std::nullopt; }
+  void runAbout() override {}
+  TrackResult trackRectangle(const Rect&, Point) override { return {}; }
+
+ private:
+  std::FILE* messages_;
+  std::map<int, std::string> texts_;
+  std::map<int, bool> checks_;
+  std::deque<std::string> fileAnswers_;
+  int messagesShown_ = 0;
+};
+
+// A settings store that lives only as long as the run: the tool never touches the user's own.
+class MemorySettings : public SettingsStore {
+ public:
+  std::string readString(std::string_view section, std::string_view entry,
+                         std::string_view fallback) override;
+  int readInt(std::string_view section, std::string_view entry, int fallback) override;
+  void writeString(std::string_view section, std::string_view entry,
+                   std::string_view value) override;
+  void writeInt(std::string_view section, std::string_view entry, int value) override;
+
+ private:
+  using Key = std::pair<std::string, std::string>;
+  std::map<Key, std::string> strings_;
+  std::map<Key, int> integers_;
+};
+
+}  // namespace vexilo::cli
