@@ -42,8 +42,7 @@ struct Session {
   test::ScriptedPlatform platform;
   std::unique_ptr<MainDialog> dialog;
 
-  explicit Session(SettingsStore& store)
-      : dialog(std::make_unique<MainDialog>(platform, store)) {
+  explicit Session(SettingsStore& store) : dialog(std::make_unique<MainDialog>(platform, store)) {
     dialog->OnInitDialog();
   }
   NodeBox& cell(int index) { return dialog->grid.cellAt(index); }
