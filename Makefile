@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean
+.PHONY: setup configure build run test test-browser bench clean
 
 setup:
 	@tools/setup
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Exports sample puzzles as HTML and checks them in headless Chromium (installed on demand).
+test-browser: build
+	tools/browser-test $(BUILD)
 
 bench: build
 	tools/run-benchmarks $(BUILD)

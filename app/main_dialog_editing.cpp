@@ -87,6 +87,8 @@ void MainDialog::Clear() {
   invalidateCell(-1);
 }
 
-void MainDialog::About() { platform.runAbout(); }
+void MainDialog::About() {
+  platform.runAbout();
+}
 
 }  // namespace vexilo

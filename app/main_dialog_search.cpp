@@ -29,12 +29,30 @@ class MainDialog::SearchHost : public FillHost {
       dialog_.drawCellNow(cellIndex);
     }
   }
-  void pumpMessages() override { dialog_.platform.pumpMessages(); }
+  void pumpMessages() override {
+    updateTotals();  // so that a command or a progress line run by the pump sees them
+    dialog_.platform.pumpMessages();
+  }
   std::int32_t searchState() const override { return dialog_.searchState; }
+
+  // The dialog's totals follow the engine's counts from here on.
+  void follow(const FillSearch& engine) {
+    engine_ = &engine;
+    testedBefore_ = dialog_.candidatesTested;
+    placedBefore_ = dialog_.wordsPlaced;
+  }
+  void updateTotals() {
+    if (engine_ == nullptr) return;
+    dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
+    dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+  }
 
  private:
   MainDialog& dialog_;
   DrawingContext* shared_ = nullptr;
+  const FillSearch* engine_ = nullptr;
+  std::uint64_t testedBefore_ = 0;
+  std::uint64_t placedBefore_ = 0;
 };
 
 namespace {
@@ -91,8 +109,10 @@ void MainDialog::RunSearch() {
       slots.slotsCurrent = 1;
     }
     FillSearch search(grid, wordIndex, slots, host);
+    host.follow(search);
     search.fillGroups();
     search.placeFirstCandidates();
+    host.updateTotals();
 
     slots.currentSlot = 0;
     if (slots.slotCount > 0) listCandidates(0);

@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "app/main_dialog.h"
 #include "cli/headless_platform.h"
+#include "cli/search_watch.h"
 #include "files/atomic_file.h"
 #include "files/web_export.h"
 #include "ui/cp932_codec.h"
@@ -110,9 +112,9 @@ std::string slotLines(const SlotTable& table) {
                                 s.firstChild,
                                 s.nextSibling,
                                 static_cast<long long>(s.candidates.size())};
-    for (const long long field : fields) {
-      if (&field != fields) text += '\t';
-      text += std::to_string(field);
+    for (std::size_t f = 0; f < std::size(fields); ++f) {
+      if (f > 0) text += '\t';
+      text += std::to_string(fields[f]);
     }
     for (const std::string& word : s.candidates) text += '\t' + cp932ToUtf8(word);
     text += '\n';
@@ -150,8 +152,14 @@ int runSearch(const Options& options, Session& session) {
   }
 
   MainDialog& dialog = *session.dialog;
+  SearchWatch watch(dialog, session.err,
+                    options.stats ? SearchWatch::Progress::Always
+                                  : SearchWatch::Progress::AfterASecond);
+  session.platform.pumpHook = [&watch] { watch.onPump(); };
   const auto start = std::chrono::steady_clock::now();
-  for (int run = 0; run < options.runs; ++run) dialog.RunSearch();
+  for (int run = 0; run < options.runs && !watch.interrupted(); ++run) dialog.RunSearch();
+  session.platform.pumpHook = nullptr;
+  watch.finish();
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
 
   int status = ExitOk;
@@ -170,6 +178,7 @@ int runSearch(const Options& options, Session& session) {
                  static_cast<unsigned long long>(dialog.candidatesTested),
                  static_cast<unsigned long long>(dialog.wordsPlaced), seconds.count());
   }
+  if (status == ExitOk && watch.interrupted()) status = ExitInterrupted;
   return status;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ class HeadlessPlatform : public Platform {
   // The next file dialog confirms this path; a dialog with none queued is cancelled.
   void answerFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
   int messagesShown() const { return messagesShown_; }
+  std::function<void()> pumpHook;
 
   std::string controlText(int id) override;
   void setControlText(int id, std::string_view text) override;
@@ -33,7 +35,10 @@ class HeadlessPlatform : public Platform {
   void setScrollRange(int, int, int, int) override {}
   void setScrollPosition(int, int) override {}
 
-  void pumpMessages() override {}  // no user, so never a pending message
+  // No user, so never a pending message; the hook stands in for the signals the tool takes.
+  void pumpMessages() override {
+    if (pumpHook) pumpHook();
+  }
   void beginWaitCursor() override {}
   void endWaitCursor() override {}
   void endDialog(int) override {}

@@ -1,6 +1,8 @@
 #include "files/text_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,11 +22,19 @@ std::string toTextMode(std::string_view raw) {
 }
 
 std::optional<std::string> readTextFile(const std::string& path, std::size_t byteLimit) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) return std::nullopt;
+  // Without O_NONBLOCK, opening a pipe that nobody writes to would wait for ever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
   struct stat status{};
-  if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(::fdopen(fd, "rb"), &std::fclose);
+  if (!file) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::string raw;
   char buffer[64 * 1024];
   while (raw.size() < byteLimit) {

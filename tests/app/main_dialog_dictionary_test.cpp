@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/main_dialog.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
 

@@ -8,6 +8,7 @@
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -270,14 +271,20 @@ TEST(ClearCommand, EmptiesTheGridAndTheResultButKeepsTheRows) {
 
 TEST(ClearCommand, DuringASearchOnlyAsksItToStop) {
   Editor e;
-  e.setCell(0, Fixed, "ア");
-  e.platform.texts[IdResult] = sj("アイ");
-  e.dialog->searchState = 1;
-  e.dialog->OnCommand(IdClear);
-  EXPECT_EQ(e.dialog->searchState, 999);
-  EXPECT_EQ(e.cell(0).flag, Fixed);
-  EXPECT_EQ(e.platform.texts[IdResult], sj("アイ"));
-  EXPECT_EQ(e.platform.invalidations.size(), 0u);
+  test::TempFolder folder;
+  test::drawPicture(e.dialog->grid, {"..", "#ア"});
+  e.platform.texts[IdDicPath1] = folder.path("words.dic");
+  test::writeBytes(folder.path("words.dic"), sj("アイ\r\nイア\r\n"));
+  int stateAfterClear = -1;
+  e.platform.atPump(1, [&] {
+    e.dialog->OnCommand(IdClear);
+    stateAfterClear = e.dialog->searchState;
+  });
+  e.dialog->OnCommand(IdSearch);
+  EXPECT_EQ(stateAfterClear, 999);
+  EXPECT_EQ(e.cell(33).str, sj("ア"));
+  EXPECT_EQ(e.openCells(), 3);
+  EXPECT_EQ(e.dialog->searchState, 0);
 }
 
 TEST(AboutCommand, OpensFromTheMenuAndTheSystemMenuOnly) {

@@ -9,7 +9,7 @@
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "app/main_dialog.h"
+#include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -40,8 +42,7 @@ struct Session {
   test::ScriptedPlatform platform;
   std::unique_ptr<MainDialog> dialog;
 
-  explicit Session(SettingsStore& store)
-      : dialog(std::make_unique<MainDialog>(platform, store)) {
+  explicit Session(SettingsStore& store) : dialog(std::make_unique<MainDialog>(platform, store)) {
     dialog->OnInitDialog();
   }
   NodeBox& cell(int index) { return dialog->grid.cellAt(index); }
@@ -106,23 +107,25 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
   EXPECT_EQ(run.platform.endedWith, IdOk);
 }
 
-TEST(MainDialogSettings, ExitOrCloseDuringASearchOnlyAsksItToStop) {
+TEST(MainDialogSettings, ExitDuringASearchOnlyAsksItToStop) {
   OrderedStore store;
+  test::TempFolder folder;
   Session run(store);
-  run.dialog->searchState = 1;  // as while the fill search is pumping messages
-
-  run.dialog->OnCommand(IdOk);
-  EXPECT_EQ(run.dialog->searchState, 999);
+  test::drawPicture(run.dialog->grid, {".."});
+  run.platform.texts[IdDicPath1] = folder.path("words.dic");
+  test::writeBytes(folder.path("words.dic"), sj("アイ\r\nカキ\r\n"));
+  int stateAfterExit = -1;
+  run.platform.atPump(1, [&] {
+    run.dialog->OnCommand(IdOk);
+    stateAfterExit = run.dialog->searchState;
+  });
+  run.dialog->OnCommand(IdSearch);
+  EXPECT_EQ(stateAfterExit, 999);
   EXPECT_EQ(store.writes, 0);
   EXPECT_FALSE(run.platform.endedWith.has_value());
+  EXPECT_EQ(run.dialog->searchState, 0);
 
-  run.dialog->OnCancel();  // the close box: it too waits for the search to return
-  EXPECT_TRUE(run.dialog->closeRequested);
-  EXPECT_FALSE(run.platform.endedWith.has_value());
-
-  run.dialog->searchState = 0;  // the search has returned
-  run.dialog->closeRequested = false;
-  run.dialog->OnCommand(IdOk);
+  run.dialog->OnCommand(IdOk);  // the search has returned
   EXPECT_EQ(store.writes, 3078);
   EXPECT_EQ(run.platform.endedWith, IdOk);
 }

@@ -8,7 +8,7 @@
 #include "files/crossword_file.h"
 #include "page_documents.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -109,6 +109,103 @@ TEST_F(Tool, BadInputsFollowTheReaderOrFailClearly) {
   const std::string page = readBytes(folder.path("odd.php"));
   EXPECT_EQ(page.find("$mark["), std::string::npos);
   EXPECT_NE(page.find("name=\\\"box[1]\\\""), std::string::npos);
+}
+
+TEST_F(Tool, SearchFillsTheGridAndWritesWhatItWasAskedFor) {
+  const std::string puzzle = crossword("p.crs", repeated("\t1\t-1\r\n", 3));
+  const std::string dictionary = crossword("d.dic", sj("アイウ\r\nカキク\r\n"));
+  const Result found = run("search " + puzzle + " --dic " + dictionary + " --out " + path("r.crs") +
+                           " --slots " + path("s.tsv") + " --stats");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out, "アイウ\n");
+  EXPECT_EQ(readBytes(folder.path("r.crs")).substr(0, 27),
+            sj("ア\t1\t-1\r\nイ\t1\t-1\r\nウ\t1\t-1\r\n"));
+  EXPECT_EQ(readBytes(folder.path("s.tsv")), "0\t0\t0\t3\t0\t0\t3\t-1\t-1\t2\tアイウ\tカキク\n");
+  EXPECT_TRUE(found.err.starts_with("slots 1, groups 1, candidates tested 2, words placed "))
+      << found.err;
+
+  const Result twice = run("search " + puzzle + " --dic " + dictionary + " --runs 2 --stats");
+  EXPECT_TRUE(twice.err.starts_with("slots 1, groups 1, candidates tested 4, ")) << twice.err;
+
+  const Result noWords = run("search " + puzzle + " --dic " + path("missing.dic"));
+  EXPECT_EQ(noWords.status, 0);
+  EXPECT_EQ(noWords.err, "Can't Open Dic File\n");
+  EXPECT_EQ(noWords.out, "□□□\n");
+
+  const Result unwritten = run("search " + puzzle + " --dic " + dictionary + " --out " +
+                               path("no/r.crs") + " --slots " + path("no/s.tsv"));
+  EXPECT_EQ(unwritten.status, 1);
+  EXPECT_EQ(unwritten.err, "Can't open CroosWord File\nvexilo-cli: cannot write " +
+                               folder.path("no/s.tsv") + "\n");
+  EXPECT_EQ(unwritten.out, "アイウ\n");
+
+  EXPECT_EQ(run("search " + path("missing.crs")).err, "Can't open CroosWord File\n");
+}
+
+// The ring of eight cells around a block, and the eight words of the worked example.
+TEST_F(Tool, RepeatedSearchesContinueThenStartAfresh) {
+  std::string ring;
+  for (int i = 0; i < 1024; ++i) {
+    const int row = i / 32, column = i % 32;
+    const bool open = row < 3 && column < 3 && !(row == 1 && column == 1);
+    ring += open ? "\t1\t-1\r\n" : "\t0\t-1\r\n";
+  }
+  const std::string puzzle = crossword("ring.crs", ring);
+  const std::string dictionary = crossword(
+      "ring.dic", sj("アイウ\r\nアカサ\r\nサシス\r\nウメオ\r\nサクラ\r\nウドラ\r\nウミラ\r\nラクダ\r\n"));
+  const std::string firstSlots =
+      "0\t0\t0\t3\t0\t0\t3\t2\t-1\t1\tアイウ\n"
+      "1\t2\t0\t3\t0\t0\t1\t3\t-1\t1\tサクラ\n"
+      "2\t0\t0\t3\t1\t0\t1\t1\t-1\t1\tアカサ\n"
+      "3\t0\t2\t3\t1\t0\t1\t-1\t-1\t2\tウドラ\tウミラ\n";
+
+  const Result first = run("search " + puzzle + " --dic " + dictionary + " --runs 1 --slots " +
+                           path("1.tsv"));
+  EXPECT_EQ(first.out, "アイウ\nカ■ド\nサクラ\n");
+  EXPECT_EQ(readBytes(folder.path("1.tsv")), firstSlots);
+
+  const Result second = run("search " + puzzle + " --dic " + dictionary + " --runs 2 --slots " +
+                            path("2.tsv"));
+  EXPECT_EQ(second.out, "□□□\n□■□\n□□□\n");
+  EXPECT_EQ(readBytes(folder.path("2.tsv")),
+            "0\t0\t0\t3\t0\t0\t3\t2\t-1\t0\n"
+            "1\t2\t0\t3\t0\t0\t1\t3\t-1\t0\n"
+            "2\t0\t0\t3\t1\t0\t1\t1\t-1\t0\n"
+            "3\t0\t2\t3\t1\t0\t1\t-1\t-1\t0\n");
+
+  const Result third = run("search " + puzzle + " --dic " + dictionary + " --runs 3 --slots " +
+                           path("3.tsv"));
+  EXPECT_EQ(third.out, first.out);
+  EXPECT_EQ(readBytes(folder.path("3.tsv")), firstSlots);
+}
+
+TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
+  // A 7 by 7 open grid over many random words: far longer than the test waits.
+  std::string open;
+  for (int i = 0; i < 1024; ++i) open += i / 32 < 7 && i % 32 < 7 ? "\t1\t-1\r\n" : "\t0\t-1\r\n";
+  const std::string kana = sj("アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン");
+  std::string words;
+  unsigned seed = 12345;
+  for (int w = 0; w < 50000; ++w) {
+    for (int letter = 0; letter < 7; ++letter) {
+      seed = seed * 1103515245 + 12345;
+      const std::size_t k = (seed >> 16) % (kana.size() / 2);
+      words += kana.substr(2 * k, 2);
+    }
+    words += "\r\n";
+  }
+  const std::string puzzle = crossword("open.crs", open);
+  const std::string dictionary = crossword("words.dic", words);
+  const std::string command = "timeout --preserve-status -s INT 2 " + std::string(VEXILO_CLI) +
+                              " search " + puzzle + " --dic " + dictionary + " --stats --out " +
+                              path("r.crs") + " >" + path("stdout") + " 2>" + path("stderr");
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 130);
+  EXPECT_EQ(readBytes(folder.path("r.crs")).size(), 7168u);  // the stopped group ends empty
+  const std::string err = readBytes(folder.path("stderr"));
+  EXPECT_NE(err.find("candidates tested "), std::string::npos) << err;
+  EXPECT_NE(err.find("slots 14, groups 1, "), std::string::npos) << err;
 }
 
 TEST_F(Tool, UsageErrorsExitWithTwo) {

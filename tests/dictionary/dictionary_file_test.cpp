@@ -10,7 +10,7 @@
 
 #include "dictionary/word_index.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {

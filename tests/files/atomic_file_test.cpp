@@ -8,7 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {

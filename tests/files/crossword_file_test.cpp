@@ -1,6 +1,7 @@
 #include "files/crossword_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <filesystem>
@@ -8,7 +9,7 @@
 
 #include "support/grid_picture.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -233,6 +234,8 @@ TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {
   PuzzleGrid grid = untouchedGrid();
   EXPECT_FALSE(loadCrosswordFile(folder.path("missing.crs"), grid));
   EXPECT_FALSE(loadCrosswordFile(folder.path(""), grid));  // the folder itself
+  ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(loadCrosswordFile(folder.path("pipe"), grid));  // no writer: must not wait
   EXPECT_EQ(changedCells(grid), 0);
   EXPECT_EQ(grid.nextMark(), 501);
 
@@ -242,7 +245,7 @@ TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {
   std::filesystem::create_directory(folder.path("taken.crs"));
   EXPECT_FALSE(saveCrosswordFile(folder.path("taken.crs"), saved));
   EXPECT_TRUE(std::filesystem::is_directory(folder.path("taken.crs")));
-  EXPECT_EQ(folder.names(), (std::vector<std::string>{"file", "taken.crs"}));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"file", "pipe", "taken.crs"}));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "page_documents.h"
 #include "support/grid_picture.h"
 #include "support/sjis.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {

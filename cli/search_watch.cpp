@@ -1,0 +1,69 @@
+#include "cli/search_watch.h"
+
+#include <unistd.h>
+
+#include <csignal>
+
+#include "app/main_dialog.h"
+
+namespace vexilo::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interruptSeen = 0;
+
+extern "C" void onInterrupt(int) { interruptSeen = 1; }
+
+constexpr std::uint32_t PumpsPerClockCheck = 4096;  // reading the clock costs more than a pump
+constexpr auto LineInterval = std::chrono::milliseconds(250);
+
+}  // namespace
+
+SearchWatch::SearchWatch(MainDialog& dialog, std::FILE* err, Progress progress)
+    : dialog_(dialog),
+      err_(err),
+      progress_(progress),
+      terminal_(isatty(fileno(err)) != 0),
+      start_(std::chrono::steady_clock::now()),
+      lastLine_(start_) {
+  interruptSeen = 0;
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
+  sigaction(SIGINT, &action, nullptr);
+}
+
+SearchWatch::~SearchWatch() { std::signal(SIGINT, SIG_DFL); }
+
+void SearchWatch::onPump() {
+  if (interruptSeen != 0 && !stopPressed_) {
+    stopPressed_ = true;
+    dialog_.OnCommand(IdSearch);  // during a search, Search only asks it to stop
+  }
+  if (progress_ == Progress::Off || ++pumps_ % PumpsPerClockCheck != 0) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (progress_ == Progress::AfterASecond && now - start_ < std::chrono::seconds(1)) return;
+  if (now - lastLine_ < LineInterval) return;
+  lastLine_ = now;
+  printProgress(now - start_);
+}
+
+bool SearchWatch::interrupted() const { return stopPressed_ || interruptSeen != 0; }
+
+void SearchWatch::printProgress(std::chrono::steady_clock::duration elapsed) {
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  std::fprintf(err_, "candidates tested %llu, words placed %llu, %.1f s%s",
+               static_cast<unsigned long long>(dialog_.candidatesTested),
+               static_cast<unsigned long long>(dialog_.wordsPlaced), seconds,
+               terminal_ ? "\x1B[K\r" : "\n");
+  std::fflush(err_);
+  lineShown_ = true;
+}
+
+void SearchWatch::finish() {
+  if (lineShown_ && terminal_) std::fputs("\x1B[K", err_);
+  lineShown_ = false;
+}
+
+}  // namespace vexilo::cli
