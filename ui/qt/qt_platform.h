@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QPointer>
-#include <functional>
 #include <memory>
 
 #include "ui/platform.h"
