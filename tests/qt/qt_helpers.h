@@ -21,7 +21,8 @@ inline void whenModal(QWidget* skip, std::function<void(QWidget*)> action) {
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, timer, [timer, skip, action = std::move(action)] {
     QWidget* box = QApplication::activeModalWidget();
-    if (box == nullptr || box == skip || !box->isVisible()) return;
+    // Wait for activation too: the focus lands only once the box is the active window.
+    if (box == nullptr || box == skip || !box->isVisible() || !box->isActiveWindow()) return;
     timer->stop();
     timer->deleteLater();
     action(box);
