@@ -179,9 +179,15 @@ int main(int argc, char** argv) {
       const auto wanted = static_cast<std::size_t>(size);
       if (size != 0 && wanted >= lines.size()) continue;  // the whole dictionary comes last
       const std::size_t words = size == 0 ? lines.size() : wanted;
+      const std::string selection = spreadSelection(lines, words);
       auto index = std::make_shared<WordIndex>();
-      loadDictionaryText(spreadSelection(lines, words), *index);
+      loadDictionaryText(selection, *index);
       registerFills(std::to_string(words), index, words);
+      // The samples' words as row 1 before the large dictionary as row 2.
+      auto both = std::make_shared<WordIndex>();
+      loadDictionaryFile(samplePath, *both);
+      loadDictionaryText(selection, *both);
+      registerFills("sample+" + std::to_string(words), both, both->wordCount());
     }
   }
   benchmark::RunSpecifiedBenchmarks();
