@@ -80,7 +80,12 @@ class CountingPlatform final : public cli::HeadlessPlatform {
  public:
   using HeadlessPlatform::HeadlessPlatform;
   void pumpMessages() override { ++pumps; }
+  std::unique_ptr<DrawingContext> immediateContext() override {
+    ++contexts;  // one per cell drawn at once while filling
+    return HeadlessPlatform::immediateContext();
+  }
   long pumps = 0;
+  long contexts = 0;
 };
 
 void FillHeadless(benchmark::State& state) {
@@ -90,9 +95,12 @@ void FillHeadless(benchmark::State& state) {
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   prepare(*dialog);
   platform.pumps = 0;
+  platform.contexts = 0;
   fill(state, *dialog);
   state.counters["pumps"] =
       benchmark::Counter(static_cast<double>(platform.pumps), benchmark::Counter::kAvgIterations);
+  state.counters["drawn"] =
+      benchmark::Counter(static_cast<double>(platform.contexts), benchmark::Counter::kAvgIterations);
   dialog.reset();
   std::fclose(quiet);
 }

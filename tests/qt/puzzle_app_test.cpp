@@ -312,5 +312,41 @@ TEST(PuzzleApp, ShowResultDuringALongSearchIsHandledAtOnce) {
               static_cast<long long>(handled - due));
 }
 
+TEST(PuzzleApp, ClosingDuringASearchWaitsForItToReturn) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  MainDialog& dialog = *session.dialog;
+  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  openBlock(dialog, 5, 5);
+  bool visibleAfterClose = false;
+  QTimer::singleShot(200, [&] {
+    session.platform.window()->close();  // the close box, while the search runs
+    visibleAfterClose = session.platform.window()->isVisible();
+    EXPECT_EQ(dialog.searchState, 999);
+  });
+  clickButton(session.platform, IdSearch);
+  EXPECT_TRUE(visibleAfterClose);
+  EXPECT_FALSE(session.platform.window()->isVisible());  // closed once the search returned
+  EXPECT_EQ(session.platform.window()->result(), IdCancel);
+  EXPECT_EQ(dialog.searchState, 0);
+  EXPECT_EQ(session.platform.waitCursorDepth(), 0);
+}
+
+TEST(PuzzleApp, BothAboutEntriesOpenTheAboutBox) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  int shown = 0;
+  const QList<QAction*> help = session.platform.window()->menu(2)->actions();
+  for (QAction* entry : {help[0], help[2]}) {
+    test::whenModal(session.platform.window(), [&shown](QWidget* box) {
+      EXPECT_EQ(box->windowTitle().toStdString(), "Vexiloのﾊﾞｰｼﾞｮﾝ情報");
+      ++shown;
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    entry->trigger();
+  }
+  EXPECT_EQ(shown, 2);
+}
+
 }  // namespace
 }  // namespace vexilo::qt

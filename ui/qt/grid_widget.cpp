@@ -101,9 +101,11 @@ void GridWidget::paintEvent(QPaintEvent* event) {
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());
   if (tracking_) {
-    screen.setClipRegion(trackerOutline(trackRect_) & event->region());
+    screen.setClipRegion(trackerBand(trackRect_) & event->region());
     screen.fillRect(rect(), QColor(Qt::white));
     screen.fillRect(rect(), QBrush(Qt::black, Qt::BDiagPattern));
+    screen.setClipRegion(trackerHandles(trackRect_) & event->region());
+    screen.fillRect(rect(), QColor(Qt::black));
     screen.setClipping(false);
   }
 }
@@ -128,17 +130,25 @@ void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   }
 }
 
-QRegion GridWidget::trackerOutline(const QRect& r) const {
+QRegion GridWidget::trackerBand(const QRect& r) const {
+  return QRegion(r.adjusted(-HatchWidth, -HatchWidth, HatchWidth, HatchWidth)) - QRegion(r);
+}
+
+QRegion GridWidget::trackerHandles(const QRect& r) const {
   const QRect outer = r.adjusted(-HatchWidth, -HatchWidth, HatchWidth, HatchWidth);
-  QRegion outline = QRegion(outer) - QRegion(r);
+  QRegion handles;
   const int half = HandleSize / 2;
   for (const int hx : {outer.left() - HandleSize, r.center().x() - half, outer.right() + 1}) {
     for (const int hy : {outer.top() - HandleSize, r.center().y() - half, outer.bottom() + 1}) {
       if (hx == r.center().x() - half && hy == r.center().y() - half) continue;
-      outline += QRect(hx, hy, HandleSize, HandleSize);
+      handles += QRect(hx, hy, HandleSize, HandleSize);
     }
   }
-  return outline;
+  return handles;
+}
+
+QRegion GridWidget::trackerOutline(const QRect& r) const {
+  return trackerBand(r) + trackerHandles(r);
 }
 
 void GridWidget::moveTracker(const QPointF& globalPoint) {

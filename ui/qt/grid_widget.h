@@ -56,6 +56,8 @@ class GridWidget final : public QWidget, private DamageSink {
   void paintPending();
   void drawEtchedFrame();
   Point clientPoint(const QPointF& widgetPoint) const;
+  QRegion trackerBand(const QRect& rect) const;     // hatched, just outside the rectangle
+  QRegion trackerHandles(const QRect& rect) const;  // resize handles, outside the band
   QRegion trackerOutline(const QRect& rect) const;
   void moveTracker(const QPointF& globalPoint);
   void endTracking(bool accepted);

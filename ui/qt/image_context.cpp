@@ -11,9 +11,17 @@ namespace vexilo::qt {
 
 namespace {
 
+// Blocks of contexts that went, for the next ones; given back when the program ends.
+struct FreeBlocks {
+  std::vector<void*> blocks;
+  ~FreeBlocks() {
+    for (void* block : blocks) ::operator delete(block);
+  }
+};
+
 std::vector<void*>& freeContexts() {
-  static std::vector<void*> blocks;
-  return blocks;
+  static FreeBlocks free;
+  return free.blocks;
 }
 
 int index(DrawingContext::Font font) { return font == DrawingContext::Font::Letters ? 0 : 1; }

@@ -82,8 +82,8 @@ void QtPlatform::attach(MainDialog& dialog) {
   window_->onCommand = [this](int id) { guarded([this, id] { dialog_->OnCommand(id); }); };
   window_->onCancel = [this] { guarded([this] { dialog_->OnCancel(); }); };
   grid_->setEvents(this);
-  wireScrollBar(IdVerticalBar, &MainDialog::OnVScroll);
-  wireScrollBar(IdHorizontalBar, &MainDialog::OnHScroll);
+  wireScrollBar(IdVerticalBar);
+  wireScrollBar(IdHorizontalBar);
   // No access to the window manager's window menu: its About entry joins the Help menu.
   if (QMenu* help = window_->menu(2)) {
     help->addSeparator();
@@ -100,10 +100,17 @@ void QtPlatform::detach() {
   dialog_ = nullptr;
 }
 
-void QtPlatform::wireScrollBar(int barId, void (MainDialog::*handler)(int, int)) {
+void QtPlatform::wireScrollBar(int barId) {
   auto* bar = qobject_cast<QScrollBar*>(window_->control(barId));
-  const auto scroll = [this, handler](int code, int position) {
-    guarded([this, handler, code, position] { (dialog_->*handler)(code, position); });
+  const bool vertical = barId == IdVerticalBar;
+  const auto scroll = [this, vertical](int code, int position) {
+    guarded([this, vertical, code, position] {
+      if (vertical) {
+        dialog_->OnVScroll(code, position);
+      } else {
+        dialog_->OnHScroll(code, position);
+      }
+    });
   };
   QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [bar, scroll](int action) {
     switch (action) {

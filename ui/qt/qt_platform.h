@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QPointer>
-#include <functional>
 #include <memory>
 
 #include "ui/platform.h"
@@ -61,7 +59,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
 
-  void wireScrollBar(int barId, void (MainDialog::*handler)(int, int));
+  void wireScrollBar(int barId);
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
   template <class Handler>
   void guarded(Handler&& handler);
