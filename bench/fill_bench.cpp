@@ -17,8 +17,8 @@
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 
-// Whole fills of the sample puzzles, as one press of Search does them, with the dictionary of
-// tools/make-dictionary cut down to several sizes.
+// Whole fills of the sample puzzles, as one press of Search does them: with the samples' own
+// words, with the dictionary of tools/make-dictionary cut down to several sizes, and with both.
 //
 //     fill_bench [benchmark flags] [--budget=CANDIDATES] [DICTIONARY]
 
@@ -118,8 +118,8 @@ void wholeFill(benchmark::State& state, const PuzzleGrid& puzzle,
   state.counters["placed"] = static_cast<double>(placed);
   state.counters["stopped"] = stopped ? 1 : 0;
   state.counters["ns_per_test"] = benchmark::Counter(
-      static_cast<double>(tested), benchmark::Counter::kIsIterationInvariantRate |
-                                       benchmark::Counter::kInvert);
+      static_cast<double>(tested),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace
@@ -158,8 +158,7 @@ int main(int argc, char** argv) {
   };
 
   // The samples' own dictionary always fills them: the cost of the grid alone.
-  const std::string samplePath =
-      (std::filesystem::path(VEXILO_DATA_DIR) / "sample.dic").string();
+  const std::string samplePath = (std::filesystem::path(VEXILO_DATA_DIR) / "sample.dic").string();
   auto sampleIndex = std::make_shared<WordIndex>();
   if (!loadDictionaryFile(samplePath, *sampleIndex)) {
     std::fprintf(stderr, "fill_bench: cannot read %s\n", samplePath.c_str());
@@ -179,9 +178,15 @@ int main(int argc, char** argv) {
       const auto wanted = static_cast<std::size_t>(size);
       if (size != 0 && wanted >= lines.size()) continue;  // the whole dictionary comes last
       const std::size_t words = size == 0 ? lines.size() : wanted;
+      const std::string selection = spreadSelection(lines, words);
       auto index = std::make_shared<WordIndex>();
-      loadDictionaryText(spreadSelection(lines, words), *index);
+      loadDictionaryText(selection, *index);
       registerFills(std::to_string(words), index, words);
+      // The samples' words as row 1 before the large dictionary as row 2.
+      auto both = std::make_shared<WordIndex>();
+      loadDictionaryFile(samplePath, *both);
+      loadDictionaryText(selection, *both);
+      registerFills("sample+" + std::to_string(words), both, both->wordCount());
     }
   }
   benchmark::RunSpecifiedBenchmarks();

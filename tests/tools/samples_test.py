@@ -4,6 +4,8 @@
     samples_test.py VEXILO_CLI
 """
 
+import importlib.machinery
+import importlib.util
 import os
 import re
 import subprocess
@@ -23,6 +25,49 @@ def cells_of(name):
         lines = raw.read().split(b"\r\n")[:-1]
     return [(text.decode("cp932"), int(flag), int(mark))
             for text, flag, mark in (line.split(b"\t") for line in lines)]
+
+
+def load_make_samples():
+    path = os.path.join(ROOT, "tools", "make-samples")
+    loader = importlib.machinery.SourceFileLoader("make_samples", path)
+    spec = importlib.util.spec_from_loader("make_samples", loader)
+    module = importlib.util.module_from_spec(spec)
+    loader.exec_module(module)
+    return module
+
+
+class SampleChecks(unittest.TestCase):
+    def setUp(self):
+        self.tool = load_make_samples()
+
+    def rejected(self, fill, **features):
+        puzzle = {"name": "p", "fill": fill, "fixed": [], "stars": [], "marks": []}
+        puzzle.update(features)
+        with self.assertRaises(SystemExit) as stop:
+            self.tool.check(puzzle)
+        return str(stop.exception)
+
+    def test_a_sound_grid_gives_its_words_across_then_down(self):
+        words = self.tool.check({"name": "p", "fill": ["アイ", "イエ"], "fixed": [(0, 0)],
+                                 "stars": [], "marks": [[(0, 1), (1, 0)]]})
+        self.assertEqual([text for text, _ in words], ["アイ", "イエ", "アイ", "イエ"])
+
+    def test_grids_a_newspaper_would_not_print_are_refused(self):
+        self.assertIn("not square", self.rejected(["アイ", "ウ"]))
+        self.assertIn("not symmetric", self.rejected(["＃アイ", "ウエオ", "カキク"]))
+        self.assertIn("side by side",
+                      self.rejected(["アイウエ", "オ＃＃カ", "キ＃＃ク", "ケコサシ"]))
+        self.assertIn("belongs to no word", self.rejected(["ア＃イ", "＃ウ＃", "エ＃オ"]))
+        self.assertIn("not connected", self.rejected(["アイウ＃", "エオ＃キ", "ク＃ケコ", "＃サシス"]))
+
+    def test_groups_and_stars_must_agree_with_the_fill(self):
+        fill = ["アイア", "カキク", "アコサ"]
+        self.assertIn("is black", self.rejected(["アイ", "ウエ"], stars=[(0, 2)]))
+        self.assertIn("different letters", self.rejected(fill, marks=[[(0, 0), (0, 1)]]))
+        self.assertIn("star cells of アイア", self.rejected(fill, stars=[(0, 0), (0, 1)]))
+        self.assertEqual(len(self.tool.check({"name": "p", "fill": fill, "fixed": [],
+                                              "stars": [(0, 0), (0, 2)],
+                                              "marks": [[(0, 0), (2, 0)]]})), 6)
 
 
 class Samples(unittest.TestCase):
