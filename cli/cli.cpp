@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/main_dialog.h"
+#include "app/memory_settings_store.h"
 #include "cli/headless_platform.h"
 #include "cli/search_watch.h"
 #include "files/atomic_file.h"
@@ -52,7 +53,7 @@ struct Session {
   std::FILE* out;
   std::FILE* err;
   HeadlessPlatform platform;
-  MemorySettings settings;
+  MemorySettingsStore settings;  // the user's own store is never touched
   std::unique_ptr<MainDialog> dialog;
 };
 

@@ -53,24 +53,4 @@ std::optional<std::string> HeadlessPlatform::askFileName(const FileDialogRequest
   return path;
 }
 
-std::string MemorySettings::readString(std::string_view section, std::string_view entry,
-                                       std::string_view fallback) {
-  const auto found = strings_.find(Key(section, entry));
-  return found == strings_.end() ? std::string(fallback) : found->second;
-}
-
-int MemorySettings::readInt(std::string_view section, std::string_view entry, int fallback) {
-  const auto found = integers_.find(Key(section, entry));
-  return found == integers_.end() ? fallback : found->second;
-}
-
-void MemorySettings::writeString(std::string_view section, std::string_view entry,
-                                 std::string_view value) {
-  strings_[Key(section, entry)] = std::string(value);
-}
-
-void MemorySettings::writeInt(std::string_view section, std::string_view entry, int value) {
-  integers_[Key(section, entry)] = value;
-}
-
 }  // namespace vexilo::cli

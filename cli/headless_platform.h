@@ -58,20 +58,4 @@ class HeadlessPlatform : public Platform {
   int messagesShown_ = 0;
 };
 
-// A settings store that lives only as long as the run: the tool never touches the user's own.
-class MemorySettings : public SettingsStore {
- public:
-  std::string readString(std::string_view section, std::string_view entry,
-                         std::string_view fallback) override;
-  int readInt(std::string_view section, std::string_view entry, int fallback) override;
-  void writeString(std::string_view section, std::string_view entry,
-                   std::string_view value) override;
-  void writeInt(std::string_view section, std::string_view entry, int value) override;
-
- private:
-  using Key = std::pair<std::string, std::string>;
-  std::map<Key, std::string> strings_;
-  std::map<Key, int> integers_;
-};
-
 }  // namespace vexilo::cli

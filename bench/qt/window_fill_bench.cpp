@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/main_dialog.h"
+#include "app/memory_settings_store.h"
 #include "cli/headless_platform.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_shell.h"
@@ -91,7 +92,7 @@ class CountingPlatform final : public cli::HeadlessPlatform {
 void FillHeadless(benchmark::State& state) {
   std::FILE* quiet = std::fopen("/dev/null", "w");
   CountingPlatform platform(quiet);
-  cli::MemorySettings settings;
+  MemorySettingsStore settings;
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   prepare(*dialog);
   platform.pumps = 0;
@@ -107,7 +108,7 @@ void FillHeadless(benchmark::State& state) {
 BENCHMARK(FillHeadless)->Unit(benchmark::kMillisecond);
 
 void FillInWindow(benchmark::State& state) {
-  cli::MemorySettings settings;
+  MemorySettingsStore settings;
   qt::QtPlatform platform;
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   platform.attach(*dialog);
@@ -125,7 +126,7 @@ BENCHMARK(FillInWindow)->Unit(benchmark::kMillisecond);
 // The parts of the window's extra time: one pump with nothing pending, one cell drawn at once
 // and brought to the screen by the next pump.
 void WindowPumpOnly(benchmark::State& state) {
-  cli::MemorySettings settings;
+  MemorySettingsStore settings;
   qt::QtPlatform platform;
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   platform.attach(*dialog);
@@ -138,7 +139,7 @@ void WindowPumpOnly(benchmark::State& state) {
 BENCHMARK(WindowPumpOnly);
 
 void WindowDrawAndPump(benchmark::State& state) {
-  cli::MemorySettings settings;
+  MemorySettingsStore settings;
   qt::QtPlatform platform;
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   platform.attach(*dialog);

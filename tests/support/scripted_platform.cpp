@@ -92,34 +92,4 @@ TrackResult ScriptedPlatform::trackRectangle(const Rect& start, Point pressed) {
   return answer;
 }
 
-namespace {
-
-std::pair<std::string, std::string> key(std::string_view section, std::string_view entry) {
-  return {std::string(section), std::string(entry)};
-}
-
-}  // namespace
-
-std::string MemorySettingsStore::readString(std::string_view section, std::string_view entry,
-                                            std::string_view fallback) {
-  auto it = strings.find(key(section, entry));
-  return it == strings.end() ? std::string(fallback) : it->second;
-}
-
-int MemorySettingsStore::readInt(std::string_view section, std::string_view entry, int fallback) {
-  auto it = integers.find(key(section, entry));
-  return it == integers.end() ? fallback : it->second;
-}
-
-void MemorySettingsStore::writeString(std::string_view section, std::string_view entry,
-                                      std::string_view value) {
-  ++writes;
-  strings[key(section, entry)] = std::string(value);
-}
-
-void MemorySettingsStore::writeInt(std::string_view section, std::string_view entry, int value) {
-  ++writes;
-  integers[key(section, entry)] = value;
-}
-
 }  // namespace vexilo::test

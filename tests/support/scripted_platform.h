@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/memory_settings_store.h"
 #include "ui/platform.h"
 
 namespace vexilo::test {
@@ -125,19 +126,6 @@ class ScriptedPlatform : public Platform {
   std::multimap<int, std::function<void()>> pumpActions_;
 };
 
-// A settings store in memory, strings and integers kept apart.
-class MemorySettingsStore : public SettingsStore {
- public:
-  std::map<std::pair<std::string, std::string>, std::string> strings;
-  std::map<std::pair<std::string, std::string>, int> integers;
-  int writes = 0;
-
-  std::string readString(std::string_view section, std::string_view entry,
-                         std::string_view fallback) override;
-  int readInt(std::string_view section, std::string_view entry, int fallback) override;
-  void writeString(std::string_view section, std::string_view entry,
-                   std::string_view value) override;
-  void writeInt(std::string_view section, std::string_view entry, int value) override;
-};
+using MemorySettingsStore = vexilo::MemorySettingsStore;
 
 }  // namespace vexilo::test
