@@ -62,6 +62,12 @@ class MainDialog : public CellListener {
   void SaveCrosswordFile();
   void ExportPuzzleHtml();
 
+  // The members of dictionary row 1, 2 or 3.
+  std::string& dicPath(int row) { return row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3; }
+  std::int32_t& dicEnabled(int row) {
+    return row == 1 ? dicEnabled1 : row == 2 ? dicEnabled2 : dicEnabled3;
+  }
+
   // Data exchange: the whole list each time.
   void pullControls();
   void pushControls();

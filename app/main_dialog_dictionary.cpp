@@ -39,13 +39,13 @@ void MainDialog::BrowseDictionary(int row) {
   const std::optional<std::string> path = platform.askFileName(request);
   if (!path) return;
   pullControls();
-  (row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3) = *path;
+  dicPath(row) = *path;
   pushControls();
 }
 
 void MainDialog::RegisterWord(int row) {
   pullControls();
-  const std::string& path = row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3;
+  const std::string& path = dicPath(row);
   if (path.empty()) return;
   const std::optional<std::string> word = platform.runRegisterWord();
   if (!word) return;

@@ -25,17 +25,6 @@ int storedMark(int mark) {
   return NoMark <= mark && mark < CellCount ? mark : NoMark;
 }
 
-struct DicRow {
-  std::string* path;
-  std::int32_t* enabled;
-};
-
-std::array<DicRow, 3> dicRows(MainDialog& dialog) {
-  return {{{&dialog.dicPath1, &dialog.dicEnabled1},
-           {&dialog.dicPath2, &dialog.dicEnabled2},
-           {&dialog.dicPath3, &dialog.dicEnabled3}}};
-}
-
 }  // namespace
 
 void MainDialog::restoreSettings() {
@@ -47,12 +36,11 @@ void MainDialog::restoreSettings() {
     cell.mark = storedMark(settings.readInt(MarkSection, entry, NoMark));
     grid.noteMark(cell.mark);
   }
-  const auto rows = dicRows(*this);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    *rows[r].path = settings.readString(DicSections[r], NameEntry, "");
+  for (int row = 1; row <= 3; ++row) {
+    dicPath(row) = settings.readString(DicSections[row - 1], NameEntry, "");
   }
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    *rows[r].enabled = settings.readInt(DicSections[r], FlagEntry, DicEnabledByDefault);
+  for (int row = 1; row <= 3; ++row) {
+    dicEnabled(row) = settings.readInt(DicSections[row - 1], FlagEntry, DicEnabledByDefault);
   }
 }
 
@@ -69,12 +57,11 @@ void MainDialog::OnExit() {
     settings.writeInt(FlagSection, entry, cell.flag);
     settings.writeInt(MarkSection, entry, cell.mark);
   }
-  const auto rows = dicRows(*this);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    settings.writeString(DicSections[r], NameEntry, *rows[r].path);
+  for (int row = 1; row <= 3; ++row) {
+    settings.writeString(DicSections[row - 1], NameEntry, dicPath(row));
   }
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    settings.writeInt(DicSections[r], FlagEntry, *rows[r].enabled);
+  for (int row = 1; row <= 3; ++row) {
+    settings.writeInt(DicSections[row - 1], FlagEntry, dicEnabled(row));
   }
   platform.endDialog(IdOk);
 }
