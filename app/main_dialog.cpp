@@ -22,6 +22,7 @@ void MainDialog::OnInitDialog() {
 }
 
 void MainDialog::OnCommand(int id) {
+  ++commandsRun;
   switch (id) {
     case IdOk: OnExit(); break;
     case IdCancel: OnCancel(); break;

@@ -104,6 +104,7 @@ class MainDialog : public CellListener {
   std::string resultText;                  // 1006, Shift_JIS
   std::string dicPath2, dicPath3, dicPath1;  // 1002, 1010, 1001; platform file names
   std::int32_t dicEnabled1 = 0, dicEnabled2 = 0, dicEnabled3 = 0;  // 1014..1016
+  std::uint64_t commandsRun = 0;  // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
 

@@ -17,6 +17,7 @@ constexpr int DownDirection = 1;                    // "縦"; anything else runs
 }  // namespace
 
 void MainDialog::OnGridPress(Point point) {
+  ++commandsRun;
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeOpen(i);
@@ -34,6 +35,7 @@ void MainDialog::OnGridPress(Point point) {
 }
 
 void MainDialog::OnGridRightPress(Point point) {
+  ++commandsRun;
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeBlock(i);
@@ -42,6 +44,7 @@ void MainDialog::OnGridRightPress(Point point) {
 }
 
 void MainDialog::OnGridDoubleClick(Point point) {
+  ++commandsRun;
   const int i = hitTest(point);
   if (i == -1) return;
   WordEntryData entry;

@@ -29,9 +29,11 @@ class MainDialog::SearchHost : public FillHost {
       dialog_.drawCellNow(cellIndex);
     }
   }
-  void pumpMessages() override {
+  bool pumpMessages() override {
     updateTotals();  // so that a command or a progress line run by the pump sees them
+    const std::uint64_t before = dialog_.commandsRun;
     dialog_.platform.pumpMessages();
+    return dialog_.commandsRun != before;
   }
   std::int32_t searchState() const override { return dialog_.searchState; }
 

@@ -33,7 +33,10 @@ std::uint64_t candidateBudget = 40'000'000;
 class QuietHost : public FillHost {
  public:
   void cellChanged(int) override {}
-  void pumpMessages() override { ++pumps_; }
+  bool pumpMessages() override {
+    ++pumps_;
+    return false;
+  }
   std::int32_t searchState() const override {
     return pumps_ < candidateBudget ? SearchRunning : SearchCancelled;
   }

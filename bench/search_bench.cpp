@@ -48,7 +48,10 @@ const WordIndex& randomKanaDictionary() {
 class QuietHost : public FillHost {
  public:
   void cellChanged(int) override {}
-  void pumpMessages() override { benchmark::DoNotOptimize(pumps++); }
+  bool pumpMessages() override {
+    benchmark::DoNotOptimize(pumps++);
+    return false;
+  }
   std::int32_t searchState() const override { return SearchRunning; }
   std::uint64_t pumps = 0;
 };

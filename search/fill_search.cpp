@@ -23,7 +23,7 @@ bool sameText(std::string_view a, std::string_view b) {
 // commands run between two tests; a mark changed since then is looked up in the whole grid.
 class SlotPattern {
  public:
-  SlotPattern(const PuzzleGrid& grid, const WordSlot& slot) : grid_(grid) {
+  SlotPattern(const PuzzleGrid& grid, const WordSlot& slot) : grid_(&grid) {
     geometry_.column = slot.column;
     geometry_.row = slot.row;
     geometry_.length = slot.length;
@@ -113,13 +113,13 @@ class SlotPattern {
     }
     const std::int32_t mark = p.cell->mark;
     for (int d = 0; d < CellCount; ++d) {
-      if (d == p.cellIndex || grid_.cellAt(d).mark != mark) continue;
-      if (!fitsMember(grid_.cellAt(d), positionInSlot(geometry_, d), w, word)) return false;
+      if (d == p.cellIndex || grid_->cellAt(d).mark != mark) continue;
+      if (!fitsMember(grid_->cellAt(d), positionInSlot(geometry_, d), w, word)) return false;
     }
     return true;
   }
 
-  const PuzzleGrid& grid_;
+  const PuzzleGrid* grid_;
   WordSlot geometry_;  // a copy: the table is not to be held across commands
   int length_ = 0;
   std::array<Position, MaxSlotLength> positions_{};
@@ -217,12 +217,17 @@ FillResult FillSearch::fillSlot(int i) {
     const KnownLetter known = firstKnownLetter(grid_, slot(i));
     entry = words.firstInBucket(known.letter, known.position);
   }
-  const SlotPattern pattern(grid_, slot(i));
+  SlotPattern pattern(grid_, slot(i));
+  std::uint64_t patternOf = gridChanges_;
   FillResult result = FillFailed;
   // Commands run inside pumpMessages, so nothing of the table is held across it.
   while (!entry.isNone() && entry.position < words.bucketSize(entry.bucket)) {
     if (host_.searchState() != SearchRunning) break;
     ++candidatesTested_;
+    if (patternOf != gridChanges_) {  // a command may have regrouped cells outside the slot
+      pattern = SlotPattern(grid_, slot(i));
+      patternOf = gridChanges_;
+    }
     const std::string_view word = words.wordOf(entry);
     if (isSlotWord(word, length) && pattern.fits(word) && !wordInUse(i, word)) {
       const std::string kept(word);
@@ -255,7 +260,7 @@ FillResult FillSearch::fillSlot(int i) {
       }
     }
     entry = words.nextEntry(entry);
-    host_.pumpMessages();
+    if (host_.pumpMessages()) ++gridChanges_;
   }
   slot(i).cursor = BucketEntry{};
   if (result == FillDone && !slot(i).candidates.empty()) {

@@ -32,8 +32,9 @@ class FillHost {
   virtual ~FillHost() = default;
   // The cell's text was written or restored; draw it at once.
   virtual void cellChanged(int cellIndex) = 0;
-  // Dispatch every pending message; any command handler may run nested in here.
-  virtual void pumpMessages() = 0;
+  // Dispatch every pending message; any command handler may run nested in here. True when a
+  // command ran, which may have changed any cell, mark included.
+  virtual bool pumpMessages() = 0;
   virtual std::int32_t searchState() const = 0;
 };
 
@@ -105,6 +106,7 @@ class FillSearch {
   SlotTable& table_;
   FillHost& host_;
   std::vector<UseMap> uses_;  // by slot length
+  std::uint64_t gridChanges_ = 0;  // pumps that ran a command, so patterns are gathered anew
   std::uint64_t candidatesTested_ = 0;
   std::uint64_t wordsPlaced_ = 0;
 };

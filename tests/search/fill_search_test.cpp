@@ -18,10 +18,11 @@ using Lists = std::vector<std::vector<std::string>>;
 class CountingHost : public FillHost {
  public:
   void cellChanged(int cellIndex) override { drawn.push_back(cellIndex); }
-  void pumpMessages() override {
+  bool pumpMessages() override {
     ++pumps;
     if (pumps == stopAtPump) state = SearchCancelled;
     if (onPump) onPump(pumps);
+    return static_cast<bool>(onPump);
   }
   std::int32_t searchState() const override {
     ++reads;
@@ -179,6 +180,23 @@ TEST(FillSearch, CommandsRunDuringTheSearchAreSeenByIt) {
   };
   stage.run();
   EXPECT_EQ(stage.lists(), (Lists{{"アイウ", "カキク", "タキツ", "ナキヌ"}}));
+}
+
+TEST(FillSearch, ACellJoiningASlotsGroupDuringTheSearchIsSeenByIt) {
+  Stage stage({"..."}, {"アイウ", "カキク", "サシス", "タキツ"});
+  const int partner = PuzzleGrid::indexOf(5, 5);  // alone in its row and column: no slot
+  const int given = PuzzleGrid::indexOf(7, 7);
+  stage.grid.makeOpen(1);
+  stage.grid.linkCells(1, partner);
+  stage.host.onPump = [&stage, partner, given](int pump) {
+    if (pump != 1) return;
+    stage.grid.makeOpen(given);
+    stage.grid.linkCells(given, partner);  // the slot's own cells keep their mark
+    stage.grid.cellAt(given).flag = Fixed;
+    stage.grid.cellAt(given).str = sj("キ");
+  };
+  stage.run();
+  EXPECT_EQ(stage.lists(), (Lists{{"アイウ", "カキク", "タキツ"}}));
 }
 
 // The slots of each group, groups in the order of their roots.
