@@ -49,7 +49,10 @@ void MainDialog::RegisterWord(int row) {
   if (path.empty()) return;
   const std::optional<std::string> word = platform.runRegisterWord();
   if (!word) return;
-  registerWord(path, *word, wordIndex);  // a file that cannot be opened is passed over silently
+  // A file that cannot be opened is passed over silently; a failed write is told.
+  if (registerWord(path, *word, wordIndex) == RegisterResult::WriteFailed) {
+    platform.showMessage(CantOpenDictionary);
+  }
 }
 
 }  // namespace vexilo

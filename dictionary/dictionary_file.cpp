@@ -101,8 +101,8 @@ RegisterResult registerWord(const std::string& path, std::string_view typed, Wor
   const bool write = !word.empty() && lengths.findWord(word) < 0;
   const AppendResult appended = appendDictionaryWord(path, write ? word : std::string_view());
   if (appended == AppendResult::CouldNotOpen) return RegisterResult::CouldNotOpen;
-  lengths.addWord(word);
   if (appended == AppendResult::WriteFailed) return RegisterResult::WriteFailed;
+  lengths.addWord(word);
   return write ? RegisterResult::Written : RegisterResult::NotWritten;
 }
 

@@ -53,7 +53,8 @@ enum class RegisterResult { Written, NotWritten, CouldNotOpen, WriteFailed };
 
 // The typed word in full width is appended to the file unless it is empty or the index holds
 // it already (compared unfolded), and is added to the index either way. Nothing changes when
-// the file cannot be opened.
+// the file cannot be opened or written: a word the file does not hold would be gone at the
+// next reload.
 RegisterResult registerWord(const std::string& path, std::string_view typed, WordIndex& index);
 
 }  // namespace vexilo

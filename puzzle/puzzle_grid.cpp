@@ -16,6 +16,7 @@ void PuzzleGrid::linkCells(int source, int target) {
   if (to.flag == Block) to.flag = Open;
   if (from.mark == -1) {
     if (to.mark == -1) {
+      if (nextMark_ >= CellCount) return;  // marks stop at 1023; stored data may use them all
       from.mark = nextMark_;
       to.mark = nextMark_;
       ++nextMark_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_dialog.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
@@ -71,6 +72,19 @@ TEST_F(DictionaryPanel, RegisterStopsWithoutPathOrWordAndEmptyWordOnlyCreatesThe
   EXPECT_EQ(dialog->wordIndex.wordCount(), 1u);  // only the empty word
   EXPECT_EQ(platform.registerDialogs, 3);
   EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DictionaryPanel, RegisterThatCannotWriteIsShownAndAddsNothing) {
+  const std::string path = folder.path("full.dic");
+  writeBytes(path, sj("ふゆ\r\n"));
+  platform.texts[IdDicPath1] = path;
+  {
+    const test::FileSizeLimit limit(8);  // as a full disk would
+    registerInto(1, sj("はるなつあき"));
+  }
+  EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
+  EXPECT_EQ(dialog->wordIndex.wordCount(), 0u);
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{"Can't Open Dic File"}));
 }
 
 TEST_F(DictionaryPanel, BrowseSetsTheRowsPathAndCancelKeepsTypedText) {

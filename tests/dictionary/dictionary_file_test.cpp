@@ -10,6 +10,7 @@
 
 #include "dictionary/word_index.h"
 #include "support/sjis.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 namespace vexilo {
@@ -173,18 +174,10 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
   const std::string path = folder.path("full.dic");
   writeBytes(path, sj("ふゆ\r\n"));
 
-  // A file size limit makes the write fail part-way, as a full disk would.
-  rlimit limit{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-  const rlimit saved = limit;
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  limit.rlim_cur = 16;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const AppendResult result = appendDictionaryWord(path, std::string(20000, 'x'));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-
-  EXPECT_EQ(result, AppendResult::WriteFailed);
+  {
+    const test::FileSizeLimit limit(16);
+    EXPECT_EQ(appendDictionaryWord(path, std::string(20000, 'x')), AppendResult::WriteFailed);
+  }
   EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
 }
 

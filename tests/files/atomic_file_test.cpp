@@ -8,11 +8,13 @@
 #include <csignal>
 #include <filesystem>
 
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
 
+using test::FileSizeLimit;
 using test::readBytes;
 using test::TempFolder;
 using test::writeBytes;
@@ -22,25 +24,6 @@ unsigned modeOf(const std::string& path) {
   ::stat(path.c_str(), &status);
   return status.st_mode & 07777;
 }
-
-// Writes past the given size fail with EFBIG for the guard's lifetime, also for root.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int);
-};
 
 TEST(AtomicFile, WritesNewFilesAndReplacesOldOnes) {
   TempFolder folder;

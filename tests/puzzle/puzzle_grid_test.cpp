@@ -88,6 +88,16 @@ TEST(PuzzleGrid, LinkingUnmarkedCellsGivesTheNextNumber) {
   grid.makeOpen(8);
   grid.linkCells(8, 9);
   EXPECT_EQ(grid.cellAt(9).flag, Fixed);
+
+  // After the highest mark a file can hold, no new group is numbered.
+  grid.cellAt(20).mark = 1023;
+  grid.noteMark(1023);
+  grid.makeOpen(21);
+  grid.linkCells(21, 22);
+  EXPECT_EQ(marksOf(grid, {21, 22}), (std::vector<int>{-1, -1}));
+  EXPECT_EQ(grid.cellAt(22).flag, Open);
+  grid.linkCells(21, 20);
+  EXPECT_EQ(grid.cellAt(21).mark, 1023);
 }
 
 TEST(PuzzleGrid, LinkingOntoTheOnlyCellOfALowerGroupRenumbers) {
