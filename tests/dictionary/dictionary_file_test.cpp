@@ -1,10 +1,8 @@
 #include "dictionary/dictionary_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <vector>
 

@@ -1,11 +1,9 @@
 #include "files/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "support/file_size_limit.h"
