@@ -59,17 +59,23 @@ class MainDialog::SearchHost : public FillHost {
 
 namespace {
 
-// However a run ends, even by an exception, the window is left idle with nothing placed.
+// However a run ends, even by an exception, the window is left idle with nothing placed, and
+// a close asked for while it ran goes ahead.
 class RunGuard {
  public:
-  RunGuard(std::int32_t& searchState, SlotTable& slots, MessageLoopPort& loop)
-      : searchState_(searchState), slots_(slots), loop_(loop) {}
+  RunGuard(std::int32_t& searchState, bool& closeRequested, SlotTable& slots,
+           MessageLoopPort& loop)
+      : searchState_(searchState), closeRequested_(closeRequested), slots_(slots), loop_(loop) {}
   RunGuard(const RunGuard&) = delete;
   RunGuard& operator=(const RunGuard&) = delete;
   ~RunGuard() {
     for (WordSlot& slot : slots_.slots) slot.placed = 0;
     searchState_ = SearchIdle;
     if (waiting_) loop_.endWaitCursor();
+    if (closeRequested_) {
+      closeRequested_ = false;
+      loop_.endDialog(IdCancel);
+    }
   }
 
   void beginWaitCursor() {
@@ -79,6 +85,7 @@ class RunGuard {
 
  private:
   std::int32_t& searchState_;
+  bool& closeRequested_;
   SlotTable& slots_;
   MessageLoopPort& loop_;
   bool waiting_ = false;
@@ -93,7 +100,7 @@ void MainDialog::RunSearch() {
   }
   searchState = SearchRunning;
   {
-    RunGuard guard(searchState, slots, platform);
+    RunGuard guard(searchState, closeRequested, slots, platform);
     SearchHost host(*this);
     {
       const std::unique_ptr<DrawingContext> dc = platform.immediateContext();
@@ -119,10 +126,6 @@ void MainDialog::RunSearch() {
     slots.currentSlot = 0;
     if (slots.slotCount > 0) listCandidates(0);
     invalidateCell(-1);
-  }
-  if (closeRequested) {  // closed while the search ran: the close goes ahead now
-    closeRequested = false;
-    platform.endDialog(IdCancel);
   }
 }
 

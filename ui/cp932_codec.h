@@ -5,8 +5,10 @@
 
 namespace vexilo {
 
-// Code page 932 and UTF-8, converted through iconv. Valid text round-trips; a character with
-// no code-page-932 form becomes "?", and a byte that starts no valid character becomes U+FFFD.
+// Code page 932 and UTF-8, converted through iconv. A character with no code-page-932 form
+// becomes "?", and a byte that starts no valid character becomes U+FFFD. The few characters
+// that the code page holds under two codes (NEC and IBM rows) come back under one of them, so
+// callers that must give back unchanged text keep its bytes.
 std::string cp932ToUtf8(std::string_view cp932);
 std::string utf8ToCp932(std::string_view utf8);
 

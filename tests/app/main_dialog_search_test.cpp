@@ -124,6 +124,16 @@ TEST_F(SearchCommand, FailureInsideARunLeavesTheWindowIdle) {
   press(IdSearch);  // not taken for a stop request
   EXPECT_EQ(platform.waitCursorBegins, 2);
   EXPECT_EQ(platform.waitCursor, 0);
+  EXPECT_FALSE(platform.endedWith.has_value());
+
+  // A close asked for during a run that fails still goes ahead, and only then.
+  platform.atPump(platform.pumps + 1, [this] {
+    dialog->OnCancel();
+    throw std::runtime_error("no memory");
+  });
+  EXPECT_THROW(press(IdSearch), std::runtime_error);
+  EXPECT_EQ(platform.endedWith, std::optional<int>(IdCancel));
+  EXPECT_FALSE(dialog->closeRequested);
 }
 
 TEST_F(SearchCommand, GridWithoutSlotKeepsTheResultText) {

@@ -98,6 +98,14 @@ TEST_F(WindowFixture, ControlTextsAreConvertedAtTheBoundaryOnly) {
   control<QPlainTextEdit>(IdResult)->setPlainText(QStringLiteral("x\U0001F600"));
   EXPECT_EQ(platform.controlText(IdResult), "x?");  // no code-page-932 form: "?"
 
+  // Characters that the code page holds under two codes, and bytes of no character, come back
+  // as written while nobody edits them.
+  const std::string twice = "\xED\x40\x87\x90\r\n\xFA\x5C\x81\xE0\r\n\xA0\xFD";
+  platform.setControlText(IdResult, twice);
+  EXPECT_EQ(platform.controlText(IdResult), twice);
+  platform.setControlText(IdDicPath2, "/tmp/\xFF.dic");
+  EXPECT_EQ(platform.controlText(IdDicPath2), "/tmp/\xFF.dic");
+
   platform.setChecked(IdEnabled2, true);
   EXPECT_TRUE(control<QCheckBox>(IdEnabled2)->isChecked());
   QTest::mouseClick(control<QCheckBox>(IdEnabled2), Qt::LeftButton);
@@ -203,6 +211,13 @@ TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
   });
   EXPECT_FALSE(platform.runWordEntry(escaped));
   EXPECT_EQ(escaped.text, sj("ア"));
+
+  WordEntryData kept{"\xED\x40", 0};  // 纊, which the code page also holds as FA 5C
+  test::whenModal(main, [](QWidget* box) {
+    QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(platform.runWordEntry(kept));
+  EXPECT_EQ(kept.text, "\xED\x40");
 
   test::whenModal(main, [](QWidget* box) {
     EXPECT_EQ(box->windowTitle().toStdString(), "熟語登録");

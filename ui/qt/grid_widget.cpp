@@ -161,12 +161,14 @@ void GridWidget::moveTracker(const QPointF& globalPoint) {
 }
 
 void GridWidget::endTracking(bool accepted) {
+  if (ending_) return;
   accepted_ = accepted;
+  ending_ = true;
   if (trackLoop_ != nullptr) trackLoop_->quit();
 }
 
 bool GridWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (!tracking_) return QWidget::eventFilter(watched, event);
+  if (!tracking_ || ending_) return QWidget::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::MouseMove:
       moveTracker(static_cast<QMouseEvent*>(event)->globalPosition());
@@ -204,6 +206,7 @@ TrackResult GridWidget::track(const Rect& start, Point pressed) {
   trackRect_ = trackStart_;
   trackPressed_ = mapToGlobal(QPoint(pressed.x - x(), pressed.y - y()));
   accepted_ = false;
+  ending_ = false;
   tracking_ = true;
   update(trackerOutline(trackRect_).boundingRect());
 

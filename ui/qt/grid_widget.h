@@ -71,6 +71,7 @@ class GridWidget final : public QWidget, private DamageSink {
   QRegion erase_;     // part of pending_ whose background is filled first
 
   bool tracking_ = false;
+  bool ending_ = false;  // the loop is told to quit; events queued behind it pass on
   bool accepted_ = false;
   QRect trackStart_;
   QRect trackRect_;

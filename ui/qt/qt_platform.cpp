@@ -43,6 +43,22 @@ QStringList nameFilters(std::string_view filter) {
   return filters;
 }
 
+// A box opened during a search shows the ordinary pointer, not the search's wait cursor.
+class BoxCursor {
+ public:
+  explicit BoxCursor(int waitCursors) : shown_(waitCursors > 0) {
+    if (shown_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~BoxCursor() {
+    if (shown_) QApplication::restoreOverrideCursor();
+  }
+  BoxCursor(const BoxCursor&) = delete;
+  BoxCursor& operator=(const BoxCursor&) = delete;
+
+ private:
+  bool shown_;
+};
+
 QString withDefaultExtension(const QString& path, const std::string& extension) {
   if (extension.empty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
   return path + QLatin1Char('.') + fromPath(extension);
@@ -102,6 +118,7 @@ void QtPlatform::detach() {
 
 void QtPlatform::wireScrollBar(int barId) {
   auto* bar = qobject_cast<QScrollBar*>(window_->control(barId));
+  bar->setContextMenuPolicy(Qt::NoContextMenu);  // its "Scroll here" would pass by the handlers
   const bool vertical = barId == IdVerticalBar;
   const auto scroll = [this, vertical](int code, int position) {
     guarded([this, vertical, code, position] {
@@ -130,12 +147,19 @@ void QtPlatform::wireScrollBar(int barId) {
   });
 }
 
+const std::string* QtPlatform::keptBytes(int id, const QString& shown) const {
+  const auto kept = shownTexts_.find(id);
+  return kept != shownTexts_.end() && kept->second.shown == shown ? &kept->second.bytes : nullptr;
+}
+
 std::string QtPlatform::controlText(int id) {
   QWidget* widget = window_ ? window_->control(id) : nullptr;
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    if (const std::string* bytes = keptBytes(id, edit->text())) return *bytes;
     return isPathControl(id) ? toPath(edit->text()) : toSjis(edit->text());
   }
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    if (const std::string* bytes = keptBytes(id, edit->toPlainText())) return *bytes;
     QString text = edit->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));  // an edit's lines end in CR LF
     return toSjis(text);
@@ -149,10 +173,12 @@ void QtPlatform::setControlText(int id, std::string_view text) {
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     const QString shown = isPathControl(id) ? fromPath(text) : fromSjis(text);
     if (edit->text() != shown) edit->setText(shown);
+    shownTexts_[id] = {shown, std::string(text)};
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     QString shown = fromSjis(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (edit->toPlainText() != shown) edit->setPlainText(shown);
+    shownTexts_[id] = {shown, std::string(text)};
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(fromSjis(text));
   }
@@ -219,12 +245,14 @@ void QtPlatform::endDialog(int result) {
 }
 
 void QtPlatform::showMessage(std::string_view text) {
+  const BoxCursor pointer(waitCursors_);
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text),
                   QMessageBox::Ok, window_.get());
   box.exec();
 }
 
 std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& request) {
+  const BoxCursor pointer(waitCursors_);
   QFileDialog dialog(window_.get());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -243,20 +271,23 @@ std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& requ
 }
 
 bool QtPlatform::runWordEntry(WordEntryData& data) {
+  const BoxCursor pointer(waitCursors_);
   TemplateDialog box(dialogTemplate(WordEntryTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   auto* across = qobject_cast<QAbstractButton*>(box.control(IdAcross));
   auto* down = qobject_cast<QAbstractButton*>(box.control(IdDown));
-  edit->setText(fromSjis(data.text));
+  const QString shown = fromSjis(data.text);
+  edit->setText(shown);
   (data.direction == 1 ? down : across)->setChecked(true);
   edit->setFocus(Qt::OtherFocusReason);
   if (box.exec() != QDialog::Accepted) return false;
-  data.text = toSjis(edit->text());
+  if (edit->text() != shown) data.text = toSjis(edit->text());  // else the very bytes it showed
   data.direction = down->isChecked() ? 1 : 0;
   return true;
 }
 
 std::optional<std::string> QtPlatform::runRegisterWord() {
+  const BoxCursor pointer(waitCursors_);
   TemplateDialog box(dialogTemplate(RegisterWordTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   if (box.exec() != QDialog::Accepted) return std::nullopt;
@@ -264,6 +295,7 @@ std::optional<std::string> QtPlatform::runRegisterWord() {
 }
 
 void QtPlatform::runAbout() {
+  const BoxCursor pointer(waitCursors_);
   TemplateDialog box(dialogTemplate(AboutTemplateId), window_.get());
   box.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "ui/platform.h"
@@ -64,7 +65,16 @@ class QtPlatform final : public Platform, private GridEvents {
   template <class Handler>
   void guarded(Handler&& handler);
 
+  // The bytes last written to an edit with the text they showed: text the user left alone
+  // comes back byte for byte, also where two codes of code page 932 show as one character.
+  struct ShownText {
+    QString shown;
+    std::string bytes;
+  };
+  const std::string* keptBytes(int id, const QString& shown) const;
+
   MainDialog* dialog_ = nullptr;
+  std::map<int, ShownText> shownTexts_;
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
   int waitCursors_ = 0;
