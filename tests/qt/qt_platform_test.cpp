@@ -112,6 +112,15 @@ TEST_F(WindowFixture, ControlTextsAreConvertedAtTheBoundaryOnly) {
   EXPECT_FALSE(platform.isChecked(IdEnabled2));
 }
 
+TEST_F(WindowFixture, EnterInTheResultBoxPressesSearch) {
+  control<QCheckBox>(IdEnabled1)->setChecked(true);
+  auto* result = control<QPlainTextEdit>(IdResult);
+  result->setFocus();
+  QTest::keyClick(result, Qt::Key_Return);
+  EXPECT_EQ(dialog->loadedMask, 1);  // the search ran and took the check box in
+  EXPECT_EQ(result->toPlainText(), QString());
+}
+
 TEST_F(WindowFixture, CellsArePaintedThroughTheDialog) {
   const std::vector<std::pair<int, NodeBox>> cells{
       {0, {"", Block, -1}}, {1, {sj("ア"), Open, -1}}, {2, {"", Star, -1}},

@@ -102,6 +102,7 @@ QWidget* TemplateDialog::makeControl(const ControlTemplate& control,
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
           }
           edit->setTabChangesFocus(true);
+          edit->installEventFilter(this);  // Enter goes to the default button, as Tab moves on
           widget = edit;
         } else {
           auto* edit = new QLineEdit(client_);
@@ -196,6 +197,18 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QPlainTextEdit*>(watched) != nullptr) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        key->modifiers() == Qt::NoModifier) {
+      keyPressEvent(key);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TemplateDialog::paintEvent(QPaintEvent* event) {

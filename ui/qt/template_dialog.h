@@ -34,6 +34,7 @@ class TemplateDialog : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* makeControl(const ControlTemplate& control, const ControlFactory& factory);
