@@ -4,13 +4,13 @@
     samples_test.py VEXILO_CLI
 """
 
-import importlib.machinery
-import importlib.util
 import os
 import re
+import runpy
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -29,11 +29,7 @@ def cells_of(name):
 
 def load_make_samples():
     path = os.path.join(ROOT, "tools", "make-samples")
-    loader = importlib.machinery.SourceFileLoader("make_samples", path)
-    spec = importlib.util.spec_from_loader("make_samples", loader)
-    module = importlib.util.module_from_spec(spec)
-    loader.exec_module(module)
-    return module
+    return types.SimpleNamespace(**runpy.run_path(path, run_name="make_samples"))
 
 
 class SampleChecks(unittest.TestCase):
