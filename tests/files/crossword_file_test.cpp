@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "page_documents.h"
 #include "support/grid_picture.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
@@ -44,10 +45,7 @@ std::string lines(const std::string& line, int count) {
 
 // Cells 0, 1, 32, 33 of the small example, plus a group of two at the far end.
 PuzzleGrid exampleGrid() {
-  PuzzleGrid grid = test::gridFromPicture({"アイ", "#カ"});
-  grid.cellAt(1).flag = Open;
-  grid.cellAt(1).mark = 0;
-  grid.cellAt(33).flag = Star;
+  PuzzleGrid grid = test::workedExample();
   grid.cellAt(1022) = NodeBox{sj("ソ"), Fixed, 7};
   grid.cellAt(1023) = NodeBox{"", Open, 7};
   grid.cellAt(500) = NodeBox{sj("表"), Open, 2};
