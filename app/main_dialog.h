@@ -19,7 +19,7 @@ inline constexpr const char* AppCaption = "Vexilo Version 1.16";
 
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
-// Too large for the stack: create it on the heap.
+// Large (the cells alone are some 40 KB): create it on the heap.
 class MainDialog : public CellListener {
  public:
   MainDialog(Platform& platform, SettingsStore& settings);

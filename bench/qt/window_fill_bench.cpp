@@ -107,34 +107,38 @@ void FillHeadless(benchmark::State& state) {
 }
 BENCHMARK(FillHeadless)->Unit(benchmark::kMillisecond);
 
-void FillInWindow(benchmark::State& state) {
+// The main window on the screen, as the program shows it.
+struct ShownWindow {
+  ShownWindow() : dialog(std::make_unique<MainDialog>(platform, settings)) {
+    platform.attach(*dialog);
+    platform.window()->show();
+    exposed = QTest::qWaitForWindowExposed(platform.window());
+  }
+  ~ShownWindow() { platform.detach(); }
+
   MemorySettingsStore settings;
   qt::QtPlatform platform;
-  auto dialog = std::make_unique<MainDialog>(platform, settings);
-  platform.attach(*dialog);
-  platform.window()->show();
-  if (!QTest::qWaitForWindowExposed(platform.window())) {
+  std::unique_ptr<MainDialog> dialog;
+  bool exposed = false;
+};
+
+void FillInWindow(benchmark::State& state) {
+  ShownWindow window;
+  if (!window.exposed) {
     state.SkipWithError("the window was never shown");
     return;
   }
-  prepare(*dialog);
-  fill(state, *dialog);
-  platform.detach();
+  prepare(*window.dialog);
+  fill(state, *window.dialog);
 }
 BENCHMARK(FillInWindow)->Unit(benchmark::kMillisecond);
 
 // The parts of the window's extra time: one pump with nothing pending, one cell drawn at once
 // and brought to the screen by the next pump.
 void WindowPumpOnly(benchmark::State& state) {
-  MemorySettingsStore settings;
-  qt::QtPlatform platform;
-  auto dialog = std::make_unique<MainDialog>(platform, settings);
-  platform.attach(*dialog);
-  platform.window()->show();
-  (void)QTest::qWaitForWindowExposed(platform.window());
-  dialog->OnInitDialog();
-  for (auto _ : state) platform.pumpMessages();
-  platform.detach();
+  ShownWindow window;
+  window.dialog->OnInitDialog();
+  for (auto _ : state) window.platform.pumpMessages();
 }
 BENCHMARK(WindowPumpOnly);
 
