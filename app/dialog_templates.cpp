@@ -8,6 +8,8 @@
 
 namespace vexilo {
 
+// One control a line, as the templates are read.
+// clang-format off
 namespace {
 
 using enum ControlKind;
@@ -116,6 +118,7 @@ constexpr std::array MainMenu{
 };
 
 }  // namespace
+// clang-format on
 
 const DialogTemplate& dialogTemplate(int id) {
   switch (id) {
@@ -130,7 +133,8 @@ const DialogTemplate& dialogTemplate(int id) {
 std::span<const MenuTemplate> mainMenu() { return MainMenu; }
 
 const char* systemMenuAboutText() {
-  return "Vexilo \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...";  // Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)...
+  return "Vexilo \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...";  // Vexilo
+                                                                                // のﾊﾞｰｼﾞｮﾝ情報(&A)...
 }
 
 }  // namespace vexilo

@@ -11,8 +11,8 @@ namespace vexilo {
 enum class ControlKind {
   PushButton,
   DefaultPushButton,
-  CheckBox,    // automatic
-  RadioButton, // automatic
+  CheckBox,     // automatic
+  RadioButton,  // automatic
   Edit,
   EtchedFrame,
   GroupBox,
@@ -24,11 +24,11 @@ enum class ControlKind {
 
 enum ControlStyle : unsigned {
   StyleNone = 0,
-  StyleGroup = 1u << 0,          // starts a group of radio buttons
-  StyleAutoHScroll = 1u << 1,    // edit scrolls horizontally
-  StyleMultiLine = 1u << 2,      // edit of several lines
-  StyleVScroll = 1u << 3,        // with a vertical scroll bar
-  StyleCentre = 1u << 4,         // centred text
+  StyleGroup = 1u << 0,        // starts a group of radio buttons
+  StyleAutoHScroll = 1u << 1,  // edit scrolls horizontally
+  StyleMultiLine = 1u << 2,    // edit of several lines
+  StyleVScroll = 1u << 3,      // with a vertical scroll bar
+  StyleCentre = 1u << 4,       // centred text
   StyleBorder = 1u << 5,
 };
 
@@ -61,11 +61,11 @@ struct ControlTemplate {
 struct DialogTemplate {
   int id = 0;
   const char* caption = "";  // "" with no DialogCaption: no title bar
-  int width = 0;              // of the client area
+  int width = 0;             // of the client area
   int height = 0;
   int fontPoints = 9;
   unsigned style = 0;
-  int menuId = 0;  // 0: none
+  int menuId = 0;                             // 0: none
   std::span<const ControlTemplate> controls;  // in tab order
 };
 
@@ -88,6 +88,6 @@ inline constexpr int MainMenuId = 131;
 // The template with that id; the main dialog's for an unknown id is never wanted, so it throws.
 const DialogTemplate& dialogTemplate(int id);
 std::span<const MenuTemplate> mainMenu();  // menu 131, left to right
-const char* systemMenuAboutText();  // string 101, the About entry of the window menu
+const char* systemMenuAboutText();         // string 101, the About entry of the window menu
 
 }  // namespace vexilo

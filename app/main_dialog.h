@@ -29,9 +29,9 @@ class MainDialog : public CellListener {
 
   // Window events, forwarded by the platform (main_dialog.cpp).
   void OnInitDialog();
-  void OnCommand(int id);  // buttons and menu items by id
+  void OnCommand(int id);     // buttons and menu items by id
   bool OnSysCommand(int id);  // true when handled here; the rest goes to the default handling
-  void OnCancel();  // Escape, the close box, the system menu's Close
+  void OnCancel();            // Escape, the close box, the system menu's Close
   void OnPaint(DrawingContext& dc, const Rect& area);
   void OnVScroll(int code, int position);
   void OnHScroll(int code, int position);
@@ -90,21 +90,21 @@ class MainDialog : public CellListener {
   Platform& platform;
   SettingsStore& settings;
 
-  std::int32_t colOffset = 0;  // first visible column, 0..16
-  std::int32_t rowOffset = 0;  // first visible row, 0..16
+  std::int32_t colOffset = 0;    // first visible column, 0..16
+  std::int32_t rowOffset = 0;    // first visible row, 0..16
   std::int32_t searchState = 0;  // 0 idle, 1 running, 999 stop requested
-  bool closeRequested = false;  // closed during a search: end once it has returned
-  std::int32_t loadedMask = 0;  // use flags at the last load, bit 0 row 1
+  bool closeRequested = false;   // closed during a search: end once it has returned
+  std::int32_t loadedMask = 0;   // use flags at the last load, bit 0 row 1
   std::string loadedPath1, loadedPath2, loadedPath3;
   WordIndex wordIndex;
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
   Rect highlightRect;
   std::int32_t highlightShown = 0;
-  std::string resultText;                  // 1006, Shift_JIS
+  std::string resultText;                    // 1006, Shift_JIS
   std::string dicPath2, dicPath3, dicPath1;  // 1002, 1010, 1001; platform file names
   std::int32_t dicEnabled1 = 0, dicEnabled2 = 0, dicEnabled3 = 0;  // 1014..1016
-  std::uint64_t commandsRun = 0;  // commands and grid presses handled, nested ones included
+  std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
 

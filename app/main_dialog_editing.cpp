@@ -90,8 +90,6 @@ void MainDialog::Clear() {
   invalidateCell(-1);
 }
 
-void MainDialog::About() {
-  platform.runAbout();
-}
+void MainDialog::About() { platform.runAbout(); }
 
 }  // namespace vexilo

@@ -63,8 +63,7 @@ namespace {
 // a close asked for while it ran goes ahead.
 class RunGuard {
  public:
-  RunGuard(std::int32_t& searchState, bool& closeRequested, SlotTable& slots,
-           MessageLoopPort& loop)
+  RunGuard(std::int32_t& searchState, bool& closeRequested, SlotTable& slots, MessageLoopPort& loop)
       : searchState_(searchState), closeRequested_(closeRequested), slots_(slots), loop_(loop) {}
   RunGuard(const RunGuard&) = delete;
   RunGuard& operator=(const RunGuard&) = delete;

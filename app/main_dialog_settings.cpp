@@ -21,9 +21,7 @@ constexpr int NoMark = -1;
 constexpr int DicEnabledByDefault = 1;
 
 // Any other stored number would index past the grid's groups.
-int storedMark(int mark) {
-  return NoMark <= mark && mark < CellCount ? mark : NoMark;
-}
+int storedMark(int mark) { return NoMark <= mark && mark < CellCount ? mark : NoMark; }
 
 }  // namespace
 

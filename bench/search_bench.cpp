@@ -108,8 +108,7 @@ void testCandidates(benchmark::State& state, const std::vector<std::string>& pic
     search.fillSlot(0);
     tested += search.candidatesTested();
   }
-  state.counters["candidates/s"] =
-      benchmark::Counter(double(tested), benchmark::Counter::kIsRate);
+  state.counters["candidates/s"] = benchmark::Counter(double(tested), benchmark::Counter::kIsRate);
 }
 
 void BM_CandidateTestStars5(benchmark::State& state) { testCandidates(state, {"....."}); }
@@ -142,8 +141,7 @@ void wholeFill(benchmark::State& state, const std::vector<std::string>& picture)
   state.counters["candidates"] =
       benchmark::Counter(double(tested), benchmark::Counter::kAvgIterations);
   state.counters["placed"] = benchmark::Counter(double(placed), benchmark::Counter::kAvgIterations);
-  state.counters["candidates/s"] =
-      benchmark::Counter(double(tested), benchmark::Counter::kIsRate);
+  state.counters["candidates/s"] = benchmark::Counter(double(tested), benchmark::Counter::kIsRate);
 }
 
 void BM_WholeFill9x9(benchmark::State& state) { wholeFill(state, Grid9); }

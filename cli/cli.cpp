@@ -153,9 +153,9 @@ int runSearch(const Options& options, Session& session) {
   }
 
   MainDialog& dialog = *session.dialog;
-  SearchWatch watch(dialog, session.err,
-                    options.stats ? SearchWatch::Progress::Always
-                                  : SearchWatch::Progress::AfterASecond);
+  SearchWatch watch(
+      dialog, session.err,
+      options.stats ? SearchWatch::Progress::Always : SearchWatch::Progress::AfterASecond);
   session.platform.pumpHook = [&watch] { watch.onPump(); };
   const auto start = std::chrono::steady_clock::now();
   for (int run = 0; run < options.runs && !watch.interrupted(); ++run) dialog.RunSearch();

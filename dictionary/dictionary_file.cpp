@@ -48,8 +48,8 @@ bool loadDictionaryFile(const std::string& path, WordIndex& index) {
   return true;
 }
 
-bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded,
-                         WordIndex& index, const std::function<void(int row)>& couldNotOpen) {
+bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded, WordIndex& index,
+                         const std::function<void(int row)>& couldNotOpen) {
   const int mask = enabledMask(rows);
   bool unchanged = mask == loaded.mask;
   for (int row = 0; row < DictionaryRowCount; ++row) {

@@ -39,8 +39,8 @@ bool loadDictionaryFile(const std::string& path, WordIndex& index);
 // When a path or a box differs from the record: updates the record, clears the index and
 // loads the checked rows with a path in row order, calling couldNotOpen(row 1 to 3) for each
 // one that cannot be opened as its turn comes. True when it reloaded.
-bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded,
-                         WordIndex& index, const std::function<void(int row)>& couldNotOpen);
+bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded, WordIndex& index,
+                         const std::function<void(int row)>& couldNotOpen);
 
 enum class AppendResult { Appended, CouldNotOpen, WriteFailed };
 

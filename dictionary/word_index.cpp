@@ -61,8 +61,8 @@ struct FoldTable {
   constexpr FoldTable() : trail{} {
     for (int lead = 0; lead < 2; ++lead) {
       for (int b = 0; b < 256; ++b) {
-        const unsigned char large = largeKana(static_cast<unsigned char>(0x82 + lead),
-                                              static_cast<unsigned char>(b));
+        const unsigned char large =
+            largeKana(static_cast<unsigned char>(0x82 + lead), static_cast<unsigned char>(b));
         trail[lead][b] = large != 0 ? large : static_cast<unsigned char>(b);
       }
     }
@@ -155,8 +155,8 @@ int LengthIndex::findWord(std::string_view text) const {
 
 BucketEntry LengthIndex::firstInBucket(std::string_view character, int position) const {
   if (!buckets_) return {};
-  const int h = character.empty() || character[0] == '\0' ? AllWordsBucket
-                                                          : bucketOf(character, position);
+  const int h =
+      character.empty() || character[0] == '\0' ? AllWordsBucket : bucketOf(character, position);
   return (*buckets_)[h].empty() ? BucketEntry{} : BucketEntry{h, 0};
 }
 

@@ -55,9 +55,7 @@ class LengthIndex {
 
   std::size_t wordCount() const { return words_.size(); }
   std::string_view word(std::size_t number) const { return words_[number]; }
-  std::size_t bucketSize(int bucket) const {
-    return buckets_ ? (*buckets_)[bucket].size() : 0;
-  }
+  std::size_t bucketSize(int bucket) const { return buckets_ ? (*buckets_)[bucket].size() : 0; }
   std::size_t memoryUse() const;
 
  private:

@@ -10,9 +10,7 @@ namespace vexilo {
 
 namespace {
 
-bool isCSpace(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The integer at the start of text as the standard decimal conversion reads it: white space
 // skipped, an optional sign, digits up to the first other byte; no digits give 0. Numbers
@@ -33,9 +31,7 @@ std::int32_t leadingInteger(std::string_view text) {
 }
 
 // Groups are numbered 0..1023 (the export indexes a table by them); any other mark means none.
-std::int32_t acceptedMark(std::int32_t mark) {
-  return mark >= -1 && mark < CellCount ? mark : -1;
-}
+std::int32_t acceptedMark(std::int32_t mark) { return mark >= -1 && mark < CellCount ? mark : -1; }
 
 void parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
   line = line.substr(0, line.find('\0'));  // the line buffer is a C string

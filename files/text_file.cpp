@@ -25,7 +25,7 @@ std::optional<std::string> readTextFile(const std::string& path, std::size_t byt
   // Without O_NONBLOCK, opening a pipe that nobody writes to would wait for ever.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  struct stat status{};
+  struct stat status {};
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
     return std::nullopt;

@@ -23,20 +23,11 @@ std::string htmlText(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
     }
   }
   return out;
@@ -231,9 +222,7 @@ std::string htmlPage(const PuzzleGrid& grid) {
 }
 
 // Groups are numbered below 1,024, so later numbers can have neither cells nor a key.
-int groupLimit(const PuzzleGrid& grid) {
-  return std::min(grid.nextMark(), CellCount);
-}
+int groupLimit(const PuzzleGrid& grid) { return std::min(grid.nextMark(), CellCount); }
 
 std::string phpPage(const PuzzleGrid& grid) {
   const ExportRectangle area = exportedRectangle(grid);

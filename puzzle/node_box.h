@@ -18,9 +18,9 @@ enum NodeFlag : std::int32_t {
 };
 
 struct NodeBox {
-  std::string str;           // Shift_JIS letter, as a rule one two-byte character
+  std::string str;  // Shift_JIS letter, as a rule one two-byte character
   std::int32_t flag = Block;
-  std::int32_t mark = -1;    // -1: no group; the author sees mark + 1
+  std::int32_t mark = -1;  // -1: no group; the author sees mark + 1
 };
 
 }  // namespace vexilo

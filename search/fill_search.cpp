@@ -183,8 +183,7 @@ void spreadFixedLetters(PuzzleGrid& grid, FillHost& host) {
   }
 }
 
-FillSearch::FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table,
-                       FillHost& host)
+FillSearch::FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host)
     : grid_(grid), index_(index), table_(table), host_(host), uses_(MaxSlotLength + 1) {
   for (int s = 0; s < table_.slotCount; ++s) {
     for (const std::string& word : slot(s).candidates) noteListed(s, word);

@@ -105,7 +105,7 @@ class FillSearch {
   const WordIndex& index_;
   SlotTable& table_;
   FillHost& host_;
-  std::vector<UseMap> uses_;  // by slot length
+  std::vector<UseMap> uses_;       // by slot length
   std::uint64_t gridChanges_ = 0;  // pumps that ran a command, so patterns are gathered anew
   std::uint64_t candidatesTested_ = 0;
   std::uint64_t wordsPlaced_ = 0;

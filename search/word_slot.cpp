@@ -147,10 +147,12 @@ bool slotsShareMark(const PuzzleGrid& grid, const WordSlot& a, const WordSlot& b
 void extractSlots(const PuzzleGrid& grid, SlotTable& table) {
   std::vector<SlotKey> keys;
   for (int row = 0; row < GridSize; ++row) {
-    scanLine(grid, row, Across, [](int r, int c) { return PuzzleGrid::indexOf(r, c); }, keys);
+    scanLine(
+        grid, row, Across, [](int r, int c) { return PuzzleGrid::indexOf(r, c); }, keys);
   }
   for (int column = 0; column < GridSize; ++column) {
-    scanLine(grid, column, Down, [](int c, int r) { return PuzzleGrid::indexOf(r, c); }, keys);
+    scanLine(
+        grid, column, Down, [](int c, int r) { return PuzzleGrid::indexOf(r, c); }, keys);
   }
   sortSlots(keys);
 

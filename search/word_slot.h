@@ -10,7 +10,7 @@
 
 namespace vexilo {
 
-inline constexpr int MaxSlots = 512;    // a fixed table would stop here; this one grows past it
+inline constexpr int MaxSlots = 512;     // a fixed table would stop here; this one grows past it
 inline constexpr int MinSlotLength = 2;  // a single open cell makes no slot
 inline constexpr int MaxSlotLength = GridSize;
 

@@ -27,8 +27,7 @@ int GridGeometry::hitTest(Point p) const {
   const int u = (p.x - frame.left) * VisibleCells / frame.width();
   const int v = (p.y - frame.top) * VisibleCells / frame.height();
   const int index = (v + rowOffset) * GridSize + colOffset + u;
-  if (index < 0 || index >= CellCount || u < 0 || u >= VisibleCells || v < 0 ||
-      v >= VisibleCells) {
+  if (index < 0 || index >= CellCount || u < 0 || u >= VisibleCells || v < 0 || v >= VisibleCells) {
     return -1;
   }
   return index;
@@ -61,18 +60,13 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
   std::string_view text = cell.str;
   bool known = true;
   switch (cell.flag) {
-    case Block:
-      dc.fillRect(inner, BlockFill);
-      return;
-    case Open:
-      textColor = OpenText;
-      break;
+    case Block: dc.fillRect(inner, BlockFill); return;
+    case Open: textColor = OpenText; break;
     case Star:
       textColor = StarText;
       if (text.empty()) text = StarSign;
       break;
-    case Fixed:
-      break;
+    case Fixed: break;
     default:
       known = false;  // unknown kinds from stored data: no fill and no letter, but the number
       fill = dc.buttonFaceColor();
@@ -88,8 +82,8 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
     }
   }
   if (cell.mark != -1) {
-    dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1),
-                DrawingContext::Font::Numbers, NumberText, fill);
+    dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1), DrawingContext::Font::Numbers,
+                NumberText, fill);
   }
 }
 

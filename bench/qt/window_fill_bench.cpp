@@ -23,9 +23,8 @@ namespace {
 
 using namespace vexilo;
 
-constexpr const char* Pattern[9] = {"...#.....", ".#.....#.", "...#.#...",
-                                    "....#....", "#.#...#.#", "....#....",
-                                    "...#.#...", ".#.....#.", ".....#..."};
+constexpr const char* Pattern[9] = {"...#.....", ".#.....#.", "...#.#...", "....#....", "#.#...#.#",
+                                    "....#....", "...#.#...", ".#.....#.", ".....#..."};
 
 const std::string& dictionaryPath() {
   static const std::string path = [] {
@@ -100,8 +99,8 @@ void FillHeadless(benchmark::State& state) {
   fill(state, *dialog);
   state.counters["pumps"] =
       benchmark::Counter(static_cast<double>(platform.pumps), benchmark::Counter::kAvgIterations);
-  state.counters["drawn"] =
-      benchmark::Counter(static_cast<double>(platform.contexts), benchmark::Counter::kAvgIterations);
+  state.counters["drawn"] = benchmark::Counter(static_cast<double>(platform.contexts),
+                                               benchmark::Counter::kAvgIterations);
   dialog.reset();
   std::fclose(quiet);
 }

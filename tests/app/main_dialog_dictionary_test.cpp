@@ -6,9 +6,9 @@
 
 #include "app/main_dialog.h"
 #include "support/file_size_limit.h"
-#include "support/temp_folder.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -40,7 +40,7 @@ TEST_F(DictionaryPanel, RegisterAppendsTheFullWidthWordToTheRowsFile) {
   const std::string path = folder.path("user.dic");
   platform.texts[IdDicPath2] = path;
   platform.checks[IdEnabled2] = false;  // the box plays no part
-  registerInto(2, sj("ねこ"));  // row 1 supplies it already
+  registerInto(2, sj("ねこ"));          // row 1 supplies it already
   registerInto(2, "abc");
   registerInto(2, sj("ｶﾞﾝ"));
   registerInto(2, sj("きゃく"));

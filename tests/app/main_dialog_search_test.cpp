@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/main_dialog.h"
-#include "support/temp_folder.h"
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -48,7 +48,8 @@ class SearchCommand : public ::testing::Test {
 
 std::vector<std::string> ringWords() {
   std::vector<std::string> words;
-  for (const char* w : {"アイウ", "アカサ", "サシス", "ウメオ", "サクラ", "ウドラ", "ウミラ", "ラクダ"}) {
+  for (const char* w :
+       {"アイウ", "アカサ", "サシス", "ウメオ", "サクラ", "ウドラ", "ウミラ", "ラクダ"}) {
     words.push_back(sj(w));
   }
   return words;

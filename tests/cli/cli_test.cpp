@@ -152,20 +152,21 @@ TEST_F(Tool, RepeatedSearchesContinueThenStartAfresh) {
   }
   const std::string puzzle = crossword("ring.crs", ring);
   const std::string dictionary = crossword(
-      "ring.dic", sj("アイウ\r\nアカサ\r\nサシス\r\nウメオ\r\nサクラ\r\nウドラ\r\nウミラ\r\nラクダ\r\n"));
+      "ring.dic",
+      sj("アイウ\r\nアカサ\r\nサシス\r\nウメオ\r\nサクラ\r\nウドラ\r\nウミラ\r\nラクダ\r\n"));
   const std::string firstSlots =
       "0\t0\t0\t3\t0\t0\t3\t2\t-1\t1\tアイウ\n"
       "1\t2\t0\t3\t0\t0\t1\t3\t-1\t1\tサクラ\n"
       "2\t0\t0\t3\t1\t0\t1\t1\t-1\t1\tアカサ\n"
       "3\t0\t2\t3\t1\t0\t1\t-1\t-1\t2\tウドラ\tウミラ\n";
 
-  const Result first = run("search " + puzzle + " --dic " + dictionary + " --runs 1 --slots " +
-                           path("1.tsv"));
+  const Result first =
+      run("search " + puzzle + " --dic " + dictionary + " --runs 1 --slots " + path("1.tsv"));
   EXPECT_EQ(first.out, "アイウ\nカ■ド\nサクラ\n");
   EXPECT_EQ(readBytes(folder.path("1.tsv")), firstSlots);
 
-  const Result second = run("search " + puzzle + " --dic " + dictionary + " --runs 2 --slots " +
-                            path("2.tsv"));
+  const Result second =
+      run("search " + puzzle + " --dic " + dictionary + " --runs 2 --slots " + path("2.tsv"));
   EXPECT_EQ(second.out, "□□□\n□■□\n□□□\n");
   EXPECT_EQ(readBytes(folder.path("2.tsv")),
             "0\t0\t0\t3\t0\t0\t3\t2\t-1\t0\n"
@@ -173,8 +174,8 @@ TEST_F(Tool, RepeatedSearchesContinueThenStartAfresh) {
             "2\t0\t0\t3\t1\t0\t1\t1\t-1\t0\n"
             "3\t0\t2\t3\t1\t0\t1\t-1\t-1\t0\n");
 
-  const Result third = run("search " + puzzle + " --dic " + dictionary + " --runs 3 --slots " +
-                           path("3.tsv"));
+  const Result third =
+      run("search " + puzzle + " --dic " + dictionary + " --runs 3 --slots " + path("3.tsv"));
   EXPECT_EQ(third.out, first.out);
   EXPECT_EQ(readBytes(folder.path("3.tsv")), firstSlots);
 }
@@ -183,7 +184,8 @@ TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
   // A 7 by 7 open grid over many random words: far longer than the test waits.
   std::string open;
   for (int i = 0; i < 1024; ++i) open += i / 32 < 7 && i % 32 < 7 ? "\t1\t-1\r\n" : "\t0\t-1\r\n";
-  const std::string kana = sj("アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン");
+  const std::string kana = sj(
+      "アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン");
   std::string words;
   unsigned seed = 12345;
   for (int w = 0; w < 50000; ++w) {

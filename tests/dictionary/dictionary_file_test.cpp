@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "dictionary/word_index.h"
-#include "support/sjis.h"
 #include "support/file_size_limit.h"
+#include "support/sjis.h"
 #include "support/temp_folder.h"
 
 namespace vexilo {

@@ -16,7 +16,8 @@ using test::u8;
 // one-byte spaces.
 const char* const AsciiTable =
     "  ！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮ"
-    "ＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝￣  ";
+    "ＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝"
+    "￣  ";
 const char* const KanaTable =
     "  。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソ"
     "タチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン゛゜";
@@ -51,10 +52,12 @@ TEST(FullWidth, WordsBecomeOneTwoByteUnitPerCharacter) {
 TEST(FullWidth, BytesWithoutACharacterBecomeOneUnitOrNothing) {
   EXPECT_EQ(toFullWidth(std::string("\t\0\x7F\x80", 4)), std::string(8, ' '));
   EXPECT_EQ(toFullWidth("\x82 "), "    ");  // a lead byte before a byte that cannot follow it
-  EXPECT_EQ(toFullWidth("\x82"), "  ");    // or at the very end
-  EXPECT_EQ(toFullWidth("\xF0\xFF" "a\xFC"), sj("ａ"));  // lone bytes from 0xE0 are dropped
+  EXPECT_EQ(toFullWidth("\x82"), "  ");     // or at the very end
+  EXPECT_EQ(toFullWidth("\xF0\xFF"
+                        "a\xFC"),
+            sj("ａ"));                             // lone bytes from 0xE0 are dropped
   EXPECT_EQ(toFullWidth("\xE0\x40"), "\xE0\x40");  // a character of the upper range stays
-  EXPECT_EQ(u8(toFullWidth(sj("﨑髙"))), "﨑髙");      // and so do those of lead bytes 0xFA-0xFC
+  EXPECT_EQ(u8(toFullWidth(sj("﨑髙"))), "﨑髙");  // and so do those of lead bytes 0xFA-0xFC
 }
 
 }  // namespace

@@ -145,9 +145,7 @@ if ( $result == 1 ) {
 </HTML>
 )";
 
-std::string workedExampleHtml() {
-  return document(WorkedHtml);
-}
+std::string workedExampleHtml() { return document(WorkedHtml); }
 
 std::string workedExamplePhp() {
   return document(std::string("<SCRIPT language=\"php\">\n$mark[0] = array(1,(-1));\n") +

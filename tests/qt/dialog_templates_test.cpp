@@ -33,9 +33,9 @@ TEST(DialogTemplates, MainDialogHoldsEveryControlInTabOrder) {
   EXPECT_EQ(main.height, 461);
   EXPECT_EQ(main.menuId, MainMenuId);
   EXPECT_NE(main.style & DialogMinimizeBox, 0u);
-  EXPECT_EQ(idsOf(main), (std::vector<int>{1, 1000, NoId, 1001, 1003, 1004, 1005, 1006, 1007,
-                                            1008, 1002, 1009, 1010, 1011, 1012, 1013, 1014,
-                                            1015, 1016, 1018, 1019}));
+  EXPECT_EQ(idsOf(main),
+            (std::vector<int>{1,    1000, NoId, 1001, 1003, 1004, 1005, 1006, 1007, 1008, 1002,
+                              1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1018, 1019}));
 }
 
 TEST(DialogTemplates, MainDialogPositionsKindsAndTexts) {

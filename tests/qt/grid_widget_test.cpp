@@ -88,7 +88,8 @@ TEST_F(GridFixture, TrackerReportsNoChangeWhenCancelledOrNotMoved) {
   EXPECT_FALSE(events.results[1].changed);
   EXPECT_TRUE(events.rightPresses.empty());  // the cancelling press goes nowhere else
 
-  QTimer::singleShot(0, &grid, [this, from] { QTest::mouseRelease(&grid, Qt::LeftButton, {}, from); });
+  QTimer::singleShot(0, &grid,
+                     [this, from] { QTest::mouseRelease(&grid, Qt::LeftButton, {}, from); });
   QTest::mousePress(&grid, Qt::LeftButton, {}, from);
   ASSERT_EQ(events.results.size(), 3u);
   EXPECT_FALSE(events.results[2].changed);
@@ -123,8 +124,8 @@ TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsT
   const QImage& painted = grid.image();
   ASSERT_EQ(events.paints.size(), 1u);
   EXPECT_EQ(events.paints[0], (Rect{100, 100, 120, 130}));
-  EXPECT_EQ(painted.pixelColor(95, 85), QColor(0, 0, 255));   // client (105, 105)
-  EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));   // outside the invalid area
+  EXPECT_EQ(painted.pixelColor(95, 85), QColor(0, 0, 255));  // client (105, 105)
+  EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));  // outside the invalid area
 
   {
     const auto dc = grid.immediateContext();

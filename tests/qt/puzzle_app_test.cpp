@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -254,7 +254,8 @@ TEST(PuzzleApp, SearchPressedDuringALongSearchStopsIt) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
   MainDialog& dialog = *session.dialog;
-  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  session.platform.setControlText(IdDicPath1,
+                                  writeDictionary(dir, "random.dic", randomWords(20000)));
   openBlock(dialog, 5, 5);  // ten crossing slots of random words: no fill for a long time
 
   QElapsedTimer clock;
@@ -280,7 +281,8 @@ TEST(PuzzleApp, ShowResultDuringALongSearchIsHandledAtOnce) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
   MainDialog& dialog = *session.dialog;
-  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  session.platform.setControlText(IdDicPath1,
+                                  writeDictionary(dir, "random.dic", randomWords(20000)));
   openBlock(dialog, 5, 5);
 
   QElapsedTimer clock;
@@ -316,7 +318,8 @@ TEST(PuzzleApp, ClosingDuringASearchWaitsForItToReturn) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
   MainDialog& dialog = *session.dialog;
-  session.platform.setControlText(IdDicPath1, writeDictionary(dir, "random.dic", randomWords(20000)));
+  session.platform.setControlText(IdDicPath1,
+                                  writeDictionary(dir, "random.dic", randomWords(20000)));
   openBlock(dialog, 5, 5);
   bool visibleAfterClose = false;
   QTimer::singleShot(200, [&] {

@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "app/main_dialog.h"
@@ -37,7 +37,9 @@ struct WindowFixture : ::testing::Test {
   ~WindowFixture() override { platform.detach(); }
 
   template <class T>
-  T* control(int id) { return qobject_cast<T*>(platform.window()->control(id)); }
+  T* control(int id) {
+    return qobject_cast<T*>(platform.window()->control(id));
+  }
   QColor pixel(QPoint client) {
     return test::pixelAt(platform.grid()->image(), platform.grid()->origin(), client);
   }
@@ -62,8 +64,8 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   EXPECT_EQ(control<QCheckBox>(IdEnabled3)->geometry(), units.rect({14, 437, 33, 10}));
   EXPECT_EQ(control<QLineEdit>(IdDicPath2)->geometry(), units.rect({50, 412, 229, 14}));
   const QRect frame = units.rect({7, 7, 360, 356});
-  EXPECT_EQ(platform.gridFrameRect(),
-            (Rect{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}));
+  EXPECT_EQ(platform.gridFrameRect(), (Rect{frame.left(), frame.top(), frame.left() + frame.width(),
+                                            frame.top() + frame.height()}));
   // Tab order follows the template: Exit, (the frame and group take no focus), path 1, ...
   EXPECT_EQ(test::nextFocusable(control<QWidget>(IdOk)), control<QWidget>(IdDicPath1));
   EXPECT_EQ(test::nextFocusable(control<QWidget>(IdDicPath1)), control<QWidget>(IdBrowse1));
@@ -122,9 +124,11 @@ TEST_F(WindowFixture, EnterInTheResultBoxPressesSearch) {
 }
 
 TEST_F(WindowFixture, CellsArePaintedThroughTheDialog) {
-  const std::vector<std::pair<int, NodeBox>> cells{
-      {0, {"", Block, -1}}, {1, {sj("ア"), Open, -1}}, {2, {"", Star, -1}},
-      {3, {sj("イ"), Fixed, 4}}, {4, {"", Open, -1}}};
+  const std::vector<std::pair<int, NodeBox>> cells{{0, {"", Block, -1}},
+                                                   {1, {sj("ア"), Open, -1}},
+                                                   {2, {"", Star, -1}},
+                                                   {3, {sj("イ"), Fixed, 4}},
+                                                   {4, {"", Open, -1}}};
   for (const auto& [index, cell] : cells) dialog->grid.cellAt(index) = cell;
   dialog->invalidateCell(-1);
   const GridGeometry view = dialog->geometry();
@@ -146,9 +150,9 @@ TEST_F(WindowFixture, CellsArePaintedThroughTheDialog) {
   EXPECT_EQ(count(0, QColor(128, 128, 128)), inner0.width() * inner0.height());
   EXPECT_GT(where(view.cellRect(1), reddish), 10);  // a red letter
   EXPECT_EQ(where(view.cellRect(3), reddish), 0);
-  EXPECT_GT(where(view.cellRect(2), greenish), 10);  // the green star
+  EXPECT_GT(where(view.cellRect(2), greenish), 10);           // the green star
   EXPECT_GT(where(view.cellRect(3).inflated(-8), dark), 10);  // a black letter
-  EXPECT_GT(where(numberArea(3), dark), 3);  // its number 5
+  EXPECT_GT(where(numberArea(3), dark), 3);                   // its number 5
   EXPECT_EQ(where(numberArea(1), dark), 0);
   EXPECT_EQ(count(4, QColor(255, 255, 255)), inner0.width() * inner0.height());
   // The outline of column 4 is light blue; of column 3 the button face.
@@ -222,9 +226,8 @@ TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
   EXPECT_EQ(escaped.text, sj("ア"));
 
   WordEntryData kept{"\xED\x40", 0};  // 纊, which the code page also holds as FA 5C
-  test::whenModal(main, [](QWidget* box) {
-    QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return);
-  });
+  test::whenModal(
+      main, [](QWidget* box) { QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return); });
   EXPECT_TRUE(platform.runWordEntry(kept));
   EXPECT_EQ(kept.text, "\xED\x40");
 

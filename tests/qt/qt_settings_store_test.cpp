@@ -81,7 +81,9 @@ TEST(QtSettingsStore, MissingOrBrokenStoresGiveTheDefaults) {
   QtSettingsStore folder(dir.filePath(QStringLiteral("folder.conf")));
   folder.writeInt("NodeBoxFlag", "0", 3);
   folder.flush();
-  EXPECT_EQ(QtSettingsStore(dir.filePath(QStringLiteral("folder.conf"))).readInt("NodeBoxFlag", "0", 0), 0);
+  EXPECT_EQ(
+      QtSettingsStore(dir.filePath(QStringLiteral("folder.conf"))).readInt("NodeBoxFlag", "0", 0),
+      0);
 }
 
 TEST(QtSettingsStore, TheUserStoreLivesUnderCompanyAndApplication) {

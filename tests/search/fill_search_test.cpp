@@ -61,7 +61,8 @@ struct Stage {
     Lists all;
     for (int i = 0; i < table.slotCount; ++i) {
       all.emplace_back();
-      for (const std::string& word : table.slots[i].candidates) all.back().push_back(test::u8(word));
+      for (const std::string& word : table.slots[i].candidates)
+        all.back().push_back(test::u8(word));
     }
     return all;
   }

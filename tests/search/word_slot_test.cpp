@@ -66,7 +66,7 @@ TEST(WordSlots, RingOrderAndChainFollowTheExchangeSort) {
 
 TEST(WordSlots, RunsNeedTwoCellsAndConstrainedOnesComeFirst) {
   PuzzleGrid grid = test::gridFromPicture({".#..#", "#", "*.", "#", ".........."});
-  test::drawPicture(grid, {"..", "#.", "#."}, 29, 30);  // runs ending at the edges
+  test::drawPicture(grid, {"..", "#.", "#."}, 29, 30);            // runs ending at the edges
   grid.cellAt(PuzzleGrid::indexOf(29, 30)).str = test::sj("ア");  // left in an Open cell
   EXPECT_EQ(tableOrder(extracted(grid)),
             (Names{"A2.0x2", "A29.30x2", "A4.0x10", "D29.31x3", "A0.2x2"}));

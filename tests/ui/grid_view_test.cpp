@@ -19,9 +19,7 @@ using test::sj;
 constexpr Rect Frame{10, 10, 550, 544};
 constexpr Color ButtonFace = test::RecordingContext::ButtonFace;
 
-GridGeometry view(int colOffset = 0, int rowOffset = 0) {
-  return {Frame, colOffset, rowOffset};
-}
+GridGeometry view(int colOffset = 0, int rowOffset = 0) { return {Frame, colOffset, rowOffset}; }
 
 std::vector<DrawOp> opsOf(const NodeBox& cell, int index, const GridGeometry& g = view()) {
   std::vector<DrawOp> ops;
@@ -44,9 +42,7 @@ int countOf(const std::vector<DrawOp>& ops, DrawOp::Kind kind) {
   return n;
 }
 
-NodeBox box(int flag, std::string str = {}, int mark = -1) {
-  return {std::move(str), flag, mark};
-}
+NodeBox box(int flag, std::string str = {}, int mark = -1) { return {std::move(str), flag, mark}; }
 
 TEST(GridGeometry, CellRectanglesFollowTheOffsets) {
   EXPECT_EQ(view().cellRect(0), (Rect{16, 16, 43, 43}));

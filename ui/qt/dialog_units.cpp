@@ -34,8 +34,8 @@ QFont dialogFont(int points) {
 
 DialogUnits DialogUnits::of(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int width =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int width = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return {(width / 26 + 1) / 2, metrics.height()};
 }
 

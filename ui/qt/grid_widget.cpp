@@ -10,8 +10,8 @@ namespace vexilo::qt {
 
 namespace {
 
-constexpr int HatchWidth = 4;   // of the tracker's hatched outline
-constexpr int HandleSize = 5;   // of its resize handles, outside the rectangle
+constexpr int HatchWidth = 4;  // of the tracker's hatched outline
+constexpr int HandleSize = 5;  // of its resize handles, outside the rectangle
 
 QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
@@ -90,8 +90,8 @@ void GridWidget::paintPending() {
   if (events_ != nullptr) {
     ImageContext dc(painter_, glyphs_, origin(), colors_);
     const QRect box = region.boundingRect().translated(x(), y());
-    events_->paintGrid(dc, Rect{box.left(), box.top(), box.left() + box.width(),
-                                box.top() + box.height()});
+    events_->paintGrid(
+        dc, Rect{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()});
   }
   painter_.setClipping(false);
 }
@@ -189,13 +189,11 @@ bool GridWidget::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::KeyRelease:
     case QEvent::Wheel:
-    case QEvent::ShortcutOverride:
-      return true;
+    case QEvent::ShortcutOverride: return true;
     case QEvent::WindowDeactivate:
       if (watched == window()) endTracking(false);
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 

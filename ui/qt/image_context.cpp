@@ -60,8 +60,8 @@ Size GlyphCache::extent(std::string_view text, DrawingContext::Font font) {
   return entry(text, font).extent;
 }
 
-const QImage& GlyphCache::image(std::string_view text, DrawingContext::Font font,
-                                Color textColor, Color background) {
+const QImage& GlyphCache::image(std::string_view text, DrawingContext::Font font, Color textColor,
+                                Color background) {
   Entry& found = entry(text, font);
   for (const Render& render : found.renders) {
     if (render.text == textColor && render.background == background) return render.image;

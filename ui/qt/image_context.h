@@ -71,8 +71,8 @@ class DamageSink {
 // origin is where the image's top-left pixel lies in them. Records what it touched.
 class ImageContext final : public DrawingContext {
  public:
-  ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin,
-               const SystemColors& colors, DamageSink* sink = nullptr);
+  ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
+               DamageSink* sink = nullptr);
   // Pooled, so that drawing one cell at a time allocates nothing.
   static void* operator new(std::size_t size);
   static void operator delete(void* block) noexcept;

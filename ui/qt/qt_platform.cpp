@@ -205,9 +205,7 @@ void QtPlatform::invalidate(const Rect& rect, bool erase) {
   if (grid_ != nullptr) grid_->invalidate(rect, erase);
 }
 
-std::unique_ptr<DrawingContext> QtPlatform::immediateContext() {
-  return grid_->immediateContext();
-}
+std::unique_ptr<DrawingContext> QtPlatform::immediateContext() { return grid_->immediateContext(); }
 
 void QtPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
   auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
@@ -246,8 +244,8 @@ void QtPlatform::endDialog(int result) {
 
 void QtPlatform::showMessage(std::string_view text) {
   const BoxCursor pointer(waitCursors_);
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text),
-                  QMessageBox::Ok, window_.get());
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text), QMessageBox::Ok,
+                  window_.get());
   box.exec();
 }
 

@@ -42,14 +42,12 @@ std::string QtSettingsStore::readString(std::string_view section, std::string_vi
                                         std::string_view fallback) {
   const QVariant value = read(section, entry);
   switch (value.typeId()) {
-    case QMetaType::QByteArray:
-      return value.toByteArray().toStdString();
+    case QMetaType::QByteArray: return value.toByteArray().toStdString();
     case QMetaType::QString:  // written by hand: taken as the file's UTF-8
       return value.toString().toUtf8().toStdString();
     case QMetaType::QStringList:  // a hand-written value with commas
       return value.toStringList().join(QLatin1Char(',')).toUtf8().toStdString();
-    default:
-      return std::string(fallback);
+    default: return std::string(fallback);
   }
 }
 

@@ -27,7 +27,8 @@ namespace {
 Qt::WindowFlags flagsOf(unsigned style) {
   if ((style & DialogCaption) == 0) return Qt::Dialog | Qt::FramelessWindowHint;
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-  if ((style & DialogSystemMenu) != 0) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if ((style & DialogSystemMenu) != 0)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if ((style & DialogMinimizeBox) != 0) flags |= Qt::WindowMinimizeButtonHint;
   return flags;
 }
@@ -89,12 +90,8 @@ QWidget* TemplateDialog::makeControl(const ControlTemplate& control,
         widget = button;
         break;
       }
-      case ControlKind::CheckBox:
-        widget = new QCheckBox(text, client_);
-        break;
-      case ControlKind::RadioButton:
-        widget = new QRadioButton(text, client_);
-        break;
+      case ControlKind::CheckBox: widget = new QCheckBox(text, client_); break;
+      case ControlKind::RadioButton: widget = new QRadioButton(text, client_); break;
       case ControlKind::Edit:
         if ((control.style & StyleMultiLine) != 0) {
           auto* edit = new QPlainTextEdit(client_);
@@ -123,12 +120,8 @@ QWidget* TemplateDialog::makeControl(const ControlTemplate& control,
       case ControlKind::HorizontalScrollBar:
         widget = new QScrollBar(Qt::Horizontal, client_);
         break;
-      case ControlKind::VerticalScrollBar:
-        widget = new QScrollBar(Qt::Vertical, client_);
-        break;
-      case ControlKind::Text:
-        widget = new QLabel(text, client_);
-        break;
+      case ControlKind::VerticalScrollBar: widget = new QScrollBar(Qt::Vertical, client_); break;
+      case ControlKind::Text: widget = new QLabel(text, client_); break;
       case ControlKind::Icon: {
         auto* label = new QLabel(client_);
         label->setPixmap(appIcon().pixmap(32, 32));
