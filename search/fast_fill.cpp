@@ -160,6 +160,11 @@ class FastFill::Solver {
     }
   }
 
+  // The caller has emptied the cells since the last run.
+  void forgetShown() {
+    for (LetterVar& var : vars_) var.shown = -1;
+  }
+
   void clearShown(FillHost& host) {
     for (LetterVar& var : vars_) {
       if (var.shown < 0) continue;
@@ -785,6 +790,7 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
       return FastOutcome::NoFill;
     }
   }
+  if (resume) solver_->forgetShown();
   const std::uint64_t assignedBefore = solver_->assignments();
   const Solver::Step step = solver_->solve(host, resume, decisions_, backtracks_);
   wordsPlaced_ = solver_->assignments() - assignedBefore;
