@@ -78,6 +78,17 @@ struct LengthWords {
   std::vector<int> letters;                // count * length letter ids
   std::vector<std::vector<int>> setIndex;  // [position][letter]: its set, or -1
   std::vector<std::vector<Bits>> sets;     // [position]: the sets, `blocks` each
+  std::vector<int> setOffset;              // [position]: its first set counted over all positions
+  int setTotal = 0;
+
+  int setAt(int position, int letter) const {
+    const std::vector<int>& index = setIndex[static_cast<std::size_t>(position)];
+    return letter < static_cast<int>(index.size()) ? index[static_cast<std::size_t>(letter)] : -1;
+  }
+  const Bits* setBits(int position, int set) const {
+    return sets[static_cast<std::size_t>(position)].data() +
+           static_cast<std::size_t>(set) * static_cast<std::size_t>(blocks);
+  }
 
   int letterAt(int word, int position) const {
     return letters[static_cast<std::size_t>(word * length + position)];
@@ -229,7 +240,8 @@ class FastFill::Solver {
     int length = 0;
     const LengthWords* words = nullptr;
     std::size_t offset = 0;  // of its word set in slotBits_
-    int lo = 0, hi = 0;      // blocks outside [lo, hi) are zero
+    std::size_t residueOffset = 0;
+    int lo = 0, hi = 0;  // blocks outside [lo, hi) are zero
     int size = 0;
     int assigned = -1;            // the one word left, once there is one
     std::uint64_t stamp = 0;      // level of its last save
@@ -371,11 +383,14 @@ class FastFill::Solver {
       if (needed[static_cast<std::size_t>(n)]) buildSets(lengths_[static_cast<std::size_t>(n)]);
     }
     std::size_t bits = 0;
+    std::size_t residues = 0;
     for (int s = 0; s < slotCount_; ++s) {
       SlotDomain& d = slots_[static_cast<std::size_t>(s)];
       d.words = &lengths_[static_cast<std::size_t>(d.length)];
       d.offset = bits;
       bits += static_cast<std::size_t>(d.words->blocks);
+      d.residueOffset = residues;
+      residues += static_cast<std::size_t>(d.words->setTotal);
       for (int t = 0; t < slotCount_; ++t) {
         if (t != s && slots_[static_cast<std::size_t>(t)].length == d.length)
           d.sameLength.push_back(t);
@@ -396,7 +411,7 @@ class FastFill::Solver {
         var.size = letters_.count();
       }
     }
-    scratch_.assign(static_cast<std::size_t>(MaxSlotLength * varBlocks_), 0);
+    residues_.assign(residues, 0);
     std::size_t widest = 0;
     for (const LengthWords& words : lengths_)
       widest = std::max(widest, static_cast<std::size_t>(words.blocks));
@@ -408,6 +423,7 @@ class FastFill::Solver {
     const auto n = static_cast<std::size_t>(words.length);
     words.setIndex.assign(n, std::vector<int>(static_cast<std::size_t>(letters_.count()), -1));
     words.sets.resize(n);
+    words.setOffset.assign(n, 0);
     for (std::size_t p = 0; p < n; ++p) {
       std::vector<int>& index = words.setIndex[p];
       int sets = 0;
@@ -415,6 +431,8 @@ class FastFill::Solver {
         int& set = index[static_cast<std::size_t>(words.letterAt(w, static_cast<int>(p)))];
         if (set < 0) set = sets++;
       }
+      words.setOffset[p] = words.setTotal;
+      words.setTotal += sets;
       words.sets[p].assign(static_cast<std::size_t>(sets) * static_cast<std::size_t>(words.blocks),
                            0);
       for (int w = 0; w < words.count; ++w) {
@@ -594,77 +612,58 @@ class FastFill::Solver {
     return true;
   }
 
-  // Narrows the letters of slot s's cells to those its words still have, and the words of
-  // every slot through a narrowed cell to those letters.
+  // Drops from the cells of slot s the letters that none of its words has left there, and
+  // from the other slots through those cells the words with the dropped letters.
   bool revise(int s) {
     SlotDomain& d = slots_[static_cast<std::size_t>(s)];
-    const LengthWords& words = *d.words;
-    std::array<int, MaxSlotLength> need{};
-    std::array<int, MaxSlotLength> seen{};
-    std::array<int, MaxSlotLength> open{};
-    int openCount = 0;
     for (int p = 0; p < d.length; ++p) {
-      const LetterVar& var = vars_[static_cast<std::size_t>(d.vars[static_cast<std::size_t>(p)])];
-      if (var.size <= 1) continue;
-      need[static_cast<std::size_t>(p)] = var.size;
-      seen[static_cast<std::size_t>(p)] = 0;
-      std::fill_n(scratch_.begin() + static_cast<std::ptrdiff_t>(p * varBlocks_), varBlocks_, 0);
-      open[static_cast<std::size_t>(openCount++)] = p;
-    }
-    std::array<int, MaxSlotLength> narrowed{};
-    int narrowedCount = openCount;
-    std::copy_n(open.begin(), openCount, narrowed.begin());
-    forEachBit(bitsOf(d), d.lo, d.hi, [&](int w) {
-      for (int k = 0; k < openCount;) {
-        const int p = open[static_cast<std::size_t>(k)];
-        const int letter = words.letterAt(w, p);
-        Bits* support = scratch_.data() + static_cast<std::size_t>(p * varBlocks_);
-        if (!testBit(support, letter)) {
-          setBit(support, letter);
-          if (++seen[static_cast<std::size_t>(p)] == need[static_cast<std::size_t>(p)]) {
-            open[static_cast<std::size_t>(k)] = open[static_cast<std::size_t>(--openCount)];
-            continue;
-          }
-        }
-        ++k;
-      }
-      return openCount > 0;
-    });
-    for (int k = 0; k < narrowedCount; ++k) {
-      const int p = narrowed[static_cast<std::size_t>(k)];
-      if (seen[static_cast<std::size_t>(p)] == need[static_cast<std::size_t>(p)]) continue;
       const int v = d.vars[static_cast<std::size_t>(p)];
-      if (!narrowVar(v, scratch_.data() + static_cast<std::size_t>(p * varBlocks_), s, p))
-        return false;
-    }
-    return true;
-  }
-
-  bool narrowVar(int v, const Bits* support, int s, int p) {
-    LetterVar& var = vars_[static_cast<std::size_t>(v)];
-    Bits* bits = varBits(v);
-    int size = 0;
-    bool changed = false;
-    for (int b = 0; b < varBlocks_; ++b) {
-      const Bits kept = bits[b] & support[b];
-      changed = changed || kept != bits[b];
-      size += std::popcount(kept);
-    }
-    if (!changed) return true;
-    saveVar(v);
-    for (int b = 0; b < varBlocks_; ++b) bits[b] &= support[b];
-    var.size = size;
-    for (const auto& [t, q] : var.occurrences) {
-      if (t == s && q == p) continue;
-      if (!filter(t, q, v)) {
-        conflict(t, s);
-        return false;
+      LetterVar& var = vars_[static_cast<std::size_t>(v)];
+      if (var.size <= 1) continue;
+      Bits* allowed = varBits(v);
+      dropped_.clear();
+      forEachBit(allowed, 0, varBlocks_, [&](int letter) {
+        if (!supported(d, p, letter)) dropped_.push_back(letter);
+        return true;
+      });
+      if (dropped_.empty()) continue;
+      saveVar(v);
+      for (const int letter : dropped_) clearBit(allowed, letter);
+      var.size -= static_cast<int>(dropped_.size());
+      for (const auto& [t, q] : var.occurrences) {
+        if (t == s && q == p) continue;
+        if (!filter(t, q, v)) {
+          conflict(t, s);
+          return false;
+        }
       }
     }
     return true;
   }
 
-  // Keeps the words of slot t whose letter at position q is still a letter of variable v.
+  // Some word of slot d has the letter at position p. The block where one was found last is
+  // tried first; it needs no undo, since a stale block only costs the scan.
+  bool supported(const SlotDomain& d, int p, int letter) {
+    const LengthWords& words = *d.words;
+    const int set = words.setAt(p, letter);
+    if (set < 0) return false;
+    const Bits* with = words.setBits(p, set);
+    const Bits* bits = bitsOf(d);
+    int& residue =
+        residues_[d.residueOffset +
+                  static_cast<std::size_t>(words.setOffset[static_cast<std::size_t>(p)] + set)];
+    if (d.lo <= residue && residue < d.hi && (bits[residue] & with[residue]) != 0) return true;
+    for (int b = d.lo; b < d.hi; ++b) {
+      if ((bits[b] & with[b]) != 0) {
+        residue = b;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Keeps the words of slot t whose letter at position q is still a letter of variable v;
+  // dropped_ holds the letters v has just lost.
   bool filter(int t, int q, int v) {
     SlotDomain& d = slots_[static_cast<std::size_t>(t)];
     const LengthWords& words = *d.words;
@@ -672,15 +671,24 @@ class FastFill::Solver {
     const LetterVar& var = vars_[static_cast<std::size_t>(v)];
     const Bits* allowed = varBits(v);
     Bits* temp = temp_.data();
-    if (var.size == 1) {
-      const Bits* with = words.wordsWith(q, firstBit(allowed, 0, varBlocks_));
-      for (int b = d.lo; b < d.hi; ++b) temp[b] = with ? bits[b] & with[b] : 0;
-    } else {
-      std::copy(bits + d.lo, bits + d.hi, temp + d.lo);
-      forEachBit(bits, d.lo, d.hi, [&](int w) {
-        if (!testBit(allowed, words.letterAt(w, q))) clearBit(temp, w);
+    if (var.size < static_cast<int>(dropped_.size())) {
+      std::fill(temp + d.lo, temp + d.hi, 0);
+      forEachBit(allowed, 0, varBlocks_, [&](int letter) {
+        const int set = words.setAt(q, letter);
+        if (set < 0) return true;
+        const Bits* with = words.setBits(q, set);
+        for (int b = d.lo; b < d.hi; ++b) temp[b] |= with[b];
         return true;
       });
+      for (int b = d.lo; b < d.hi; ++b) temp[b] &= bits[b];
+    } else {
+      std::copy(bits + d.lo, bits + d.hi, temp + d.lo);
+      for (const int letter : dropped_) {
+        const int set = words.setAt(q, letter);
+        if (set < 0) continue;
+        const Bits* with = words.setBits(q, set);
+        for (int b = d.lo; b < d.hi; ++b) temp[b] &= ~with[b];
+      }
     }
     if (std::equal(bits + d.lo, bits + d.hi, temp + d.lo)) return true;
     saveSlot(t);
@@ -743,7 +751,8 @@ class FastFill::Solver {
   std::vector<Bits> slotBits_;
   std::vector<Bits> varBits_;
   int varBlocks_ = 0;
-  std::vector<Bits> scratch_;  // one letter set per position
+  std::vector<int> residues_;  // per slot, position and letter: a block with a word having it
+  std::vector<int> dropped_;   // letters a cell has just lost
   std::vector<Bits> temp_;     // one word set
   std::vector<char> queued_;
   std::vector<int> queue_;
