@@ -784,7 +784,7 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
     WordSlot& slot = table.slots[static_cast<std::size_t>(s)];
     slot.candidates.clear();
     slot.cursor = BucketEntry{};
-    slot.placed = 0;
+    slot.placed = false;
   }
   const bool resume = solver_ && solver_->slotCount() == table.slotCount &&
                       solver_->wordCountSeen() == index.wordCount();

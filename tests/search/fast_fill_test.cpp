@@ -28,12 +28,12 @@ class Host : public FillHost {
     if (++pumps == stopAtPump) state = SearchCancelled;
     return false;
   }
-  std::int32_t searchState() const override { return state; }
+  SearchState searchState() const override { return state; }
 
   std::set<int> drawn;
   int pumps = 0;
   int stopAtPump = 0;  // 0: never
-  std::int32_t state = SearchRunning;
+  SearchState state = SearchRunning;
 };
 
 // A grid and its words, searched the way the Search command prepares a run.
@@ -56,9 +56,9 @@ struct Stage {
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
     prepared = grid;
-    if (table.slotsCurrent == 0) {
+    if (!table.slotsCurrent) {
       extractSlots(grid, table);
-      table.slotsCurrent = 1;
+      table.slotsCurrent = true;
       engine.forget();
     }
     return engine.run(grid, index, table, host);
