@@ -29,6 +29,7 @@ struct Options {
   std::optional<std::string> out;
   std::optional<std::string> slots;
   bool stats = false;
+  bool fast = false;  // --engine fast
 };
 
 // The main dialog on the headless platform, started with the window's initial grid.
@@ -142,6 +143,29 @@ int runExport(const Options& options, Session& session) {
   return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk : ExitFailed;
 }
 
+// The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
+int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, double seconds,
+                     int status) {
+  const FastOutcome outcome = dialog.fastOutcome.value_or(FastOutcome::Stopped);
+  if (outcome == FastOutcome::NoFill) {
+    std::fputs("no fill: no words fill the grid; the slots that block it:\n", err);
+    for (const BlockingSlot& blocking : dialog.fastFill.blocking()) {
+      const WordSlot& slot = dialog.slots.slots[static_cast<std::size_t>(blocking.slot)];
+      std::fprintf(err, "%s\n",
+                   cp932ToUtf8(blockingSlotLine(dialog.grid, slot, blocking.candidates)).c_str());
+    }
+  } else if (outcome == FastOutcome::NoFurtherFill) {
+    std::fputs("no fill: every fill has been shown since the search started afresh\n", err);
+  }
+  if (stats) {
+    std::fprintf(err, "slots %d, decisions %llu, backtracks %llu, seconds %.3f\n",
+                 dialog.slots.slotCount, static_cast<unsigned long long>(dialog.decisions),
+                 static_cast<unsigned long long>(dialog.backtracks), seconds);
+  }
+  if (status != ExitOk) return status;
+  return outcome == FastOutcome::Filled ? ExitOk : ExitNoFill;
+}
+
 int runSearch(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
   constexpr int pathIds[MaxDictionaries] = {IdDicPath1, IdDicPath2, IdDicPath3};
@@ -153,6 +177,7 @@ int runSearch(const Options& options, Session& session) {
   }
 
   MainDialog& dialog = *session.dialog;
+  if (options.fast) dialog.OnCommand(IdSearchFast);
   SearchWatch watch(
       dialog, session.err,
       options.stats ? SearchWatch::Progress::Always : SearchWatch::Progress::AfterASecond);
@@ -172,6 +197,8 @@ int runSearch(const Options& options, Session& session) {
     status = ExitFailed;
   }
   printGrid(dialog.grid, session.out);
+  if (options.fast) return finishFastSearch(dialog, session.err, options.stats, seconds.count(),
+                                            watch.interrupted() ? ExitInterrupted : status);
   if (options.stats) {
     std::fprintf(session.err,
                  "slots %d, groups %d, candidates tested %llu, words placed %llu, seconds %.3f\n",
@@ -185,7 +212,9 @@ int runSearch(const Options& options, Session& session) {
 
 constexpr Subcommand Subcommands[] = {
     {"search",
-     "PUZZLE.crs [--dic FILE]... [--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]", 1,
+     "PUZZLE.crs [--dic FILE]... [--engine dfs|fast] [--runs N] [--out RESULT.crs] "
+     "[--slots SLOTS.tsv] [--stats]",
+     1,
      true, runSearch},
     {"export", "PUZZLE.crs PAGE          (PAGE ending in .php gives the PHP form)", 2, false,
      runExport},
@@ -227,7 +256,8 @@ std::optional<std::string> parseOptions(const Subcommand& sub, const std::vector
       optionsEnd = true;
       continue;
     }
-    const bool takesValue = arg == "--dic" || arg == "--runs" || arg == "--out" || arg == "--slots";
+    const bool takesValue = arg == "--dic" || arg == "--runs" || arg == "--out" ||
+                            arg == "--slots" || arg == "--engine";
     if (!sub.searchOptions || (!takesValue && arg != "--stats")) return "unknown option " + arg;
     if (arg == "--stats") {
       options.stats = true;
@@ -242,6 +272,9 @@ std::optional<std::string> parseOptions(const Subcommand& sub, const std::vector
       const std::optional<int> runs = parseRuns(value);
       if (!runs) return "--runs takes a whole number from 1 to 1000000";
       options.runs = *runs;
+    } else if (arg == "--engine") {
+      if (value != "fast" && value != "dfs") return "--engine takes dfs or fast";
+      options.fast = value == "fast";
     } else if (arg == "--out") {
       options.out = value;
     } else {

@@ -81,15 +81,15 @@ TEST(DialogTemplates, BoxesMatchTheirTables) {
 
 TEST(DialogTemplates, MenuItemsCarryTheirIdsAndMnemonics) {
   const auto menu = mainMenu();
-  ASSERT_EQ(menu.size(), 3u);
+  ASSERT_EQ(menu.size(), 4u);
   EXPECT_EQ(std::string(menu[0].text), sj("ファイル(&F)"));
   std::vector<int> fileIds;
   for (const MenuItemTemplate& item : menu[0].items) fileIds.push_back(item.id);
   EXPECT_EQ(fileIds, (std::vector<int>{57601, 0, 57603, 57604, 0, 1}));
   EXPECT_EQ(std::string(menu[0].items[3].text), sj("html形式で保存(&W)"));
   EXPECT_EQ(std::string(menu[1].items[0].text), sj("クリア"));
-  EXPECT_EQ(menu[2].items[0].id, IdAbout);
-  EXPECT_EQ(std::string(menu[2].items[0].text), sj("バージョン情報(&V)"));
+  EXPECT_EQ(menu[3].items[0].id, IdAbout);
+  EXPECT_EQ(std::string(menu[3].items[0].text), sj("バージョン情報(  EXPECT_EQ(std::string(menu[2].items[0].text), sj("バージョン情報(&V)"));V)"));
   EXPECT_EQ(std::string(systemMenuAboutText()), sj("Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
 }
 

@@ -1,6 +1,7 @@
 #include "ui/qt/template_dialog.h"
 
 #include <QAbstractButton>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
@@ -139,11 +140,18 @@ void TemplateDialog::buildMenu() {
   menuBar_ = new QMenuBar(this);
   for (const MenuTemplate& menu : mainMenu()) {
     QMenu* popup = menuBar_->addMenu(fromSjis(menu.text));
+    QActionGroup* choices = nullptr;
     for (const MenuItemTemplate& item : menu.items) {
       if (item.id == 0) {
         popup->addSeparator();
       } else {
         QAction* action = popup->addAction(fromSjis(item.text));
+        if (item.radio) {
+          if (choices == nullptr) choices = new QActionGroup(popup);
+          action->setCheckable(true);
+          choices->addAction(action);
+        }
+        actions_[item.id] = action;
         connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
       }
     }
@@ -153,6 +161,11 @@ void TemplateDialog::buildMenu() {
 QWidget* TemplateDialog::control(int id) const {
   const auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second;
+}
+
+QAction* TemplateDialog::action(int id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
 }
 
 QMenu* TemplateDialog::menu(int index) const {
