@@ -197,8 +197,9 @@ int runSearch(const Options& options, Session& session) {
     status = ExitFailed;
   }
   printGrid(dialog.grid, session.out);
-  if (options.fast) return finishFastSearch(dialog, session.err, options.stats, seconds.count(),
-                                            watch.interrupted() ? ExitInterrupted : status);
+  if (options.fast)
+    return finishFastSearch(dialog, session.err, options.stats, seconds.count(),
+                            watch.interrupted() ? ExitInterrupted : status);
   if (options.stats) {
     std::fprintf(session.err,
                  "slots %d, groups %d, candidates tested %llu, words placed %llu, seconds %.3f\n",
@@ -214,8 +215,7 @@ constexpr Subcommand Subcommands[] = {
     {"search",
      "PUZZLE.crs [--dic FILE]... [--engine dfs|fast] [--runs N] [--out RESULT.crs] "
      "[--slots SLOTS.tsv] [--stats]",
-     1,
-     true, runSearch},
+     1, true, runSearch},
     {"export", "PUZZLE.crs PAGE          (PAGE ending in .php gives the PHP form)", 2, false,
      runExport},
     {"show", "PUZZLE.crs", 1, false, runShow},
