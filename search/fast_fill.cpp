@@ -412,6 +412,7 @@ class FastFill::Solver {
       }
     }
     residues_.assign(residues, 0);
+    seen_.assign(static_cast<std::size_t>(MaxSlotLength * varBlocks_), 0);
     std::size_t widest = 0;
     for (const LengthWords& words : lengths_)
       widest = std::max(widest, static_cast<std::size_t>(words.blocks));
@@ -616,14 +617,28 @@ class FastFill::Solver {
   // from the other slots through those cells the words with the dropped letters.
   bool revise(int s) {
     SlotDomain& d = slots_[static_cast<std::size_t>(s)];
+    // Few words left: reading their letters costs less than looking for each letter.
+    int letterChecks = 0;
+    int openPositions = 0;
+    for (int p = 0; p < d.length; ++p) {
+      const int size = vars_[static_cast<std::size_t>(d.vars[static_cast<std::size_t>(p)])].size;
+      if (size <= 1) continue;
+      letterChecks += size;
+      ++openPositions;
+    }
+    const bool readWords = d.size * openPositions <= 4 * letterChecks;
+    if (readWords) gatherLetters(d);
     for (int p = 0; p < d.length; ++p) {
       const int v = d.vars[static_cast<std::size_t>(p)];
       LetterVar& var = vars_[static_cast<std::size_t>(v)];
       if (var.size <= 1) continue;
       Bits* allowed = varBits(v);
       dropped_.clear();
+      const Bits* present = seen_.data() + static_cast<std::size_t>(p * varBlocks_);
       forEachBit(allowed, 0, varBlocks_, [&](int letter) {
-        if (!supported(d, p, letter)) dropped_.push_back(letter);
+        if (readWords ? !testBit(present, letter) : !supported(d, p, letter)) {
+          dropped_.push_back(letter);
+        }
         return true;
       });
       if (dropped_.empty()) continue;
@@ -639,6 +654,18 @@ class FastFill::Solver {
       }
     }
     return true;
+  }
+
+  // seen_ gets, per position, the letters of the words slot d has left.
+  void gatherLetters(const SlotDomain& d) {
+    std::fill_n(seen_.begin(), static_cast<std::ptrdiff_t>(d.length * varBlocks_), 0);
+    const LengthWords& words = *d.words;
+    forEachBit(bitsOf(d), d.lo, d.hi, [&](int w) {
+      for (int p = 0; p < d.length; ++p) {
+        setBit(seen_.data() + static_cast<std::size_t>(p * varBlocks_), words.letterAt(w, p));
+      }
+      return true;
+    });
   }
 
   // Some word of slot d has the letter at position p. The block where one was found last is
@@ -753,6 +780,7 @@ class FastFill::Solver {
   int varBlocks_ = 0;
   std::vector<int> residues_;  // per slot, position and letter: a block with a word having it
   std::vector<int> dropped_;   // letters a cell has just lost
+  std::vector<Bits> seen_;     // per position: letters of the words a slot has left
   std::vector<Bits> temp_;     // one word set
   std::vector<char> queued_;
   std::vector<int> queue_;
