@@ -123,23 +123,20 @@ constexpr std::string_view ReadingBlock[] = {
 };
 
 // Strict comparison: PHP's loose one takes "1" and "01" for the same answer.
-constexpr std::string_view
-    GradingBlock
-        [] =
-            {
-                "if ($sent) {",
-                "    $count = 0;",
-                "    foreach ($ans as $n => $val) {",
-                "        if (isset($box[$n]) && $box[$n] === $val)",
-                "            $count++;",
-                "    }",
-                "    if ($count == count($ans))",
-                "        echo \"\x90\xb3\x89\xf0\x82\xc5\x82\xb7\\n\";",  // 正解です
-                "    else",
-                "        echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intdiv($count * 100, "
-                "count($ans))."                      // 残念・・
-                "\"\x93\x5f\x82\xc5\x82\xb7\\n\";",  // 点です
-                "}",
+// The texts: 正解です; 残念・・, then 点です.
+constexpr std::string_view GradingBlock[] = {
+    "if ($sent) {",
+    "    $count = 0;",
+    "    foreach ($ans as $n => $val) {",
+    "        if (isset($box[$n]) && $box[$n] === $val)",
+    "            $count++;",
+    "    }",
+    "    if ($count == count($ans))",
+    "        echo \"\x90\xb3\x89\xf0\x82\xc5\x82\xb7\\n\";",
+    "    else",
+    "        echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intdiv($count * 100, count($ans))."
+    "\"\x93\x5f\x82\xc5\x82\xb7\\n\";",
+    "}",
 };
 
 class Page {

@@ -274,6 +274,9 @@ TEST_F(PhpPage, SentFormIsGradedWithTheTruncatedPercentage) {
   EXPECT_EQ(count(post(all).body, sj("</FORM>\r\n正解です\n</BODY>")), 1);
   const std::string some = post({{"box[1]", sj("イ")}, {"box[2]", sj("ラ")}}).body;
   EXPECT_EQ(count(some, sj("</FORM>\r\n残念・・66点です\n</BODY>")), 1);
+
+  exportPage(test::gridFromPicture({"ア"}));  // nothing to answer: right, and no division by 0
+  EXPECT_EQ(count(post({}).body, sj("</FORM>\r\n正解です\n</BODY>")), 1);
 }
 
 TEST_F(PhpPage, GroupsShowTheirEntryOrGivenLetterInEveryCell) {
