@@ -12,6 +12,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -378,13 +379,11 @@ TEST_F(PhpPage, AnswersWithBackslashBytesQuotesAndDollarsStayWhole) {
   exportPage(grid);
 
   const std::string php = program("php");
-  if (!php.empty()) {
-    test::writeBytes(folder_.path("empty"), "");
-    EXPECT_EQ(spawn({php, "-l", folder_.path("page.php")}, {}, folder_.path("empty"),
-                    folder_.path("lint"), folder_.path("lint-err")),
-              0)
-        << test::readBytes(folder_.path("lint"));
-  }
+  test::writeBytes(folder_.path("empty"), "");
+  EXPECT_EQ(spawn({php.empty() ? cgi_ : php, "-l", folder_.path("page.php")}, {},
+                  folder_.path("empty"), folder_.path("lint"), folder_.path("lint-err")),
+            0)
+      << test::readBytes(folder_.path("lint"));
 
   // PHP reads every answer back as the very bytes of the cell: the visitor who types them in
   // has them all right, and sees them again in the boxes.
@@ -400,6 +399,61 @@ TEST_F(PhpPage, AnswersWithBackslashBytesQuotesAndDollarsStayWhole) {
   EXPECT_EQ(count(right, shownInGroup(2, "十")), 3);  // given, its partner, the key table
   const std::string wrong = post({{"box[0]", sj("ソ")}, {"box[2]", "\\\\"}}).body;
   EXPECT_EQ(count(wrong, sj("残念・・42点です")), 1) << test::u8(wrong);  // 3 of 7
+}
+
+// Random grids graded by PHP and by a model of the rules: a visitor's value counts only in a cell
+// with an entry box of its own; a group takes its given letter, else its key's entry (the
+// group's first cell). Every cell is posted, the cells without a box included.
+TEST_F(PhpPage, RandomGridsAreGradedAsTheModelSays) {
+  std::mt19937 random(2026);
+  const std::vector<std::string> letters = {sj("ソ"), sj("十"), sj("表"), sj("ア"),
+                                            "\"",     "$",      "\\",     ""};
+  for (int round = 0; round < 25; ++round) {
+    PuzzleGrid grid;
+    for (int row = 0; row < 4; ++row) {
+      for (int column = 0; column < 4; ++column) {
+        const int kind = static_cast<int>(random() % 20);
+        NodeBox& cell = grid.cellAt(PuzzleGrid::indexOf(row, column));
+        cell.flag = kind < 5 ? Block : kind < 8 ? Fixed : kind < 17 ? Open : Star;
+        cell.str = letters[random() % letters.size()];
+        cell.mark = random() % 3 == 0 ? static_cast<int>(random() % 3) : -1;
+      }
+    }
+    grid.setNextMark(3);
+    exportPage(grid);
+
+    Fields posted;
+    std::vector<std::string> value(CellCount);
+    for (int n = 0; n < CellCount; ++n) {
+      if (grid.cellAt(n).flag == Block) continue;
+      value[n] = random() % 2 ? grid.cellAt(n).str : sj("ン");
+      posted.emplace_back("box[" + std::to_string(n) + "]", value[n]);
+    }
+    std::vector<int> key(3, -1);
+    for (int n = 0; n < CellCount; ++n) {
+      const NodeBox& cell = grid.cellAt(n);
+      if (cell.flag != Block && cell.mark != -1 && (key[cell.mark] == -1 || cell.flag == Fixed)) {
+        key[cell.mark] = n;
+      }
+    }
+    int answers = 0;
+    int right = 0;
+    for (int n = 0; n < CellCount; ++n) {
+      const NodeBox& cell = grid.cellAt(n);
+      if (cell.flag != Open && cell.flag != Star) continue;
+      const int group = cell.mark == -1 ? n : key[cell.mark];
+      const NodeBox& source = grid.cellAt(group);
+      const std::string entry = cell.mark != -1 && source.flag == Fixed ? source.str : value[group];
+      ++answers;
+      if (entry == cell.str) ++right;
+    }
+    const std::string grade = right == answers
+                                  ? "正解です\n"
+                                  : "残念・・" + std::to_string(right * 100 / answers) + "点です\n";
+    const std::string body = post(posted).body;
+    EXPECT_EQ(count(body, sj("</FORM>\r\n" + grade + "</BODY>")), 1) << "round " << round << "\n"
+                                                                     << test::u8(body);
+  }
 }
 
 }  // namespace
