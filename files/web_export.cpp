@@ -87,7 +87,8 @@ std::string shownEntry(int cell) {
 }
 
 // Reads the visitor's values for the page's own entries only: strings of at most $limit bytes
-// from $_POST on a sent form (kept as cookies for 7 days), else from the cookies. Then copies
+// from $_POST on a sent form (kept for 7 days in cookies of the page's folder, where a browser
+// also sends them for the folder's index page), else from the cookies. Then copies
 // each group's value, the given letter or its key entry, into every cell of the group.
 constexpr std::string_view ReadingBlock[] = {
     "function shown($n, $empty) {",
@@ -105,11 +106,12 @@ constexpr std::string_view ReadingBlock[] = {
     "    $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : \"\";",
     "}",
     "if ($sent) {",
-    "    $path = \"/\";",
-    "    if (isset($_SERVER[\"SCRIPT_NAME\"]) && is_string($_SERVER[\"SCRIPT_NAME\"])"
-    " && substr($_SERVER[\"SCRIPT_NAME\"], 0, 1) === \"/\")",
-    "        $path = implode(\"/\", array_map(\"rawurlencode\", explode(\"/\", "
-    "$_SERVER[\"SCRIPT_NAME\"])));",
+    "    $script = isset($_SERVER[\"SCRIPT_NAME\"]) && is_string($_SERVER[\"SCRIPT_NAME\"])"
+    " ? $_SERVER[\"SCRIPT_NAME\"] : \"\";",
+    "    $folder = substr($script, 0, 1) === \"/\" ? substr($script, 0, strrpos($script, \"/\") + "
+    "1)"
+    " : \"/\";",
+    "    $path = implode(\"/\", array_map(\"rawurlencode\", explode(\"/\", $folder)));",
     "    $keep = array(\"expires\" => time() + 7 * 24 * 3600, \"path\" => $path,"
     " \"samesite\" => \"Lax\", \"httponly\" => true);",
     "    foreach ($entries as $n)",

@@ -62,9 +62,9 @@ foreach ($entries as $n) {
     $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : "";
 }
 if ($sent) {
-    $path = "/";
-    if (isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) && substr($_SERVER["SCRIPT_NAME"], 0, 1) === "/")
-        $path = implode("/", array_map("rawurlencode", explode("/", $_SERVER["SCRIPT_NAME"])));
+    $script = isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) ? $_SERVER["SCRIPT_NAME"] : "";
+    $folder = substr($script, 0, 1) === "/" ? substr($script, 0, strrpos($script, "/") + 1) : "/";
+    $path = implode("/", array_map("rawurlencode", explode("/", $folder)));
     $keep = array("expires" => time() + 7 * 24 * 3600, "path" => $path, "samesite" => "Lax", "httponly" => true);
     foreach ($entries as $n)
         setcookie("cobox[$n]", $box[$n], $keep);

@@ -3,12 +3,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include <strings.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -135,7 +134,7 @@ class PhpPage : public ::testing::Test {
         "REDIRECT_STATUS=200",
         "GATEWAY_INTERFACE=CGI/1.1",
         "SCRIPT_FILENAME=" + folder_.path("page.php"),
-        "SCRIPT_NAME=/puzzles/my page.php",
+        "SCRIPT_NAME=/my puzzles/page.php",
         "REQUEST_METHOD=" + request.method,
         "QUERY_STRING=" + request.query,
         "CONTENT_TYPE=application/x-www-form-urlencoded",
@@ -297,14 +296,13 @@ TEST_F(PhpPage, EntriesAreKeptInCookiesForAWeekAndPutBackOnTheNextVisit) {
   const Response sent = post({{"box[1]", sj("イ")}, {"box[2]", sj("ラ")}, {"box[34]", ""}});
   const std::vector<std::string> cookies = sent.all("Set-Cookie");
   ASSERT_EQ(cookies.size(), 4u);  // one per entry box, the empty ones deleted
-  const std::string kept = "; Max-Age=604800; path=/puzzles/my%20page.php; HttpOnly; SameSite=Lax";
+  const std::string kept = "; Max-Age=604800; path=/my%20puzzles/; HttpOnly; SameSite=Lax";
   EXPECT_TRUE(cookies[0].starts_with("cobox[1]=%83C; expires=")) << cookies[0];
   EXPECT_TRUE(cookies[0].ends_with(kept)) << cookies[0];
   EXPECT_TRUE(cookies[1].starts_with("cobox[2]=%83%89; expires=")) << cookies[1];
   EXPECT_TRUE(cookies[1].ends_with(kept)) << cookies[1];
   for (const std::string& deleted : {cookies[2], cookies[3]}) {
-    EXPECT_TRUE(
-        deleted.ends_with("; Max-Age=0; path=/puzzles/my%20page.php; HttpOnly; SameSite=Lax"))
+    EXPECT_TRUE(deleted.ends_with("; Max-Age=0; path=/my%20puzzles/; HttpOnly; SameSite=Lax"))
         << deleted;
   }
   EXPECT_TRUE(cookies[2].starts_with("cobox[34]=deleted;"));
