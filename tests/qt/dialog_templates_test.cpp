@@ -89,7 +89,14 @@ TEST(DialogTemplates, MenuItemsCarryTheirIdsAndMnemonics) {
   EXPECT_EQ(std::string(menu[0].items[3].text), sj("html形式で保存(&W)"));
   EXPECT_EQ(std::string(menu[1].items[0].text), sj("クリア"));
   EXPECT_EQ(menu[3].items[0].id, IdAbout);
-  EXPECT_EQ(std::string(menu[3].items[0].text), sj("バージョン情報(  EXPECT_EQ(std::string(menu[2].items[0].text), sj("バージョン情報(&V)"));V)"));
+  EXPECT_EQ(std::string(menu[3].items[0].text), sj("バージョン情報(&V)"));
+  EXPECT_EQ(std::string(menu[2].text), sj("検索(&S)"));
+  ASSERT_EQ(menu[2].items.size(), 2u);
+  EXPECT_EQ(menu[2].items[0].id, IdSearchInOrder);
+  EXPECT_EQ(std::string(menu[2].items[0].text), sj("辞書順で検索(&D)"));
+  EXPECT_EQ(menu[2].items[1].id, IdSearchFast);
+  EXPECT_EQ(std::string(menu[2].items[1].text), sj("高速検索(&Q)"));
+  EXPECT_TRUE(menu[2].items[0].radio && menu[2].items[1].radio);
   EXPECT_EQ(std::string(systemMenuAboutText()), sj("Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
 }
 
