@@ -799,7 +799,10 @@ class FastFill::Solver {
 FastFill::FastFill() = default;
 FastFill::~FastFill() = default;
 
-void FastFill::forget() { solver_.reset(); }
+void FastFill::forget() {
+  solver_.reset();
+  resumable_ = false;
+}
 
 FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& table,
                           FillHost& host) {
@@ -814,8 +817,10 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
     slot.cursor = BucketEntry{};
     slot.placed = false;
   }
-  const bool resume = solver_ && solver_->slotCount() == table.slotCount &&
+  // Only a run that ended on a fill may be continued: one left by an exception was not.
+  const bool resume = solver_ && resumable_ && solver_->slotCount() == table.slotCount &&
                       solver_->wordCountSeen() == index.wordCount();
+  resumable_ = false;
   if (!resume) {
     solver_ = std::make_unique<Solver>(grid, index, table);
     if (!solver_->start()) {
@@ -836,6 +841,7 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
     for (int s = 0; s < table.slotCount; ++s) {
       table.slots[static_cast<std::size_t>(s)].candidates = solver_->candidatesOf(s);
     }
+    resumable_ = true;
     return FastOutcome::Filled;
   }
   solver_->clearShown(host);

@@ -58,6 +58,7 @@ class FastFill {
 
  private:
   std::unique_ptr<Solver> solver_;  // kept after Filled, so that the next run continues
+  bool resumable_ = false;          // the last run ended on a fill
   std::uint64_t decisions_ = 0;
   std::uint64_t backtracks_ = 0;
   std::uint64_t wordsPlaced_ = 0;
