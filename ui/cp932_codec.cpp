@@ -38,7 +38,37 @@ std::string convert(const char* to, const char* from, std::string_view text,
   return out;
 }
 
+// Nothing when iconv refuses any unit.
+std::optional<std::string> convertExactly(const char* to, const char* from, std::string_view text) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out;
+  out.reserve(text.size() * 2);
+  char buffer[256];
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  bool ok = true;
+  while (ok && inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    ok = result != static_cast<std::size_t>(-1) || errno == E2BIG;
+  }
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  return out;
+}
+
 }  // namespace
+
+std::optional<std::string> Cp932WordListCodec::toCp932(std::string_view utf8) const {
+  return convertExactly("CP932", "UTF-8", utf8);
+}
+
+std::optional<std::string> Cp932WordListCodec::toUtf8(std::string_view cp932) const {
+  return convertExactly("UTF-8", "CP932", cp932);
+}
 
 std::string cp932ToUtf8(std::string_view cp932) {
   return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);

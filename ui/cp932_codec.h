@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "dictionary/dictionary_file.h"
 
 namespace vexilo {
 
@@ -11,5 +14,13 @@ namespace vexilo {
 // callers that must give back unchanged text keep its bytes.
 std::string cp932ToUtf8(std::string_view cp932);
 std::string utf8ToCp932(std::string_view utf8);
+
+// The same conversions with nothing in place of a replacement: UTF-8 word lists skip the words
+// the code page cannot hold instead of loading them with "?".
+class Cp932WordListCodec : public WordListCodec {
+ public:
+  std::optional<std::string> toCp932(std::string_view utf8) const override;
+  std::optional<std::string> toUtf8(std::string_view cp932) const override;
+};
 
 }  // namespace vexilo
