@@ -14,10 +14,23 @@ constexpr std::string_view OpenPiece = "\x81\x45";  // ・
 constexpr std::size_t PieceBytes = 2;               // one two-byte letter per cell
 constexpr int DownDirection = 1;                    // "縦"; anything else runs across "横"
 
+// However a handler returns, what it changed becomes one undo step: a press with its link too.
+class StepScope {
+ public:
+  explicit StepScope(MainDialog& dialog) : dialog_(dialog) {}
+  ~StepScope() { dialog_.recordStep(); }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
+
+ private:
+  MainDialog& dialog_;
+};
+
 }  // namespace
 
 void MainDialog::OnGridPress(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeOpen(i);
@@ -36,6 +49,7 @@ void MainDialog::OnGridPress(Point point) {
 
 void MainDialog::OnGridRightPress(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeBlock(i);
@@ -45,6 +59,7 @@ void MainDialog::OnGridRightPress(Point point) {
 
 void MainDialog::OnGridDoubleClick(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   WordEntryData entry;

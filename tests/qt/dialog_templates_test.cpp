@@ -87,7 +87,12 @@ TEST(DialogTemplates, MenuItemsCarryTheirIdsAndMnemonics) {
   for (const MenuItemTemplate& item : menu[0].items) fileIds.push_back(item.id);
   EXPECT_EQ(fileIds, (std::vector<int>{57601, 0, 57603, 57604, 0, 1}));
   EXPECT_EQ(std::string(menu[0].items[3].text), sj("html形式で保存(&W)"));
-  EXPECT_EQ(std::string(menu[1].items[0].text), sj("クリア"));
+  std::vector<int> editIds;
+  for (const MenuItemTemplate& item : menu[1].items) editIds.push_back(item.id);
+  EXPECT_EQ(editIds, (std::vector<int>{IdUndo, IdRedo, 0, IdClear}));
+  EXPECT_EQ(std::string(menu[1].items[0].text), sj("元に戻す(&U)"));
+  EXPECT_EQ(std::string(menu[1].items[1].text), sj("やり直し(&R)"));
+  EXPECT_EQ(std::string(menu[1].items[3].text), sj("クリア"));
   EXPECT_EQ(menu[2].items[0].id, IdAbout);
   EXPECT_EQ(std::string(menu[2].items[0].text), sj("バージョン情報(&V)"));
   EXPECT_EQ(std::string(systemMenuAboutText()), sj("Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));

@@ -1,10 +1,12 @@
 #include "ui/qt/grid_widget.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QWheelEvent>
 
 namespace vexilo::qt {
 
@@ -128,6 +130,19 @@ void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   if (events_ != nullptr && !tracking_ && event->button() == Qt::LeftButton) {
     events_->doubleClicked(clientPoint(event->position()));
   }
+}
+
+void GridWidget::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  if (events_ == nullptr || tracking_) return;
+  const QPoint delta = event->angleDelta();
+  // Shift turns the wheel to the columns; a tilted wheel or a sideways swipe reaches them too.
+  const bool columns = delta.y() == 0 || (event->modifiers() & Qt::ShiftModifier) != 0;
+  int& turned = columns ? wheelColumns_ : wheelRows_;
+  turned += delta.y() != 0 ? delta.y() : delta.x();
+  const int notches = turned / 120;  // small steps of a touchpad add up to a notch
+  turned -= notches * 120;
+  if (notches != 0) events_->wheelTurned(-notches * QApplication::wheelScrollLines(), columns);
 }
 
 QRegion GridWidget::trackerBand(const QRect& r) const {

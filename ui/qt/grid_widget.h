@@ -20,6 +20,7 @@ class GridEvents {
   virtual void leftPressed(Point point) = 0;
   virtual void rightPressed(Point point) = 0;
   virtual void doubleClicked(Point point) = 0;
+  virtual void wheelTurned(int lines, bool columns) = 0;  // lines > 0: down or right
 };
 
 // The grid frame 1000. Everything is drawn into a backing image that the widget copies to the
@@ -48,6 +49,7 @@ class GridWidget final : public QWidget, private DamageSink {
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -63,6 +65,8 @@ class GridWidget final : public QWidget, private DamageSink {
   void endTracking(bool accepted);
 
   GridEvents* events_ = nullptr;
+  int wheelRows_ = 0;  // eighths of a degree turned and not yet scrolled; a notch is 120
+  int wheelColumns_ = 0;
   SystemColors colors_;
   GlyphCache glyphs_;
   QImage image_;

@@ -7,10 +7,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <exception>
+#include <functional>
+#include <utility>
 
 #include "app/control_ids.h"
 #include "app/main_dialog.h"
@@ -20,6 +23,26 @@
 namespace vexilo::qt {
 
 namespace {
+
+// Hands double clicks of the left button on a widget to a handler, which says whether it took
+// them.
+class DoubleClickFilter : public QObject {
+ public:
+  DoubleClickFilter(QObject* parent, std::function<bool(const QMouseEvent&)> handler)
+      : QObject(parent), handler_(std::move(handler)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      const auto& mouse = static_cast<const QMouseEvent&>(*event);
+      if (mouse.button() == Qt::LeftButton && handler_(mouse)) return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<bool(const QMouseEvent&)> handler_;
+};
 
 bool isPathControl(int id) { return id == IdDicPath1 || id == IdDicPath2 || id == IdDicPath3; }
 
@@ -100,6 +123,15 @@ void QtPlatform::attach(MainDialog& dialog) {
   grid_->setEvents(this);
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
+  if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
+    // A double click on a listed word locks it into the framed slot.
+    result->viewport()->installEventFilter(
+        new DoubleClickFilter(result, [this, result](const QMouseEvent& mouse) {
+          const int line = result->cursorForPosition(mouse.position().toPoint()).blockNumber();
+          guarded([this, line] { dialog_->OnResultDoubleClick(line); });
+          return true;
+        }));
+  }
   // No access to the window manager's window menu: its About entry joins the Help menu.
   if (QMenu* help = window_->menu(2)) {
     help->addSeparator();
@@ -193,6 +225,10 @@ void QtPlatform::setChecked(int id, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr)) {
     button->setChecked(checked);
   }
+}
+
+void QtPlatform::enableCommand(int id, bool enabled) {
+  if (QAction* action = window_ ? window_->action(id) : nullptr) action->setEnabled(enabled);
 }
 
 Rect QtPlatform::gridFrameRect() {
@@ -316,6 +352,10 @@ void QtPlatform::rightPressed(Point point) {
 
 void QtPlatform::doubleClicked(Point point) {
   guarded([this, point] { dialog_->OnGridDoubleClick(point); });
+}
+
+void QtPlatform::wheelTurned(int lines, bool columns) {
+  guarded([this, lines, columns] { dialog_->OnGridWheel(lines, columns); });
 }
 
 }  // namespace vexilo::qt
