@@ -91,6 +91,20 @@ TEST(GridHistory, ANewChangeDropsWhatCouldBeRedone) {
   EXPECT_FALSE(history.canUndo());
 }
 
+TEST(GridHistory, HoldsAThousandStepsThatEachRewriteTheWholeGrid) {
+  PuzzleGrid grid;
+  GridHistory history;
+  history.reset(grid);
+  for (int step = 0; step < 1000; ++step) {
+    for (int i = 0; i < CellCount; ++i) {
+      grid.cellAt(i) = {std::string(2, char('a' + step % 2)), Fixed, step % 2 == 0 ? i : -1};
+    }
+    history.record(grid, {});
+  }
+  EXPECT_EQ(history.stepCount(), 1000u);
+  EXPECT_LE(history.byteSize(), GridHistory::DefaultByteBudget);
+}
+
 TEST(GridHistory, OldestStepsGoPastTheByteBudget) {
   PuzzleGrid grid;
   GridHistory history(20000);

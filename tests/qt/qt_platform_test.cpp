@@ -14,12 +14,16 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QWheelEvent>
 #include <memory>
 
 #include "app/main_dialog.h"
 #include "qt_helpers.h"
+#include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "support/temp_folder.h"
 #include "ui/qt/qt_text.h"
 
 namespace vexilo::qt {
@@ -321,6 +325,85 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   QTest::keyClick(platform.window(), Qt::Key_Escape);
   EXPECT_FALSE(platform.window()->isVisible());
   EXPECT_EQ(platform.window()->result(), IdCancel);
+}
+
+TEST_F(WindowFixture, DoubleClickOnAListedWordLocksItIntoTheFramedSlot) {
+  test::TempFolder folder;
+  test::writeBytes(folder.path("w.dic"), sj("アオス\r\nアイウ\r\nアカサ\r\n"));
+  dialog->OnInitDialog();
+  control<QLineEdit>(IdDicPath1)->setText(QString::fromStdString(folder.path("w.dic")));
+  test::drawPicture(dialog->grid, {"..サ", ".##", "ス##"});
+  dialog->OnCommand(IdSearch);
+  dialog->OnCommand(IdShowResult);  // the across word: アイウ does not fit its given サ
+  auto* box = control<QPlainTextEdit>(IdResult);
+  ASSERT_EQ(box->toPlainText().toStdString(), "アカサ\n");
+  const auto doubleClickLine = [box](int line) {
+    const QTextCursor at(box->document()->findBlockByNumber(line));
+    QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect(at).center());
+  };
+
+  doubleClickLine(0);
+  EXPECT_EQ(test::pictureOf(dialog->grid, 1, 3), std::vector<std::string>{"アカサ"});
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Fixed);
+
+  dialog->OnCommand(IdShowResult);  // the down word
+  box->setPlainText(QStringLiteral("イオス"));
+  std::string refusal;
+  test::whenModal(platform.window(), [&refusal](QWidget* shown) {
+    auto* message = qobject_cast<QMessageBox*>(shown);
+    ASSERT_NE(message, nullptr);
+    refusal = message->text().toStdString();
+    message->buttons().first()->click();
+  });
+  doubleClickLine(0);
+  EXPECT_EQ(refusal, "The word does not match the given letters");
+
+  dialog->OnCommand(IdSearch);
+  EXPECT_EQ(test::pictureOf(dialog->grid, 3, 3),
+            (std::vector<std::string>{"アカサ", "オ##", "ス##"}));
+}
+
+TEST_F(WindowFixture, WheelScrollsRowsAndShiftWheelColumns) {
+  dialog->OnInitDialog();
+  const auto turn = [this](int notches, Qt::KeyboardModifiers modifiers) {
+    const QPointF at(20, 20);
+    QWheelEvent wheel(at, platform.grid()->mapToGlobal(at), QPoint(), QPoint(0, notches * 120),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(platform.grid(), &wheel);
+  };
+  const int lines = QApplication::wheelScrollLines();
+  turn(-1, Qt::NoModifier);  // towards the user: down
+  EXPECT_EQ(dialog->rowOffset, lines);
+  EXPECT_EQ(control<QScrollBar>(IdVerticalBar)->value(), lines);
+  turn(-2, Qt::ShiftModifier);
+  EXPECT_EQ(dialog->colOffset, 2 * lines);
+  EXPECT_EQ(control<QScrollBar>(IdHorizontalBar)->value(), 2 * lines);
+  turn(1, Qt::NoModifier);
+  EXPECT_EQ(dialog->rowOffset, 0);
+}
+
+TEST_F(WindowFixture, UndoAndRedoAreGreyedOutUntilThereIsSomethingToTakeBack) {
+  dialog->OnInitDialog();
+  QAction* undo = platform.window()->action(IdUndo);
+  QAction* redo = platform.window()->action(IdRedo);
+  EXPECT_EQ(undo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))}));
+  EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
+                                                    QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+  EXPECT_FALSE(undo->isEnabled());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(platform.window()));
+  dialog->grid.makeOpen(0);
+  dialog->history.reset(dialog->grid);
+  const Point origin = platform.grid()->origin();
+  const QPoint cell0 = centreOf(dialog->cellRect(0)) - QPoint(origin.x, origin.y);
+  QTest::mouseClick(platform.grid(), Qt::RightButton, {}, cell0);
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
+  EXPECT_TRUE(undo->isEnabled());
+  QTest::keyClick(platform.window(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Open);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_TRUE(redo->isEnabled());
+  QTest::keyClick(platform.window(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
 }
 
 }  // namespace
