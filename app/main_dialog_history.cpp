@@ -10,9 +10,6 @@ namespace vexilo {
 
 namespace {
 
-constexpr int LineUp = 0;  // the scroll bars' codes: one row or column back
-constexpr int LineDown = 1;
-
 const char* lockRefusal(LockResult result) {
   switch (result) {
     case LockResult::NotThisLength: return "The word is not as long as the framed slot";
@@ -66,7 +63,7 @@ void MainDialog::showRestoredGrid(ViewOffsets view) {
   colOffset = view.column;
   platform.setScrollPosition(IdVerticalBar, rowOffset);
   platform.setScrollPosition(IdHorizontalBar, colOffset);
-  slots.slotsCurrent = 0;
+  slots.markStale();
   invalidateCell(-1);
 }
 
@@ -89,11 +86,11 @@ void MainDialog::LockCandidate(std::string_view word) {
     return;
   }
   for (int i = 0; i < slot.length; ++i) invalidateCell(slotCell(slot, i));
-  slots.slotsCurrent = 0;
+  slots.markStale();
 }
 
 void MainDialog::OnGridWheel(int lines, bool columns) {
-  const int code = lines < 0 ? LineUp : LineDown;
+  const ScrollCode code = lines < 0 ? ScrollLineUp : ScrollLineDown;
   for (int n = std::abs(lines); n > 0; --n) {
     if (columns) {
       OnHScroll(code, 0);

@@ -95,7 +95,7 @@ TEST_F(UndoHistory, RandomStepsUndoToTheStartAndRedoToTheEnd) {
       case 3: {
         std::string text;
         for (int n = 1 + pick(4); n > 0; --n) text += sj(letters[pick(6)]);
-        platform.wordEntryAnswers.push_back({text, pick(2), true});
+        platform.wordEntryAnswers.push_back({text, pick(2) == 0 ? Across : Down, true});
         dialog->OnGridDoubleClick(centre(cell));
         break;
       }
@@ -117,12 +117,12 @@ TEST_F(UndoHistory, RandomStepsUndoToTheStartAndRedoToTheEnd) {
   EXPECT_FALSE(platform.commandsEnabled[IdRedo]);
 
   for (std::size_t k = states.size() - 1; k > 0; --k) {
-    dialog->slots.slotsCurrent = 1;
+    dialog->slots.slotsCurrent = true;
     dialog->OnCommand(IdUndo);
     ASSERT_EQ(state(), states[k - 1]) << "undo of step " << k;
     ASSERT_EQ(view(), views[k]) << "undo of step " << k;
     ASSERT_EQ(platform.scrollBars[IdVerticalBar].position, views[k].row);
-    ASSERT_EQ(dialog->slots.slotsCurrent, 0);
+    ASSERT_FALSE(dialog->slots.slotsCurrent);
   }
   EXPECT_FALSE(platform.commandsEnabled[IdUndo]);
   dialog->OnCommand(IdUndo);
@@ -172,7 +172,7 @@ TEST_F(UndoHistory, DoubleClickedCandidateIsLockedAndKeptByTheNextSearch) {
   EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "オ##", "ス##"}));
   dialog->OnCommand(IdShowResult);  // frames the across word
   EXPECT_EQ(platform.texts[IdResult], sj("アイウ\r\nアカサ\r\nアキタ\r\n"));
-  platform.wordEntryAnswers.push_back({sj("サ"), 0, true});
+  platform.wordEntryAnswers.push_back({sj("サ"), Across, true});
   dialog->OnGridDoubleClick(centre(2));
 
   dialog->OnResultDoubleClick(0);  // アイウ: its ウ is not the given サ
@@ -182,7 +182,7 @@ TEST_F(UndoHistory, DoubleClickedCandidateIsLockedAndKeptByTheNextSearch) {
   dialog->OnResultDoubleClick(7);  // past the list: nothing
   EXPECT_EQ(picture(3, 3), (Picture{"アカサ", "オ##", "ス##"}));
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Fixed);
-  EXPECT_EQ(dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(dialog->slots.slotsCurrent);
   EXPECT_EQ(platform.messages.size(), 1u);
 
   dialog->OnCommand(IdSearch);
