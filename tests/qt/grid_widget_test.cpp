@@ -24,6 +24,7 @@ class TrackingEvents : public GridEvents {
   void leftPressed(Point point) override { results.push_back(grid_.track(start, point)); }
   void rightPressed(Point point) override { rightPresses.push_back(point); }
   void doubleClicked(Point point) override { doubleClicks.push_back(point); }
+  void wheelTurned(int, bool) override {}  // the wheel is tried through the window
 
   Rect start{40, 40, 70, 70};
   Color paintColour{255, 255, 0};

@@ -333,8 +333,7 @@ TEST_F(WindowFixture, DoubleClickOnAListedWordLocksItIntoTheFramedSlot) {
   dialog->OnInitDialog();
   control<QLineEdit>(IdDicPath1)->setText(QString::fromStdString(folder.path("w.dic")));
   test::drawPicture(dialog->grid, {"..サ", ".##", "ス##"});
-  dialog->OnCommand(IdSearch);
-  dialog->OnCommand(IdShowResult);  // the across word: アイウ does not fit its given サ
+  dialog->OnCommand(IdSearch);  // the across word is framed: アイウ does not fit its given サ
   auto* box = control<QPlainTextEdit>(IdResult);
   ASSERT_EQ(box->toPlainText().toStdString(), "アカサ\n");
   const auto doubleClickLine = [box](int line) {
