@@ -397,12 +397,23 @@ TEST_F(WindowFixture, UndoAndRedoAreGreyedOutUntilThereIsSomethingToTakeBack) {
   QTest::mouseClick(platform.grid(), Qt::RightButton, {}, cell0);
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
   EXPECT_TRUE(undo->isEnabled());
-  QTest::keyClick(platform.window(), Qt::Key_Z, Qt::ControlModifier);
+  auto* box = control<QPlainTextEdit>(IdResult);  // the focus after a word was locked
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);  // the box has no typing to undo
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Open);
   EXPECT_FALSE(undo->isEnabled());
   EXPECT_TRUE(redo->isEnabled());
-  QTest::keyClick(platform.window(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
+
+  auto* path = control<QLineEdit>(IdDicPath1);  // typing of its own is undone first
+  path->setFocus();
+  QTest::keyClicks(path, QStringLiteral("a"));
+  QTest::keyClick(path, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(path->text(), QString());
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
+  QTest::keyClick(path, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Open);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -24,25 +26,30 @@ namespace vexilo::qt {
 
 namespace {
 
-// Hands double clicks of the left button on a widget to a handler, which says whether it took
-// them.
-class DoubleClickFilter : public QObject {
+// Shows a widget's events to a handler first, which returns true for those it took; it lives as
+// long as the widget.
+class EventHook : public QObject {
  public:
-  DoubleClickFilter(QObject* parent, std::function<bool(const QMouseEvent&)> handler)
-      : QObject(parent), handler_(std::move(handler)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-      const auto& mouse = static_cast<const QMouseEvent&>(*event);
-      if (mouse.button() == Qt::LeftButton && handler_(mouse)) return true;
-    }
-    return QObject::eventFilter(watched, event);
+  EventHook(QObject* watched, std::function<bool(const QEvent&)> handler)
+      : QObject(watched), handler_(std::move(handler)) {
+    watched->installEventFilter(this);
   }
 
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override { return handler_(*event); }
+
  private:
-  std::function<bool(const QMouseEvent&)> handler_;
+  std::function<bool(const QEvent&)> handler_;
 };
+
+// Ctrl+Z and its kin undo the typing of an edit that has some to undo, and the grid otherwise:
+// the edit lets such a key go by, so the menu's shortcut takes it.
+bool leavesUndoKeyToMenu(const QEvent& event, bool editCanUndo, bool editCanRedo) {
+  if (event.type() != QEvent::ShortcutOverride) return false;
+  const auto& key = static_cast<const QKeyEvent&>(event);
+  return (key.matches(QKeySequence::Undo) && !editCanUndo) ||
+         (key.matches(QKeySequence::Redo) && !editCanRedo);
+}
 
 bool isPathControl(int id) { return id == IdDicPath1 || id == IdDicPath2 || id == IdDicPath3; }
 
@@ -125,12 +132,23 @@ void QtPlatform::attach(MainDialog& dialog) {
   wireScrollBar(IdHorizontalBar);
   if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
     // A double click on a listed word locks it into the framed slot.
-    result->viewport()->installEventFilter(
-        new DoubleClickFilter(result, [this, result](const QMouseEvent& mouse) {
-          const int line = result->cursorForPosition(mouse.position().toPoint()).blockNumber();
-          guarded([this, line] { dialog_->OnResultDoubleClick(line); });
-          return true;
-        }));
+    new EventHook(result->viewport(), [this, result](const QEvent& event) {
+      if (event.type() != QEvent::MouseButtonDblClick) return false;
+      const auto& mouse = static_cast<const QMouseEvent&>(event);
+      if (mouse.button() != Qt::LeftButton) return false;
+      const int line = result->cursorForPosition(mouse.position().toPoint()).blockNumber();
+      guarded([this, line] { dialog_->OnResultDoubleClick(line); });
+      return true;
+    });
+    new EventHook(result, [result](const QEvent& event) {
+      return leavesUndoKeyToMenu(event, result->document()->isUndoAvailable(),
+                                 result->document()->isRedoAvailable());
+    });
+  }
+  for (QLineEdit* edit : window_->findChildren<QLineEdit*>()) {
+    new EventHook(edit, [edit](const QEvent& event) {
+      return leavesUndoKeyToMenu(event, edit->isUndoAvailable(), edit->isRedoAvailable());
+    });
   }
   // No access to the window manager's window menu: its About entry joins the Help menu.
   if (QMenu* help = window_->menu(2)) {
