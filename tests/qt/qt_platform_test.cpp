@@ -127,41 +127,28 @@ TEST_F(WindowFixture, EnterInTheResultBoxPressesSearch) {
   EXPECT_EQ(result->toPlainText(), QString());
 }
 
+// Which colour each kind of cell takes is drawCell's rule; here each primitive reaches the image.
 TEST_F(WindowFixture, CellsArePaintedThroughTheDialog) {
-  const std::vector<std::pair<int, NodeBox>> cells{{0, {"", Block, -1}},
-                                                   {1, {sj("ア"), Open, -1}},
-                                                   {2, {"", Star, -1}},
-                                                   {3, {sj("イ"), Fixed, 4}},
-                                                   {4, {"", Open, -1}}};
-  for (const auto& [index, cell] : cells) dialog->grid.cellAt(index) = cell;
+  dialog->grid.cellAt(1) = {sj("ア"), Open, -1};
+  dialog->grid.cellAt(3) = {sj("イ"), Fixed, 4};
   dialog->invalidateCell(-1);
   const GridGeometry view = dialog->geometry();
   const auto where = [&](const Rect& area, auto test) {
     return test::countWhere(platform.grid()->image(), platform.grid()->origin(), area, test);
   };
   const auto reddish = [](QColor c) { return c.red() - std::max(c.green(), c.blue()) > 60; };
-  const auto greenish = [](QColor c) { return c.green() - std::max(c.red(), c.blue()) > 40; };
   const auto dark = [](QColor c) { return c.red() + c.green() + c.blue() < 450; };
-  const auto numberArea = [&](int index) {
-    const Rect inner = view.cellRect(index).inflated(-2);
-    return Rect{inner.left, inner.top, inner.left + 6, inner.top + 9};
-  };
   const auto count = [&](int index, QColor colour) {
     return test::countColour(platform.grid()->image(), platform.grid()->origin(),
                              view.cellRect(index).inflated(-2), colour);
   };
   const Rect inner0 = view.cellRect(0).inflated(-2);
-  EXPECT_EQ(count(0, QColor(128, 128, 128)), inner0.width() * inner0.height());
-  EXPECT_GT(where(view.cellRect(1), reddish), 10);  // a red letter
-  EXPECT_EQ(where(view.cellRect(3), reddish), 0);
-  EXPECT_GT(where(view.cellRect(2), greenish), 10);           // the green star
-  EXPECT_GT(where(view.cellRect(3).inflated(-8), dark), 10);  // a black letter
-  EXPECT_GT(where(numberArea(3), dark), 3);                   // its number 5
-  EXPECT_EQ(where(numberArea(1), dark), 0);
-  EXPECT_EQ(count(4, QColor(255, 255, 255)), inner0.width() * inner0.height());
-  // The outline of column 4 is light blue; of column 3 the button face.
+  EXPECT_EQ(count(0, QColor(128, 128, 128)), inner0.width() * inner0.height());  // a fill
+  EXPECT_GT(where(view.cellRect(1), reddish), 10);                               // a letter
+  const Rect inner3 = view.cellRect(3).inflated(-2);
+  EXPECT_GT(where(Rect{inner3.left, inner3.top, inner3.left + 6, inner3.top + 9}, dark), 3);  // 5
+  // A frame: the outline of column 4 is light blue.
   EXPECT_EQ(pixel({view.cellRect(4).left - 1, view.cellRect(4).top + 5}), QColor(192, 192, 255));
-  EXPECT_NE(pixel({view.cellRect(3).left - 1, view.cellRect(3).top + 5}), QColor(192, 192, 255));
 
   dialog->grid.cellAt(0) = {"", Open, -1};
   dialog->drawCellNow(0);  // at once, with no painting in between

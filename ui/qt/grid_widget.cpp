@@ -15,6 +15,8 @@ namespace {
 constexpr int HatchWidth = 4;  // of the tracker's hatched outline
 constexpr int HandleSize = 5;  // of its resize handles, outside the rectangle
 
+const QEvent::Type FlushDamage = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
 }  // namespace
@@ -59,12 +61,20 @@ DrawingContext& GridWidget::immediateContext() {
   return immediate_;
 }
 
-// One growing rectangle, so that the many small strokes of a cell cost few updates.
+// Gathered into one rectangle that goes to the screen at the next dispatch of events: a cell is
+// many small strokes, and one update per stroke would cost more than the drawing.
 void GridWidget::damaged(const QRect& imageArea) {
-  const QRect area = imageArea & image_.rect();
-  if (area.isEmpty() || scheduled_.contains(area)) return;
-  scheduled_ |= area;
-  update(scheduled_);
+  scheduled_ |= imageArea & image_.rect();
+  if (flushPosted_) return;
+  flushPosted_ = true;
+  QCoreApplication::postEvent(this, new QEvent(FlushDamage));
+}
+
+bool GridWidget::event(QEvent* event) {
+  if (event->type() != FlushDamage) return QWidget::event(event);
+  flushPosted_ = false;
+  update(std::exchange(scheduled_, QRect()));
+  return true;
 }
 
 const QImage& GridWidget::image() {
@@ -108,7 +118,6 @@ void GridWidget::paintPending() {
 }
 
 void GridWidget::paintEvent(QPaintEvent* event) {
-  scheduled_ = QRect();
   paintPending();
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());

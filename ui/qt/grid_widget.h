@@ -45,6 +45,7 @@ class GridWidget final : public QWidget, private DamageSink {
   const SystemColors& colors() const { return colors_; }
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -75,6 +76,7 @@ class GridWidget final : public QWidget, private DamageSink {
   QRegion erase_;     // part of pending_ whose background is filled first
   ImageContext immediate_;
   QRect scheduled_;  // drawn at once and not yet on the screen, bounding box
+  bool flushPosted_ = false;
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on
