@@ -103,6 +103,9 @@ constexpr std::array FileItems{
 };
 
 constexpr std::array EditItems{
+    MenuItemTemplate{IdUndo, "\x8C\xB3\x82\xC9\x96\xDF\x82\xB7(&U)"},  // 元に戻す(&U)
+    MenuItemTemplate{IdRedo, "\x82\xE2\x82\xE8\x92\xBC\x82\xB5(&R)"},  // やり直し(&R)
+    MenuItemTemplate{0, ""},
     MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
 };
 
@@ -110,6 +113,12 @@ constexpr std::array SearchItems{
     MenuItemTemplate{IdSearchInOrder,
                      "\x8E\xAB\x8F\x91\x8F\x87\x82\xC5\x8C\x9F\x8D\xF5(&D)", true},  // 辞書順で検索(&D)
     MenuItemTemplate{IdSearchFast, "\x8D\x82\x91\xAC\x8C\x9F\x8D\xF5(&Q)", true},  // 高速検索(&Q)
+};
+
+constexpr std::array Accelerators{
+    AcceleratorTemplate{IdUndo, "Ctrl+Z"},
+    AcceleratorTemplate{IdRedo, "Ctrl+Y"},
+    AcceleratorTemplate{IdRedo, "Ctrl+Shift+Z"},
 };
 
 constexpr std::array HelpItems{
@@ -138,6 +147,8 @@ const DialogTemplate& dialogTemplate(int id) {
 }
 
 std::span<const MenuTemplate> mainMenu() { return MainMenu; }
+
+std::span<const AcceleratorTemplate> accelerators() { return Accelerators; }
 
 const char* systemMenuAboutText() {
   return "Vexilo \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...";  // Vexilo

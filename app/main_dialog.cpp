@@ -21,6 +21,8 @@ void MainDialog::OnInitDialog() {
   colOffset = 0;
   rowOffset = 0;
   pushControls();
+  history.reset(grid);  // the restored grid is where undo stops
+  updateCommandStates();
 }
 
 void MainDialog::OnCommand(int id) {
@@ -43,8 +45,11 @@ void MainDialog::OnCommand(int id) {
     case IdExportHtml: ExportPuzzleHtml(); break;
     case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
+    case IdUndo: Undo(); break;
+    case IdRedo: Redo(); break;
     default: break;
   }
+  recordStep();  // Clear, Open and a finished Search each become one step
 }
 
 bool MainDialog::OnSysCommand(int id) {

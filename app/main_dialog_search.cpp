@@ -110,6 +110,7 @@ void MainDialog::RunSearch() {
     return;
   }
   searchState = SearchRunning;
+  updateCommandStates();
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     SearchHost host(*this);

@@ -1,12 +1,14 @@
 #include "ui/qt/template_dialog.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -151,6 +153,11 @@ void TemplateDialog::buildMenu() {
           action->setCheckable(true);
           choices->addAction(action);
         }
+        QList<QKeySequence> keys;
+        for (const AcceleratorTemplate& key : accelerators()) {
+          if (key.id == item.id) keys << QKeySequence(QString::fromLatin1(key.keys));
+        }
+        action->setShortcuts(keys);
         actions_[item.id] = action;
         connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
       }
