@@ -210,7 +210,8 @@ TEST_F(Tool, FastEngineExitsWithThreeWhenNoFillExistsAndNamesTheBlockingSlots) {
 }
 
 TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
-  // A 7 by 7 open grid over many random words: far longer than the test waits.
+  // A 7 by 7 open grid over many random words: far longer than the test waits, and the wait
+  // leaves a loaded machine time to start the tool and set its interrupt handler.
   std::string open;
   for (int i = 0; i < 1024; ++i) open += i / 32 < 7 && i % 32 < 7 ? "\t1\t-1\r\n" : "\t0\t-1\r\n";
   const std::string kana = sj(
@@ -227,7 +228,7 @@ TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
   }
   const std::string puzzle = crossword("open.crs", open);
   const std::string dictionary = crossword("words.dic", words);
-  const std::string command = "timeout --preserve-status -s INT 2 " + std::string(VEXILO_CLI) +
+  const std::string command = "timeout --preserve-status -s INT 4 " + std::string(VEXILO_CLI) +
                               " search " + puzzle + " --dic " + dictionary + " --stats --out " +
                               path("r.crs") + " >" + path("stdout") + " 2>" + path("stderr");
   const int raw = std::system(command.c_str());
