@@ -63,7 +63,8 @@ class ScrollBarPort {
 class MessageLoopPort {
  public:
   virtual ~MessageLoopPort() = default;
-  // Dispatches every pending message, without waiting; commands may run nested.
+  // Called after every candidate of a search. Dispatches every pending message, without
+  // waiting, or returns at once when no dispatch is due yet; commands may run nested.
   virtual void pumpMessages() = 0;
   virtual void beginWaitCursor() = 0;  // counted
   virtual void endWaitCursor() = 0;

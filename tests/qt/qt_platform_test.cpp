@@ -14,10 +14,14 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "qt_helpers.h"
+#include "search/fill_search.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
 #include "ui/qt/qt_text.h"
@@ -321,6 +325,75 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   QTest::keyClick(platform.window(), Qt::Key_Escape);
   EXPECT_FALSE(platform.window()->isVisible());
   EXPECT_EQ(platform.window()->result(), IdCancel);
+}
+
+// Gives a 5 by 5 open block and 20,000 random words of five katakana: no fill for a long time.
+void prepareLongSearch(MainDialog& dialog) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> kana(0x8340, 0x8393);
+  for (int w = 0; w < 20000; ++w) {
+    std::string word;
+    for (int i = 0; i < 5; ++i) {
+      int code = kana(random);
+      if ((code & 0xFF) == 0x7F) ++code;  // no character
+      word += static_cast<char>(code >> 8);
+      word += static_cast<char>(code & 0xFF);
+    }
+    dialog.wordIndex.addWord(word);
+  }
+  for (int r = 0; r < 5; ++r) {
+    for (int c = 0; c < 5; ++c) dialog.grid.makeOpen(r * GridSize + c);
+  }
+}
+
+TEST_F(WindowFixture, ClicksQueuedDuringASearchAreHandledAtTheNextDueDispatch) {
+  // The pump's clock advances 1 us per candidate tested: dispatches fall every 5,000.
+  platform.setPumpClock([this] { return std::chrono::microseconds(dialog->candidatesTested); });
+  prepareLongSearch(*dialog);
+  struct Handled {
+    int id;
+    std::uint64_t candidates;
+    std::int32_t searchState;
+  };
+  std::vector<Handled> handled;
+  const auto queueClick = [this](int id) {
+    QMetaObject::invokeMethod(control<QPushButton>(id), &QAbstractButton::click,
+                              Qt::QueuedConnection);
+  };
+  for (const int id : {IdShowResult, IdClear, IdSearch}) {
+    // Connected after the window's own wiring: runs once the handler returned.
+    QObject::connect(control<QPushButton>(id), &QAbstractButton::clicked, platform.window(),
+                     [this, id, &handled, &queueClick] {
+                       handled.push_back({id, dialog->candidatesTested, dialog->searchState});
+                       if (id == IdShowResult) queueClick(IdClear);
+                     });
+  }
+  constexpr std::uint64_t Late = DispatchPacer<>::MaxStride;  // candidates between clock reads
+
+  queueClick(IdShowResult);
+  dialog->RunSearch();
+  ASSERT_EQ(handled.size(), 2u);
+  EXPECT_EQ(handled[0].id, IdShowResult);
+  EXPECT_EQ(handled[0].searchState, SearchRunning);
+  EXPECT_GE(handled[0].candidates, 5000u);
+  EXPECT_LE(handled[0].candidates, 5000u + Late);
+  EXPECT_EQ(dialog->slots.currentSlot, 0);  // listed again by the search's end
+  EXPECT_EQ(handled[1].id, IdClear);        // queued by the first: handled at the dispatch after
+  EXPECT_EQ(handled[1].searchState, SearchCancelled);  // Clear only stopped the search
+  EXPECT_GE(handled[1].candidates, handled[0].candidates + 5000u);
+  EXPECT_LE(handled[1].candidates, handled[0].candidates + 5000u + Late);
+  EXPECT_LE(dialog->candidatesTested, handled[1].candidates + 1);  // it stopped at once
+
+  queueClick(IdSearch);
+  const std::uint64_t before = dialog->candidatesTested;
+  dialog->slots.slotsCurrent = 0;
+  dialog->RunSearch();
+  ASSERT_EQ(handled.size(), 3u);
+  EXPECT_EQ(handled[2].id, IdSearch);
+  EXPECT_EQ(handled[2].searchState, SearchCancelled);
+  EXPECT_GE(handled[2].candidates, handled[1].candidates + 5000u);
+  EXPECT_LE(handled[2].candidates, std::max(before, handled[1].candidates + 5000u) + Late);
+  EXPECT_EQ(dialog->searchState, SearchIdle);
 }
 
 }  // namespace

@@ -225,7 +225,11 @@ void QtPlatform::setScrollPosition(int barId, int position) {
   bar->setValue(position);
 }
 
-void QtPlatform::pumpMessages() { QCoreApplication::processEvents(); }
+void QtPlatform::pumpMessages() {
+  if (!pacer_.due()) return;
+  QCoreApplication::processEvents();
+  pacer_.dispatched();
+}
 
 void QtPlatform::beginWaitCursor() {
   ++waitCursors_;

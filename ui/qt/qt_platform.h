@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 
+#include "ui/dispatch_pacer.h"
 #include "ui/platform.h"
 #include "ui/qt/grid_widget.h"
 #include "ui/qt/template_dialog.h"
@@ -27,6 +30,9 @@ class QtPlatform final : public Platform, private GridEvents {
   TemplateDialog* window() const { return window_.get(); }
   GridWidget* grid() const { return grid_; }
   int waitCursorDepth() const { return waitCursors_; }
+  // The clock by which the pump decides when to dispatch; tests give one of their own.
+  using PumpClock = std::function<std::chrono::nanoseconds()>;
+  void setPumpClock(PumpClock clock) { pacer_ = DispatchPacer<PumpClock>(std::move(clock)); }
 
   // ControlPort
   std::string controlText(int id) override;
@@ -78,6 +84,7 @@ class QtPlatform final : public Platform, private GridEvents {
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
   int waitCursors_ = 0;
+  DispatchPacer<PumpClock> pacer_{SteadyNow()};
 };
 
 }  // namespace vexilo::qt
