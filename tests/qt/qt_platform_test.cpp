@@ -327,6 +327,39 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   EXPECT_EQ(platform.window()->result(), IdCancel);
 }
 
+TEST_F(WindowFixture, DraggedOutlineLeavesTheGridAsItWas) {
+  for (const int i : {0, 1, 2, 3, GridSize, GridSize + 2}) dialog->grid.makeOpen(i);
+  dialog->grid.cellAt(1).str = sj("ア");
+  dialog->invalidateCell(-1);
+  GridWidget* grid = platform.grid();
+  const GridGeometry view = dialog->geometry();
+  const QPoint origin(grid->x(), grid->y());
+  const QPoint from = centreOf(view.cellRect(0)) - origin;
+  // Across four cells and down one, a few pixels at a time.
+  QTimer drag;
+  QObject::connect(&drag, &QTimer::timeout, grid, [&] {
+    if (!grid->tracking()) return;
+    drag.stop();
+    const QPoint to = centreOf(view.cellRect(GridSize + 3)) - origin;
+    for (int step = 1; step <= 12; ++step) {
+      QTest::mouseMove(grid, from + (to - from) * step / 12);
+      QCoreApplication::processEvents();  // shown on the way
+    }
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, to);
+  });
+  drag.start(1);
+  QTest::mousePress(grid, Qt::LeftButton, {}, from);
+  drag.stop();
+  ASSERT_FALSE(grid->tracking());
+  EXPECT_EQ(dialog->grid.cellAt(0).mark, 0);  // the drag linked the two cells
+  EXPECT_EQ(dialog->grid.cellAt(GridSize + 3).mark, 0);
+
+  const QImage dragged = grid->grab().toImage();
+  platform.invalidate(platform.gridFrameRect(), true);
+  const QImage fresh = grid->grab().toImage();
+  EXPECT_EQ(dragged, fresh);
+}
+
 // Gives a 5 by 5 open block and 20,000 random words of five katakana: no fill for a long time.
 void prepareLongSearch(MainDialog& dialog) {
   std::mt19937 random(7);

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <utility>
 
 namespace vexilo::qt {
 
@@ -155,9 +156,10 @@ void GridWidget::moveTracker(const QPointF& globalPoint) {
   const QPoint moved = globalPoint.toPoint() - trackPressed_;
   const QRect next = trackStart_.translated(moved);
   if (next == trackRect_) return;
-  update(trackerOutline(trackRect_).boundingRect());
+  update(trackerOutline(trackRect_));
   trackRect_ = next;
-  update(trackerOutline(trackRect_).boundingRect());
+  update(trackerOutline(trackRect_));
+  trackCovered_ += trackerOutline(trackRect_);
 }
 
 void GridWidget::endTracking(bool accepted) {
@@ -206,7 +208,8 @@ TrackResult GridWidget::track(const Rect& start, Point pressed) {
   accepted_ = false;
   ending_ = false;
   tracking_ = true;
-  update(trackerOutline(trackRect_).boundingRect());
+  trackCovered_ = trackerOutline(trackRect_);
+  update(trackCovered_);
 
   QEventLoop loop;
   trackLoop_ = &loop;
@@ -215,7 +218,9 @@ TrackResult GridWidget::track(const Rect& start, Point pressed) {
   QCoreApplication::instance()->removeEventFilter(this);
   trackLoop_ = nullptr;
   tracking_ = false;
-  update(trackerOutline(trackRect_).boundingRect());
+  // Everything the outline ever covered comes back from the image, in case a repaint of a
+  // place it left went missing on the way to the screen.
+  update(std::exchange(trackCovered_, QRegion()));
 
   if (!accepted_ || trackRect_ == trackStart_) return {};
   return {true, trackRect_.left() - trackStart_.left(), trackRect_.top() - trackStart_.top()};
