@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/control_ids.h"
+#include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "puzzle/puzzle_grid.h"
@@ -34,6 +35,7 @@ class MainDialog : public CellListener {
   bool OnSysCommand(int id);  // true when handled here; the rest goes to the default handling
   void OnCancel();            // Escape, the close box, the system menu's Close
   void OnPaint(DrawingContext& dc, const Rect& area);
+  void OnTimer(int id);
   void OnVScroll(ScrollCode code, int position);
   void OnHScroll(ScrollCode code, int position);
 
@@ -52,6 +54,7 @@ class MainDialog : public CellListener {
   void RunSearch();
   void ShowNextResult();
   void listCandidates(int k);
+  void showProgress();  // on the status line, while a search runs
 
   // Dictionary panel (main_dialog_dictionary.cpp).
   void refreshDictionaries();
@@ -106,6 +109,8 @@ class MainDialog : public CellListener {
   std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
+  SearchProgress progress;         // of the search that runs or ran last
+  std::int64_t searchStartMs = 0;  // platform.milliseconds() when it began
 
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
+constexpr int ProgressPeriodMs = 250;
 
 }  // namespace
 
@@ -35,6 +36,8 @@ class MainDialog::SearchHost : public FillHost {
   }
   void updateTotals() {
     if (engine_ == nullptr) return;
+    dialog_.progress.candidatesTested = engine_->candidatesTested();
+    dialog_.progress.wordsPlaced = engine_->wordsPlaced();
     dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
     dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
   }
@@ -59,6 +62,7 @@ class RunGuard {
   ~RunGuard() {
     for (WordSlot& slot : slots_.slots) slot.placed = false;
     searchState_ = SearchIdle;
+    loop_.killTimer(IdProgressTimer);
     if (waiting_) loop_.endWaitCursor();
     if (closeRequested_) {
       closeRequested_ = false;
@@ -79,6 +83,23 @@ class RunGuard {
   bool waiting_ = false;
 };
 
+// How the groups of the table came out; a stop overrides.
+SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
+  SearchOutcome outcome;
+  for (int i = 0; i < slots.slotCount; ++i) {
+    const WordSlot& slot = slots.slots[static_cast<std::size_t>(i)];
+    if (slot.groupState != (Visited | GroupRoot)) continue;
+    ++outcome.groups;
+    if (slot.candidates.empty()) ++outcome.unfilledGroups;
+  }
+  if (stopped) {
+    outcome.end = SearchEnd::Stopped;
+  } else if (outcome.unfilledGroups > 0) {
+    outcome.end = SearchEnd::NoFill;
+  }
+  return outcome;
+}
+
 }  // namespace
 
 void MainDialog::RunSearch() {
@@ -87,8 +108,13 @@ void MainDialog::RunSearch() {
     return;
   }
   searchState = SearchRunning;
+  progress = SearchProgress{};
+  searchStartMs = platform.milliseconds();
+  SearchOutcome outcome;
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
+    platform.setTimer(IdProgressTimer, ProgressPeriodMs);
+    showProgress();
     SearchHost host(*this);
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
@@ -105,6 +131,7 @@ void MainDialog::RunSearch() {
     FillSearch search(grid, wordIndex, slots, host);
     host.follow(search);
     search.fillGroups();
+    outcome = outcomeOf(slots, searchState == SearchCancelled);
     search.placeFirstCandidates();
     host.updateTotals();
 
@@ -112,6 +139,14 @@ void MainDialog::RunSearch() {
     if (slots.slotCount > 0) listCandidates(0);
     invalidateCell(-1);
   }
+  progress.elapsedMs = platform.milliseconds() - searchStartMs;
+  platform.showStatus(outcomeText(progress, outcome), {});
+}
+
+void MainDialog::showProgress() {
+  if (searchState == SearchIdle) return;
+  progress.elapsedMs = platform.milliseconds() - searchStartMs;
+  platform.showStatus(progressText(progress), {});
 }
 
 void MainDialog::ShowNextResult() {

@@ -10,6 +10,9 @@
 #include "ui/qt/grid_widget.h"
 #include "ui/qt/template_dialog.h"
 
+class QLabel;
+class QTimer;
+
 namespace vexilo {
 class MainDialog;
 }
@@ -51,6 +54,12 @@ class QtPlatform final : public Platform, private GridEvents {
   void beginWaitCursor() override;
   void endWaitCursor() override;
   void endDialog(int result) override;
+  void setTimer(int id, int periodMs) override;
+  void killTimer(int id) override;
+  std::int64_t milliseconds() override;
+  // StatusLinePort
+  void showStatus(std::string_view text, std::string_view path) override;
+  QString statusText() const;  // as shown, before eliding
   // DialogPort
   void showMessage(std::string_view text) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
@@ -83,6 +92,9 @@ class QtPlatform final : public Platform, private GridEvents {
   std::map<int, ShownText> shownTexts_;
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
+  QLabel* status_ = nullptr;
+  QString statusText_;
+  std::map<int, std::unique_ptr<QTimer>> timers_;
   int waitCursors_ = 0;
   DispatchPacer<PumpClock> pacer_{SteadyNow()};
 };
