@@ -164,5 +164,44 @@ TEST_F(SearchCommand, LongListsStopAtTheThousandAndSecondWord) {
   }
 }
 
+TEST_F(SearchCommand, StatusLineFollowsTheSearchAndTellsHowItEnded) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  platform.clockMs = 1000;
+  std::vector<int> periods;
+  platform.atPump(3, [this, &periods] {
+    periods.push_back(platform.timers[IdProgressTimer]);
+    platform.clockMs = 1250;
+    dialog->OnTimer(IdProgressTimer);  // as the platform's timer does from the pump
+    platform.clockMs = 1730;
+  });
+  press(IdSearch);
+  EXPECT_EQ(periods, std::vector<int>{250});
+  EXPECT_TRUE(platform.timers.empty());
+  std::vector<std::string> texts;
+  for (const auto& status : platform.statuses) texts.push_back(status.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       sj("辞書順検索中  0.0 秒  候補 0  配置 0"),
+                       sj("辞書順検索中  0.2 秒  候補 6  配置 3"),
+                       sj("辞書順検索: すべて埋まりました  0.7 秒"),
+                   }));
+  dialog->OnTimer(IdProgressTimer);  // a tick that comes late changes nothing
+  EXPECT_EQ(platform.statuses.size(), 3u);
+
+  platform.atPump(platform.pumps + 2, [this] { press(IdSearch); });
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text, sj("辞書順検索: 中止しました  0.0 秒"));
+
+  // Two words apart, one word for both: the second group has no fill.
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"..#.."});
+  dialog->slots.markStale();
+  useWords({sj("アイ")}, "one.dic");
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("辞書順検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
+  EXPECT_EQ(platform.statuses.back().path, "");
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -429,5 +429,44 @@ TEST_F(WindowFixture, ClicksQueuedDuringASearchAreHandledAtTheNextDueDispatch) {
   EXPECT_EQ(dialog->searchState, SearchIdle);
 }
 
+TEST_F(WindowFixture, StatusLineUnderTheControlsShowsTheSearch) {
+  QWidget* client = platform.window()->clientArea();
+  QLabel* status = nullptr;
+  for (QLabel* label : platform.window()->findChildren<QLabel*>()) {
+    if (label->parentWidget() == platform.window()) status = label;
+  }
+  ASSERT_NE(status, nullptr);
+  EXPECT_GE(status->y(), client->geometry().bottom());
+  EXPECT_EQ(status->width(), client->width());
+  EXPECT_EQ(platform.window()->height(), status->geometry().bottom() + 1);
+
+  // During a long search the line shows its figures, refreshed by a timer that runs in the
+  // pump's dispatches; a Search pressed later stops it.
+  prepareLongSearch(*dialog);
+  QString during;
+  QTimer::singleShot(600, platform.window(), [&] {
+    during = status->text();
+    QTest::mouseClick(control<QPushButton>(IdSearch), Qt::LeftButton);
+  });
+  dialog->RunSearch();
+  EXPECT_TRUE(during.startsWith(QStringLiteral("辞書順検索中  "))) << during.toStdString();
+  EXPECT_FALSE(during.contains(QStringLiteral("候補 0  "))) << during.toStdString();
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: 中止しました  ")));
+
+  dialog->grid.clearGrid();
+  for (const int i : {0, 1, 3, 4}) dialog->grid.makeOpen(i);
+  dialog->slots.markStale();
+  dialog->wordIndex.addWord(sj("アイ"));
+  dialog->RunSearch();
+  EXPECT_TRUE(status->text().startsWith(
+      QStringLiteral("辞書順検索: 2 グループ中 1 グループは埋まりません  ")));
+  dialog->grid.makeBlock(3);
+  dialog->grid.makeBlock(4);
+  dialog->slots.markStale();
+  dialog->RunSearch();
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: すべて埋まりました  ")));
+  EXPECT_EQ(status->text(), platform.statusText());
+}
+
 }  // namespace
 }  // namespace vexilo::qt
