@@ -327,6 +327,27 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   EXPECT_EQ(platform.window()->result(), IdCancel);
 }
 
+TEST_F(WindowFixture, CellsDrawnAtOnceMatchThePaintedOnesPixelForPixel) {
+  const std::vector<std::pair<int, NodeBox>> cells{{0, {sj("ア"), Open, -1}},
+                                                   {1, {"", Star, -1}},
+                                                   {4, {sj("イ"), Fixed, 11}},
+                                                   {GridSize, {"", Block, -1}},
+                                                   {GridSize + 1, {"", Open, 2}}};
+  for (const auto& [index, cell] : cells) {
+    dialog->grid.cellAt(index) = cell;
+    dialog->drawCellNow(index);
+  }
+  const QImage drawn = platform.grid()->image().copy();
+  platform.invalidate(platform.gridFrameRect(), true);
+  const QImage& painted = platform.grid()->image();
+  for (const auto& [index, cell] : cells) {
+    const Rect r = dialog->cellRect(index).inflated(1);  // with its outline
+    const QRect area(r.left - platform.grid()->x(), r.top - platform.grid()->y(), r.width(),
+                     r.height());
+    EXPECT_EQ(drawn.copy(area), painted.copy(area)) << index;
+  }
+}
+
 TEST_F(WindowFixture, DraggedOutlineLeavesTheGridAsItWas) {
   for (const int i : {0, 1, 2, 3, GridSize, GridSize + 2}) dialog->grid.makeOpen(i);
   dialog->grid.cellAt(1).str = sj("ア");

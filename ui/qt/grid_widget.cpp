@@ -22,7 +22,7 @@ GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbe
     : QWidget(parent),
       colors_(SystemColors::fromPalette()),
       glyphs_(letters, numbers),
-      immediate_(painter_, glyphs_, {}, colors_, this) {
+      immediate_(painter_, glyphs_, {}, colors_, this, &image_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(letters);
   restartImage();
@@ -60,8 +60,14 @@ DrawingContext& GridWidget::immediateContext() {
 
 // One growing rectangle, so that the many small strokes of a cell cost few updates.
 void GridWidget::damaged(const QRect& imageArea) {
+  // Compared inline: this runs for every stroke of every cell drawn during a search.
+  if (!scheduled_.isEmpty() && imageArea.left() >= scheduled_.left() &&
+      imageArea.top() >= scheduled_.top() && imageArea.right() <= scheduled_.right() &&
+      imageArea.bottom() <= scheduled_.bottom()) {
+    return;
+  }
   const QRect area = imageArea & image_.rect();
-  if (area.isEmpty() || scheduled_.contains(area)) return;
+  if (area.isEmpty()) return;
   scheduled_ |= area;
   update(scheduled_);
 }

@@ -71,8 +71,11 @@ class DamageSink {
 // origin is where the image's top-left pixel lies in them.
 class ImageContext final : public DrawingContext {
  public:
+  // direct: the image the painter is open on, drawn into straight while no clip is set (a
+  // search draws thousands of cells a second; the painter's path costs several times the
+  // pixels themselves).
   ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
-               DamageSink* sink = nullptr);
+               DamageSink* sink = nullptr, QImage* direct = nullptr);
   void setOrigin(Point origin) { origin_ = origin; }
 
   void drawSunkenEdge(const Rect& rect) override;
@@ -84,6 +87,7 @@ class ImageContext final : public DrawingContext {
   Color buttonFaceColor() override { return colors_.face; }
 
  private:
+  QImage* directTarget() const;
   void fill(int left, int top, int width, int height, Color color);
 
   QPainter& painter_;
@@ -91,6 +95,7 @@ class ImageContext final : public DrawingContext {
   Point origin_;
   const SystemColors& colors_;
   DamageSink* sink_;
+  QImage* direct_;
 };
 
 QColor toQColor(Color color);
