@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "search/fill_search.h"
@@ -19,12 +20,25 @@ class MainDialog::SearchHost : public FillHost {
  public:
   explicit SearchHost(MainDialog& dialog) : dialog_(dialog) {}
 
-  void cellChanged(int cellIndex) override { dialog_.drawCellNow(cellIndex); }
+  // A cell the engine rewrites as the image already shows it (a crossing letter, written
+  // again by the crossing word or restored when it goes) is not drawn again.
+  void cellChanged(int cellIndex) override {
+    const NodeBox& cell = dialog_.grid.cellAt(cellIndex);
+    Shown& shown = shown_[static_cast<std::size_t>(cellIndex)];
+    if (shown.valid && shown.cell.flag == cell.flag && shown.cell.mark == cell.mark &&
+        shown.cell.str == cell.str) {
+      return;
+    }
+    dialog_.drawCellNow(cellIndex);
+    shown = {cell, true};
+  }
   bool pumpMessages() override {
     updateTotals();  // so that a command or a progress line run by the pump sees them
     const std::uint64_t before = dialog_.commandsRun;
     dialog_.platform.pumpMessages();
-    return dialog_.commandsRun != before;
+    if (dialog_.commandsRun == before) return false;
+    forgetShown();  // a command may have changed and repainted any cell
+    return true;
   }
   SearchState searchState() const override { return dialog_.searchState; }
 
@@ -43,7 +57,16 @@ class MainDialog::SearchHost : public FillHost {
   }
 
  private:
+  struct Shown {
+    NodeBox cell;
+    bool valid = false;  // false: draw the next change whatever it is
+  };
+  void forgetShown() {
+    for (Shown& shown : shown_) shown.valid = false;
+  }
+
   MainDialog& dialog_;
+  std::vector<Shown> shown_ = std::vector<Shown>(CellCount);  // as last drawn by this host
   const FillSearch* engine_ = nullptr;
   std::uint64_t testedBefore_ = 0;
   std::uint64_t placedBefore_ = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -201,6 +202,33 @@ TEST_F(SearchCommand, StatusLineFollowsTheSearchAndTellsHowItEnded) {
   EXPECT_EQ(platform.statuses.back().text,
             sj("辞書順検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
   EXPECT_EQ(platform.statuses.back().path, "");
+}
+
+TEST_F(SearchCommand, EachChangeOfACellIsDrawnOnceAndRewritesAsShownAreNot) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  press(IdSearch);
+  // Each drawing of a cell starts with its sunken edge; its letter, if any, follows.
+  std::map<int, std::vector<std::string>> draws;  // the letters drawn, by cell
+  int cell = -1;
+  for (const test::DrawOp& op : platform.drawn) {
+    if (op.kind == test::DrawOp::SunkenEdge) {
+      cell = dialog->hitTest({op.rect.left + 1, op.rect.top + 1});
+      draws[cell].emplace_back();
+    } else if (op.kind == test::DrawOp::Text && op.font == DrawingContext::Font::Letters) {
+      draws[cell].back() = op.text;
+    }
+  }
+  int rewritten = 0;
+  for (const auto& [index, letters] : draws) {
+    for (std::size_t i = 1; i < letters.size(); ++i) {
+      EXPECT_NE(letters[i], letters[i - 1]) << "cell " << index << ", drawing " << i;
+    }
+    EXPECT_EQ(letters.back(), dialog->grid.cellAt(index).str) << index;
+    rewritten += letters.size() > 2 ? 1 : 0;
+  }
+  EXPECT_EQ(draws.size(), 8u);
+  EXPECT_GT(rewritten, 0);  // letters did change more than once: the check above had work
 }
 
 }  // namespace
