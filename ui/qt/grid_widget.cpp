@@ -102,9 +102,16 @@ void GridWidget::paintPending() {
     painter_.fillRect(image_.rect(), toQColor(colors_.face));
     drawEtchedFrame();
   }
-  painter_.setClipRegion(region);
+  // One rectangle, the common case, needs no clip of the painter: drawn straight within it.
+  const bool single = region.rectCount() == 1;
+  if (single) {
+    painter_.setClipping(false);
+  } else {
+    painter_.setClipRegion(region);
+  }
   if (events_ != nullptr) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_);
+    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, single ? &image_ : nullptr);
+    dc.setBounds(region.boundingRect());
     const QRect box = region.boundingRect().translated(x(), y());
     events_->paintGrid(
         dc, Rect{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()});

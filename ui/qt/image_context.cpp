@@ -73,11 +73,6 @@ ImageContext::ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin,
       sink_(sink),
       direct_(direct) {}
 
-QImage* ImageContext::directTarget() const {
-  if (direct_ == nullptr || painter_.hasClipping()) return nullptr;
-  return direct_->format() == QImage::Format_RGB32 ? direct_ : nullptr;
-}
-
 namespace {
 
 // a & b without the library call; empty when they do not meet.
@@ -91,11 +86,20 @@ QRect meet(const QRect& a, const QRect& b) {
 
 }  // namespace
 
+QRect ImageContext::limit(const QImage& image) const {
+  return bounds_.isNull() ? image.rect() : meet(bounds_, image.rect());
+}
+
+QImage* ImageContext::directTarget() const {
+  if (direct_ == nullptr || painter_.hasClipping()) return nullptr;
+  return direct_->format() == QImage::Format_RGB32 ? direct_ : nullptr;
+}
+
 void ImageContext::fill(int left, int top, int width, int height, Color color) {
   if (width <= 0 || height <= 0) return;
   QRect area(left - origin_.x, top - origin_.y, width, height);
   if (QImage* image = directTarget()) {
-    area = meet(area, image->rect());
+    area = meet(area, limit(*image));
     if (area.isEmpty()) return;
     const QRgb pixel = qRgb(color.red, color.green, color.blue);
     const qsizetype stride = image->bytesPerLine();
@@ -153,7 +157,7 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
     if (sink_ != nullptr) sink_->damaged(QRect(at, glyph.size()));
     return;
   }
-  const QRect area = meet(QRect(at, glyph.size()), image->rect());
+  const QRect area = meet(QRect(at, glyph.size()), limit(*image));
   if (area.isEmpty()) return;
   const qsizetype stride = image->bytesPerLine();
   uchar* row = image->bits() + area.top() * stride;

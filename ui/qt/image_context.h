@@ -77,6 +77,8 @@ class ImageContext final : public DrawingContext {
   ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
                DamageSink* sink = nullptr, QImage* direct = nullptr);
   void setOrigin(Point origin) { origin_ = origin; }
+  // Straight drawing stays inside this image rectangle; null: the whole image.
+  void setBounds(const QRect& bounds) { bounds_ = bounds; }
 
   void drawSunkenEdge(const Rect& rect) override;
   void frameRect(const Rect& rect, Color color) override;
@@ -88,6 +90,7 @@ class ImageContext final : public DrawingContext {
 
  private:
   QImage* directTarget() const;
+  QRect limit(const QImage& image) const;
   void fill(int left, int top, int width, int height, Color color);
 
   QPainter& painter_;
@@ -96,6 +99,7 @@ class ImageContext final : public DrawingContext {
   const SystemColors& colors_;
   DamageSink* sink_;
   QImage* direct_;
+  QRect bounds_;
 };
 
 QColor toQColor(Color color);
