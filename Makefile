@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test test-browser bench clean
+.PHONY: setup configure build run test test-browser bench package clean
 
 setup:
 	@tools/setup
@@ -26,6 +26,10 @@ test-browser: build
 
 bench: build
 	tools/run-benchmarks $(BUILD)
+
+# The Debian package, written into $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD)

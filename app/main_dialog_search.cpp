@@ -134,6 +134,7 @@ void MainDialog::RunSearch() {
   progress = SearchProgress{};
   searchStartMs = platform.milliseconds();
   SearchOutcome outcome;
+  updateCommandStates();
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     platform.setTimer(IdProgressTimer, ProgressPeriodMs);
