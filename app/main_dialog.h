@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/control_ids.h"
 #include "app/search_status.h"
@@ -10,6 +12,7 @@
 #include "dictionary/word_index.h"
 #include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
+#include "search/fast_fill.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 #include "ui/geometry.h"
@@ -57,6 +60,7 @@ class MainDialog : public CellListener {
   void ShowNextResult();
   void listCandidates(int k);
   void showProgress();  // on the status line, while a search runs
+  void ChooseSearchEngine(SearchEngine engine);
 
   // Dictionary panel (main_dialog_dictionary.cpp).
   void refreshDictionaries();
@@ -86,6 +90,7 @@ class MainDialog : public CellListener {
   // Data exchange: the whole list each time.
   void pullControls();
   void pushControls();
+  void showSearchEngine();  // the radio items of the 検索 menu
 
   // Grid view (main_dialog.cpp).
   GridGeometry geometry();
@@ -124,10 +129,19 @@ class MainDialog : public CellListener {
   std::uint64_t wordsPlaced = 0;
   SearchProgress progress;         // of the search that runs or ran last
   std::int64_t searchStartMs = 0;  // platform.milliseconds() when it began
+  SearchEngine searchEngine = SearchEngine::DictionaryOrder;
+  FastFill fastFill;
+  std::optional<FastOutcome> fastOutcome;  // of the last run of the fast engine
+  std::vector<int> blockingSlots;          // framed after the fast engine found no fill
+  std::vector<Rect> blockingFramesShown;
+  std::uint64_t decisions = 0;  // totals of the fast engine over every run
+  std::uint64_t backtracks = 0;
 
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
   friend class SearchHost;
+  void runFastFill(SearchHost& host);
+  void runOrderedFill(SearchHost& host, SearchOutcome& outcome);
 };
 
 }  // namespace vexilo

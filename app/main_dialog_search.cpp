@@ -12,6 +12,14 @@ namespace {
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
 constexpr int ProgressPeriodMs = 250;
+// 埋められる組み合わせがありません
+constexpr const char* NoFillMessage =
+    "\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD\x8D\x87\x82\xED\x82\xB9"
+    "\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// ほかに埋められる組み合わせはありません
+constexpr const char* NoFurtherFillMessage =
+    "\x82\xD9\x82\xA9\x82\xC9\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD"
+    "\x8D\x87\x82\xED\x82\xB9\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 
 }  // namespace
 
@@ -48,12 +56,27 @@ class MainDialog::SearchHost : public FillHost {
     testedBefore_ = dialog_.candidatesTested;
     placedBefore_ = dialog_.wordsPlaced;
   }
+  void follow(const FastFill& engine) {
+    fast_ = &engine;
+    placedBefore_ = dialog_.wordsPlaced;
+    decisionsBefore_ = dialog_.decisions;
+    backtracksBefore_ = dialog_.backtracks;
+  }
   void updateTotals() {
-    if (engine_ == nullptr) return;
-    dialog_.progress.candidatesTested = engine_->candidatesTested();
-    dialog_.progress.wordsPlaced = engine_->wordsPlaced();
-    dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
-    dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+    if (engine_ != nullptr) {
+      dialog_.progress.candidatesTested = engine_->candidatesTested();
+      dialog_.progress.wordsPlaced = engine_->wordsPlaced();
+      dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
+      dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+    }
+    if (fast_ != nullptr) {
+      dialog_.progress.decisions = fast_->decisions();
+      dialog_.progress.backtracks = fast_->backtracks();
+      dialog_.progress.wordsPlaced = fast_->wordsPlaced();
+      dialog_.decisions = decisionsBefore_ + fast_->decisions();
+      dialog_.backtracks = backtracksBefore_ + fast_->backtracks();
+      dialog_.wordsPlaced = placedBefore_ + fast_->wordsPlaced();
+    }
   }
 
  private:
@@ -68,8 +91,11 @@ class MainDialog::SearchHost : public FillHost {
   MainDialog& dialog_;
   std::vector<Shown> shown_ = std::vector<Shown>(CellCount);  // as last drawn by this host
   const FillSearch* engine_ = nullptr;
+  const FastFill* fast_ = nullptr;
   std::uint64_t testedBefore_ = 0;
   std::uint64_t placedBefore_ = 0;
+  std::uint64_t decisionsBefore_ = 0;
+  std::uint64_t backtracksBefore_ = 0;
 };
 
 namespace {
@@ -106,6 +132,14 @@ class RunGuard {
   bool waiting_ = false;
 };
 
+int groupCount(const SlotTable& slots) {
+  int groups = 0;
+  for (int i = 0; i < slots.slotCount; ++i) {
+    if (slots.slots[static_cast<std::size_t>(i)].groupState == (Visited | GroupRoot)) ++groups;
+  }
+  return groups;
+}
+
 // How the groups of the table came out; a stop overrides.
 SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
   SearchOutcome outcome;
@@ -123,6 +157,22 @@ SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
   return outcome;
 }
 
+// The fast engine's own ending; with no fill, the slots that block it stand for the groups.
+SearchOutcome outcomeOf(const SlotTable& slots, FastOutcome fast, std::size_t blocking) {
+  SearchOutcome outcome;
+  outcome.groups = groupCount(slots);
+  switch (fast) {
+    case FastOutcome::Filled: break;
+    case FastOutcome::NoFill:
+      outcome.end = SearchEnd::NoFill;
+      outcome.unfilledGroups = static_cast<int>(blocking);
+      break;
+    case FastOutcome::NoFurtherFill: outcome.end = SearchEnd::NoFurtherFill; break;
+    case FastOutcome::Stopped: outcome.end = SearchEnd::Stopped; break;
+  }
+  return outcome;
+}
+
 }  // namespace
 
 void MainDialog::RunSearch() {
@@ -132,6 +182,7 @@ void MainDialog::RunSearch() {
   }
   searchState = SearchRunning;
   progress = SearchProgress{};
+  progress.engine = searchEngine;
   searchStartMs = platform.milliseconds();
   SearchOutcome outcome;
   updateCommandStates();
@@ -140,6 +191,7 @@ void MainDialog::RunSearch() {
     platform.setTimer(IdProgressTimer, ProgressPeriodMs);
     showProgress();
     SearchHost host(*this);
+    blockingSlots.clear();
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
     if (slots.holds(slots.currentSlot)) {
@@ -151,26 +203,70 @@ void MainDialog::RunSearch() {
     if (!slots.slotsCurrent) {
       extractSlots(grid, slots);
       slots.slotsCurrent = true;
+      fastFill.forget();
     }
-    FillSearch search(grid, wordIndex, slots, host);
-    host.follow(search);
-    search.fillGroups();
-    outcome = outcomeOf(slots, searchState == SearchCancelled);
-    search.placeFirstCandidates();
-    host.updateTotals();
-
-    slots.currentSlot = 0;
-    if (slots.slotCount > 0) listCandidates(0);
-    invalidateCell(-1);
+    if (searchEngine == SearchEngine::Fast) {
+      runFastFill(host);
+      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking().size());
+    } else {
+      runOrderedFill(host, outcome);
+    }
   }
   progress.elapsedMs = platform.milliseconds() - searchStartMs;
   platform.showStatus(outcomeText(progress, outcome), {});
+}
+
+void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
+  FillSearch search(grid, wordIndex, slots, host);
+  host.follow(search);
+  search.fillGroups();
+  outcome = outcomeOf(slots, searchState == SearchCancelled);
+  search.placeFirstCandidates();
+  host.updateTotals();
+
+  slots.currentSlot = 0;
+  if (slots.slotCount > 0) listCandidates(0);
+  invalidateCell(-1);
 }
 
 void MainDialog::showProgress() {
   if (searchState == SearchIdle) return;
   progress.elapsedMs = platform.milliseconds() - searchStartMs;
   platform.showStatus(progressText(progress), {});
+}
+
+void MainDialog::runFastFill(SearchHost& host) {
+  host.follow(fastFill);
+  const FastOutcome outcome = fastFill.run(grid, wordIndex, slots, host);
+  host.updateTotals();
+  fastOutcome = outcome;
+  slots.currentSlot = 0;
+  if (outcome != FastOutcome::NoFill) {
+    if (slots.slotCount > 0) listCandidates(0);
+    invalidateCell(-1);
+    if (outcome == FastOutcome::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
+    return;
+  }
+  // The slots that block the fill are framed and listed with their patterns instead.
+  slots.currentSlot = -1;
+  resultText.clear();
+  for (const BlockingSlot& blocking : fastFill.blocking()) {
+    blockingSlots.push_back(blocking.slot);
+    resultText += blockingSlotLine(grid, slots.slots[static_cast<std::size_t>(blocking.slot)],
+                                   blocking.candidates);
+    resultText += "\r\n";
+  }
+  pushControls();
+  invalidateCell(-1);
+  platform.showMessage(NoFillMessage);
+}
+
+void MainDialog::ChooseSearchEngine(SearchEngine engine) {
+  if (engine != searchEngine) {
+    searchEngine = engine;
+    slots.markStale();  // neither engine continues from what the other left in the slots
+  }
+  showSearchEngine();  // only the menu: typed paths not yet pulled stay as typed
 }
 
 void MainDialog::ShowNextResult() {

@@ -21,6 +21,16 @@ constexpr const char* GroupsOf = " \x83\x4F\x83\x8B\x81\x5B\x83\x76\x92\x86 ";  
 constexpr const char* GroupsUnfilled =
     " \x83\x4F\x83\x8B\x81\x5B\x83\x76\x82\xCD\x96\x84\x82\xDC\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 constexpr const char* Stopped = "\x92\x86\x8E\x7E\x82\xB5\x82\xDC\x82\xB5\x82\xBD";  // 中止しました
+// ほかに埋められる組み合わせはありません
+constexpr const char* NoFurtherFill =
+    "\x82\xD9\x82\xA9\x82\xC9\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD"
+    "\x8D\x87\x82\xED\x82\xB9\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// 大きな辞書では 検索 メニューの 高速検索 が埋め方を見つけます
+constexpr const char* FastEngineHint =
+    "\x91\xE5\x82\xAB\x82\xC8\x8E\xAB\x8F\x91\x82\xC5\x82\xCD \x8C\x9F\x8D\xF5 "
+    "\x83\x81\x83\x6A\x83\x85\x81\x5B\x82\xCC \x8D\x82\x91\xAC\x8C\x9F\x8D\xF5 "
+    "\x82\xAA\x96\x84\x82\xDF\x95\xFB\x82\xF0\x8C\xA9\x82\xC2\x82\xAF\x82\xDC\x82\xB7";
+constexpr std::int64_t HintAfterMs = 10000;
 constexpr const char* Gap = "  ";
 
 // 1234567 as "1,234,567".
@@ -54,7 +64,11 @@ std::string progressText(const SearchProgress& progress) {
   } else {
     text += Candidates + grouped(progress.candidatesTested);
   }
-  return text + Gap + Placed + grouped(progress.wordsPlaced);
+  text += Gap + std::string(Placed) + grouped(progress.wordsPlaced);
+  if (progress.engine == SearchEngine::DictionaryOrder && progress.elapsedMs >= HintAfterMs) {
+    text += Gap + std::string(FastEngineHint);
+  }
+  return text;
 }
 
 std::string outcomeText(const SearchProgress& progress, const SearchOutcome& outcome) {
@@ -65,6 +79,7 @@ std::string outcomeText(const SearchProgress& progress, const SearchOutcome& out
       text += std::to_string(outcome.groups) + GroupsOf + std::to_string(outcome.unfilledGroups) +
               GroupsUnfilled;
       break;
+    case SearchEnd::NoFurtherFill: text += NoFurtherFill; break;
     case SearchEnd::Stopped: text += Stopped; break;
   }
   return text + Gap + seconds(progress.elapsedMs);

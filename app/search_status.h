@@ -5,7 +5,11 @@
 
 namespace vexilo {
 
-enum class SearchEngine { DictionaryOrder, Fast };
+// Values of the settings entry Search/Engine.
+enum class SearchEngine : int {
+  DictionaryOrder = 0,  // the search of the Search button as it always was
+  Fast = 1,             // FastFill
+};
 
 // The figures of the search that runs or ran last, as the status line shows them. Each engine
 // fills in the counters it keeps: candidates tested for the dictionary order, decisions and
@@ -19,7 +23,7 @@ struct SearchProgress {
   std::int64_t elapsedMs = 0;
 };
 
-enum class SearchEnd { Filled, NoFill, Stopped };
+enum class SearchEnd { Filled, NoFill, NoFurtherFill, Stopped };
 
 struct SearchOutcome {
   SearchEnd end = SearchEnd::Filled;
@@ -27,7 +31,8 @@ struct SearchOutcome {
   int groups = 0;
 };
 
-// Status-line texts, Shift_JIS.
+// Status-line texts, Shift_JIS. A dictionary-order search that has run 10 s also names the
+// fast engine.
 std::string progressText(const SearchProgress& progress);
 std::string outcomeText(const SearchProgress& progress, const SearchOutcome& outcome);
 inline constexpr const char* OpenedText =
