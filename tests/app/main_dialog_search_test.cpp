@@ -237,5 +237,22 @@ TEST_F(SearchCommand, EachChangeOfACellIsDrawnOnceAndRewritesAsShownAreNot) {
   EXPECT_GT(rewritten, 0);  // letters did change more than once: the check above had work
 }
 
+TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  dialog->ChooseSearchEngine(SearchEngine::Fast);
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.front().text, sj("高速検索中  0.0 秒  決定 0  後戻り 0  配置 0"));
+  EXPECT_EQ(platform.statuses.back().text, sj("高速検索: すべて埋まりました  0.0 秒"));
+
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"..#.."});
+  dialog->slots.markStale();
+  useWords({sj("アイ")}, "one.dic");
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("高速検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
+}
+
 }  // namespace
 }  // namespace vexilo
