@@ -39,4 +39,9 @@ enum ControlId : int {
   IdDown = 1009,
 };
 
+// Timers of the main dialog.
+enum TimerId : int {
+  IdProgressTimer = 1,  // the status line during a search
+};
+
 }  // namespace vexilo

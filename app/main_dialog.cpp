@@ -69,6 +69,10 @@ void MainDialog::OnCancel() {
 
 void MainDialog::OnPaint(DrawingContext& dc, const Rect& area) { paintGrid(dc, area); }
 
+void MainDialog::OnTimer(int id) {
+  if (id == IdProgressTimer) showProgress();
+}
+
 void MainDialog::OnVScroll(ScrollCode code, int position) {
   rowOffset = scrolledOffset(rowOffset, code, position);
   invalidateCell(-1);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "puzzle/grid_history.h"
@@ -22,12 +23,6 @@ namespace vexilo {
 
 inline constexpr const char* AppTitle = "Vexilo";
 inline constexpr const char* AppCaption = "Vexilo Version 1.16";
-
-// Values of the settings entry Search/Engine.
-enum class SearchEngine : int {
-  DictionaryOrder = 0,  // the search of the Search button as it always was
-  Fast = 1,             // FastFill
-};
 
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
@@ -45,6 +40,7 @@ class MainDialog : public CellListener {
   bool OnSysCommand(int id);  // true when handled here; the rest goes to the default handling
   void OnCancel();            // Escape, the close box, the system menu's Close
   void OnPaint(DrawingContext& dc, const Rect& area);
+  void OnTimer(int id);
   void OnVScroll(ScrollCode code, int position);
   void OnHScroll(ScrollCode code, int position);
 
@@ -63,6 +59,7 @@ class MainDialog : public CellListener {
   void RunSearch();
   void ShowNextResult();
   void listCandidates(int k);
+  void showProgress();  // on the status line, while a search runs
   void ChooseSearchEngine(SearchEngine engine);
 
   // Dictionary panel (main_dialog_dictionary.cpp).
@@ -130,6 +127,8 @@ class MainDialog : public CellListener {
   std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
+  SearchProgress progress;         // of the search that runs or ran last
+  std::int64_t searchStartMs = 0;  // platform.milliseconds() when it began
   SearchEngine searchEngine = SearchEngine::DictionaryOrder;
   FastFill fastFill;
   std::optional<FastOutcome> fastOutcome;  // of the last run of the fast engine
@@ -142,6 +141,7 @@ class MainDialog : public CellListener {
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
   friend class SearchHost;
   void runFastFill(SearchHost& host);
+  void runOrderedFill(SearchHost& host, SearchOutcome& outcome);
 };
 
 }  // namespace vexilo

@@ -42,18 +42,29 @@ void MainDialog::OpenCrosswordFile() {
   }
   slots.markStale();
   invalidateCell(-1);
+  platform.showStatus(OpenedText, *path);
 }
 
 void MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
-  if (path && !saveCrosswordFile(*path, grid)) platform.showMessage(CrosswordFailure);
+  if (!path) return;
+  if (!saveCrosswordFile(*path, grid)) {
+    platform.showMessage(CrosswordFailure);
+    return;
+  }
+  platform.showStatus(SavedText, *path);
 }
 
 void MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
-  if (path && !exportPuzzlePage(*path, grid)) platform.showMessage(HtmlFailure);
+  if (!path) return;
+  if (!exportPuzzlePage(*path, grid)) {
+    platform.showMessage(HtmlFailure);
+    return;
+  }
+  platform.showStatus(SavedText, *path);
 }
 
 }  // namespace vexilo

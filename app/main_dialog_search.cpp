@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "search/fill_search.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
+constexpr int ProgressPeriodMs = 250;
 // 埋められる組み合わせがありません
 constexpr const char* NoFillMessage =
     "\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD\x8D\x87\x82\xED\x82\xB9"
@@ -26,12 +28,25 @@ class MainDialog::SearchHost : public FillHost {
  public:
   explicit SearchHost(MainDialog& dialog) : dialog_(dialog) {}
 
-  void cellChanged(int cellIndex) override { dialog_.drawCellNow(cellIndex); }
+  // A cell the engine rewrites as the image already shows it (a crossing letter, written
+  // again by the crossing word or restored when it goes) is not drawn again.
+  void cellChanged(int cellIndex) override {
+    const NodeBox& cell = dialog_.grid.cellAt(cellIndex);
+    Shown& shown = shown_[static_cast<std::size_t>(cellIndex)];
+    if (shown.valid && shown.cell.flag == cell.flag && shown.cell.mark == cell.mark &&
+        shown.cell.str == cell.str) {
+      return;
+    }
+    dialog_.drawCellNow(cellIndex);
+    shown = {cell, true};
+  }
   bool pumpMessages() override {
     updateTotals();  // so that a command or a progress line run by the pump sees them
     const std::uint64_t before = dialog_.commandsRun;
     dialog_.platform.pumpMessages();
-    return dialog_.commandsRun != before;
+    if (dialog_.commandsRun == before) return false;
+    forgetShown();  // a command may have changed and repainted any cell
+    return true;
   }
   SearchState searchState() const override { return dialog_.searchState; }
 
@@ -49,10 +64,15 @@ class MainDialog::SearchHost : public FillHost {
   }
   void updateTotals() {
     if (engine_ != nullptr) {
+      dialog_.progress.candidatesTested = engine_->candidatesTested();
+      dialog_.progress.wordsPlaced = engine_->wordsPlaced();
       dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
       dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
     }
     if (fast_ != nullptr) {
+      dialog_.progress.decisions = fast_->decisions();
+      dialog_.progress.backtracks = fast_->backtracks();
+      dialog_.progress.wordsPlaced = fast_->wordsPlaced();
       dialog_.decisions = decisionsBefore_ + fast_->decisions();
       dialog_.backtracks = backtracksBefore_ + fast_->backtracks();
       dialog_.wordsPlaced = placedBefore_ + fast_->wordsPlaced();
@@ -60,7 +80,16 @@ class MainDialog::SearchHost : public FillHost {
   }
 
  private:
+  struct Shown {
+    NodeBox cell;
+    bool valid = false;  // false: draw the next change whatever it is
+  };
+  void forgetShown() {
+    for (Shown& shown : shown_) shown.valid = false;
+  }
+
   MainDialog& dialog_;
+  std::vector<Shown> shown_ = std::vector<Shown>(CellCount);  // as last drawn by this host
   const FillSearch* engine_ = nullptr;
   const FastFill* fast_ = nullptr;
   std::uint64_t testedBefore_ = 0;
@@ -82,6 +111,7 @@ class RunGuard {
   ~RunGuard() {
     for (WordSlot& slot : slots_.slots) slot.placed = false;
     searchState_ = SearchIdle;
+    loop_.killTimer(IdProgressTimer);
     if (waiting_) loop_.endWaitCursor();
     if (closeRequested_) {
       closeRequested_ = false;
@@ -102,6 +132,47 @@ class RunGuard {
   bool waiting_ = false;
 };
 
+int groupCount(const SlotTable& slots) {
+  int groups = 0;
+  for (int i = 0; i < slots.slotCount; ++i) {
+    if (slots.slots[static_cast<std::size_t>(i)].groupState == (Visited | GroupRoot)) ++groups;
+  }
+  return groups;
+}
+
+// How the groups of the table came out; a stop overrides.
+SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
+  SearchOutcome outcome;
+  for (int i = 0; i < slots.slotCount; ++i) {
+    const WordSlot& slot = slots.slots[static_cast<std::size_t>(i)];
+    if (slot.groupState != (Visited | GroupRoot)) continue;
+    ++outcome.groups;
+    if (slot.candidates.empty()) ++outcome.unfilledGroups;
+  }
+  if (stopped) {
+    outcome.end = SearchEnd::Stopped;
+  } else if (outcome.unfilledGroups > 0) {
+    outcome.end = SearchEnd::NoFill;
+  }
+  return outcome;
+}
+
+// The fast engine's own ending; with no fill, the slots that block it stand for the groups.
+SearchOutcome outcomeOf(const SlotTable& slots, FastOutcome fast, std::size_t blocking) {
+  SearchOutcome outcome;
+  outcome.groups = groupCount(slots);
+  switch (fast) {
+    case FastOutcome::Filled: break;
+    case FastOutcome::NoFill:
+      outcome.end = SearchEnd::NoFill;
+      outcome.unfilledGroups = static_cast<int>(blocking);
+      break;
+    case FastOutcome::NoFurtherFill: outcome.end = SearchEnd::NoFurtherFill; break;
+    case FastOutcome::Stopped: outcome.end = SearchEnd::Stopped; break;
+  }
+  return outcome;
+}
+
 }  // namespace
 
 void MainDialog::RunSearch() {
@@ -110,9 +181,15 @@ void MainDialog::RunSearch() {
     return;
   }
   searchState = SearchRunning;
+  progress = SearchProgress{};
+  progress.engine = searchEngine;
+  searchStartMs = platform.milliseconds();
+  SearchOutcome outcome;
   updateCommandStates();
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
+    platform.setTimer(IdProgressTimer, ProgressPeriodMs);
+    showProgress();
     SearchHost host(*this);
     blockingSlots.clear();
     clearSearchLetters(grid, host);
@@ -130,18 +207,32 @@ void MainDialog::RunSearch() {
     }
     if (searchEngine == SearchEngine::Fast) {
       runFastFill(host);
-      return;
+      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking().size());
+    } else {
+      runOrderedFill(host, outcome);
     }
-    FillSearch search(grid, wordIndex, slots, host);
-    host.follow(search);
-    search.fillGroups();
-    search.placeFirstCandidates();
-    host.updateTotals();
-
-    slots.currentSlot = 0;
-    if (slots.slotCount > 0) listCandidates(0);
-    invalidateCell(-1);
   }
+  progress.elapsedMs = platform.milliseconds() - searchStartMs;
+  platform.showStatus(outcomeText(progress, outcome), {});
+}
+
+void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
+  FillSearch search(grid, wordIndex, slots, host);
+  host.follow(search);
+  search.fillGroups();
+  outcome = outcomeOf(slots, searchState == SearchCancelled);
+  search.placeFirstCandidates();
+  host.updateTotals();
+
+  slots.currentSlot = 0;
+  if (slots.slotCount > 0) listCandidates(0);
+  invalidateCell(-1);
+}
+
+void MainDialog::showProgress() {
+  if (searchState == SearchIdle) return;
+  progress.elapsedMs = platform.milliseconds() - searchStartMs;
+  platform.showStatus(progressText(progress), {});
 }
 
 void MainDialog::runFastFill(SearchHost& host) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -45,6 +46,15 @@ class HeadlessPlatform : public Platform {
   void beginWaitCursor() override {}
   void endWaitCursor() override {}
   void endDialog(int) override {}
+  void setTimer(int, int) override {}
+  void killTimer(int) override {}
+  std::int64_t milliseconds() override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+
+  void showStatus(std::string_view, std::string_view) override {}
 
   void showMessage(std::string_view text) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;

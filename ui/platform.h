@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,11 +79,26 @@ class ScrollBarPort {
 class MessageLoopPort {
  public:
   virtual ~MessageLoopPort() = default;
-  // Dispatches every pending message, without waiting; commands may run nested.
+  // Called after every candidate of a search. Dispatches every pending message, without
+  // waiting, or returns at once when no dispatch is due yet; commands may run nested.
   virtual void pumpMessages() = 0;
   virtual void beginWaitCursor() = 0;  // counted
   virtual void endWaitCursor() = 0;
   virtual void endDialog(int result) = 0;
+  // The dialog's OnTimer(id) every period, run by the dispatch of messages (during a search,
+  // by the pump); setting a timer again restarts it.
+  virtual void setTimer(int id, int periodMs) = 0;
+  virtual void killTimer(int id) = 0;
+  // A steady clock, for the time a search takes.
+  virtual std::int64_t milliseconds() = 0;
+};
+
+// The line under the dialog's controls.
+class StatusLinePort {
+ public:
+  virtual ~StatusLinePort() = default;
+  // text is Shift_JIS; path, shown after it, a platform file name (may be empty).
+  virtual void showStatus(std::string_view text, std::string_view path) = 0;
 };
 
 struct FileDialogRequest {
@@ -140,6 +156,7 @@ class Platform : public ControlPort,
                  public GridSurfacePort,
                  public ScrollBarPort,
                  public MessageLoopPort,
+                 public StatusLinePort,
                  public DialogPort {};
 
 }  // namespace vexilo

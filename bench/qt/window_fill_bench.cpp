@@ -1,10 +1,17 @@
 // The same fill in the window and headless: a 9 by 9 newspaper-style grid (symmetric, no two
-// blocks side by side) over 100,000 random katakana words of two to five letters. Every
-// candidate pumps the window's messages and every placed word is drawn at once, as in use.
+// blocks side by side) over 100,000 random katakana words of two to five letters, and a long
+// fill (a 5 by 5 block over 20,000 random words of five letters, stopped after a fixed number of
+// candidates). Every candidate calls the window's pump and every placed word is drawn at once,
+// as in use. Then the delay from a click during a long search to its handler.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +19,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "app/memory_settings_store.h"
@@ -75,6 +84,58 @@ void fill(benchmark::State& state, MainDialog& dialog) {
   state.counters["letters"] = filled;
 }
 
+constexpr std::uint64_t LongBudget = 80'000'000;  // candidates of the long fill
+
+const std::string& longDictionaryPath() {
+  static const std::string path = [] {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "vexilo_window_bench_long.dic";
+    std::ofstream out(file, std::ios::binary);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> kana(0x8340, 0x8393);
+    for (int w = 0; w < 20000; ++w) {
+      for (int i = 0; i < 5; ++i) {
+        int code = kana(random);
+        if ((code & 0xFF) == 0x7F) ++code;
+        out << static_cast<char>(code >> 8) << static_cast<char>(code & 0xFF);
+      }
+      out << "\r\n";
+    }
+    return file.string();
+  }();
+  return path;
+}
+
+// A 5 by 5 block of random words: no fill for a very long time.
+void prepareLong(MainDialog& dialog) {
+  dialog.OnInitDialog();
+  for (int r = 0; r < 5; ++r) {
+    for (int c = 0; c < 5; ++c) dialog.grid.makeOpen(r * GridSize + c);
+  }
+  dialog.platform.setControlText(IdDicPath1, longDictionaryPath());
+  dialog.platform.setChecked(IdEnabled1, true);
+  dialog.platform.setChecked(IdEnabled2, false);
+  dialog.platform.setChecked(IdEnabled3, false);
+  dialog.refreshDictionaries();
+}
+
+// Runs the long fill afresh until stop() asks for the stop, and reports the time per candidate.
+template <class Stop>
+void longFill(benchmark::State& state, MainDialog& dialog, Stop stop) {
+  std::uint64_t candidates = 0;
+  for (auto _ : state) {
+    const std::uint64_t before = dialog.candidatesTested;
+    dialog.slots.markStale();
+    stop(before + LongBudget);
+    dialog.RunSearch();
+    candidates += dialog.candidatesTested - before;
+  }
+  state.counters["candidates"] =
+      benchmark::Counter(static_cast<double>(candidates), benchmark::Counter::kAvgIterations);
+  state.counters["per_candidate"] = benchmark::Counter(
+      static_cast<double>(candidates), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 // Headless, counting the pumps the window would have to serve.
 class CountingPlatform final : public cli::HeadlessPlatform {
  public:
@@ -106,6 +167,23 @@ void FillHeadless(benchmark::State& state) {
 }
 BENCHMARK(FillHeadless)->Unit(benchmark::kMillisecond);
 
+void LongFillHeadless(benchmark::State& state) {
+  std::FILE* quiet = std::fopen("/dev/null", "w");
+  cli::HeadlessPlatform platform(quiet);
+  MemorySettingsStore settings;
+  auto dialog = std::make_unique<MainDialog>(platform, settings);
+  prepareLong(*dialog);
+  std::uint64_t budget = 0;
+  MainDialog& d = *dialog;
+  platform.pumpHook = [&d, &budget] {
+    if (d.candidatesTested >= budget) d.searchState = SearchCancelled;
+  };
+  longFill(state, *dialog, [&budget](std::uint64_t until) { budget = until; });
+  dialog.reset();
+  std::fclose(quiet);
+}
+BENCHMARK(LongFillHeadless)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // The main window on the screen, as the program shows it.
 struct ShownWindow {
   ShownWindow() : dialog(std::make_unique<MainDialog>(platform, settings)) {
@@ -132,8 +210,138 @@ void FillInWindow(benchmark::State& state) {
 }
 BENCHMARK(FillInWindow)->Unit(benchmark::kMillisecond);
 
-// The parts of the window's extra time: one pump with nothing pending, one cell drawn at once
-// and brought to the screen by the next pump.
+// Stopped from a timer that runs at each dispatch, so up to one dispatch (5 ms) of candidates
+// beyond the budget: the time per candidate is the figure to compare.
+void LongFillInWindow(benchmark::State& state) {
+  ShownWindow window;
+  if (!window.exposed) {
+    state.SkipWithError("the window was never shown");
+    return;
+  }
+  prepareLong(*window.dialog);
+  std::uint64_t budget = 0;
+  MainDialog& d = *window.dialog;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, [&d, &budget] {
+    if (d.candidatesTested >= budget) d.searchState = SearchCancelled;
+  });
+  check.start(0);
+  longFill(state, *window.dialog, [&budget](std::uint64_t until) { budget = until; });
+}
+BENCHMARK(LongFillInWindow)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Clicks posted from another thread, as the window system's input arrives, during a long
+// search; the delay is taken from the post to the start of the handling (the button's pressed
+// signal). Show result: 100 clicks 10 to 30 ms apart in one search. Search: 100 searches, each
+// stopped by one click 20 to 60 ms after it began.
+void reportDelays(benchmark::State& state, std::vector<double> delays) {
+  std::sort(delays.begin(), delays.end());
+  const auto at = [&delays](double q) {
+    return delays[static_cast<std::size_t>(q * static_cast<double>(delays.size() - 1))];
+  };
+  state.counters["clicks"] = static_cast<double>(delays.size());
+  state.counters["min_ms"] = delays.front();
+  state.counters["p50_ms"] = at(0.5);
+  state.counters["p90_ms"] = at(0.9);
+  state.counters["p99_ms"] = at(0.99);
+  state.counters["max_ms"] = delays.back();
+  std::printf("delays (ms):");
+  for (const double d : delays) std::printf(" %.2f", d);
+  std::printf("\n");
+}
+
+using Clock = std::chrono::steady_clock;
+
+// When the last click was posted, written by the clicking thread.
+std::atomic<Clock::rep> posted{0};
+
+void notePosted() { posted = Clock::now().time_since_epoch().count(); }
+
+double msSincePosted() {
+  return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch() -
+                                                   Clock::duration(posted.load()))
+      .count();
+}
+
+void ClickDelayShowResult(benchmark::State& state) {
+  ShownWindow window;
+  if (!window.exposed) {
+    state.SkipWithError("the window was never shown");
+    return;
+  }
+  prepareLong(*window.dialog);
+  auto* button = qobject_cast<QPushButton*>(window.platform.window()->control(IdShowResult));
+  std::vector<double> delays;
+  for (auto _ : state) {
+    std::atomic<bool> started = false;
+    QObject::connect(button, &QAbstractButton::pressed, button,
+                     [&delays] { delays.push_back(msSincePosted()); });
+    QTimer begin;  // the clicks start once the search runs
+    begin.setSingleShot(true);
+    QObject::connect(&begin, &QTimer::timeout, [&started] { started = true; });
+    begin.start(0);
+    std::thread user([&] {
+      while (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::mt19937 random(3);
+      std::uniform_int_distribution<int> pause(10, 30);
+      for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        notePosted();
+        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      QMetaObject::invokeMethod(
+          window.platform.window(), [&window] { window.dialog->searchState = SearchCancelled; },
+          Qt::QueuedConnection);
+    });
+    window.dialog->slots.markStale();
+    window.dialog->RunSearch();
+    user.join();
+    QObject::disconnect(button, &QAbstractButton::pressed, nullptr, nullptr);
+  }
+  reportDelays(state, delays);
+}
+BENCHMARK(ClickDelayShowResult)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void ClickDelaySearch(benchmark::State& state) {
+  ShownWindow window;
+  if (!window.exposed) {
+    state.SkipWithError("the window was never shown");
+    return;
+  }
+  prepareLong(*window.dialog);
+  auto* button = qobject_cast<QPushButton*>(window.platform.window()->control(IdSearch));
+  std::vector<double> delays;
+  QObject::connect(button, &QAbstractButton::pressed, button, [&delays, &window] {
+    if (window.dialog->searchState == SearchRunning) delays.push_back(msSincePosted());
+  });
+  for (auto _ : state) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> pause(20, 60);
+    for (int i = 0; i < 100; ++i) {
+      std::atomic<bool> started = false;
+      QTimer begin;
+      begin.setSingleShot(true);
+      QObject::connect(&begin, &QTimer::timeout, [&started] { started = true; });
+      begin.start(0);
+      const int wait = pause(random);
+      std::thread user([&] {
+        while (!started) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        notePosted();
+        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+      });
+      window.dialog->slots.markStale();
+      window.dialog->RunSearch();  // returns once the click stopped it
+      user.join();
+    }
+  }
+  reportDelays(state, delays);
+}
+BENCHMARK(ClickDelaySearch)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The parts of the window's extra time: one call of the pump (a dispatch only every 5 ms), one
+// cell drawn at once with its pump.
 void WindowPumpOnly(benchmark::State& state) {
   ShownWindow window;
   window.dialog->OnInitDialog();

@@ -117,5 +117,28 @@ TEST_F(FileCommands, FailuresAreShownAndLoseNothing) {
   EXPECT_EQ(folder.names(), std::vector<std::string>{"taken"});
 }
 
+TEST_F(FileCommands, StatusLineNamesTheFileLastOpenedOrSaved) {
+  answer(folder.path("puzzle.crs"));
+  dialog->SaveCrosswordFile();
+  ASSERT_EQ(platform.statuses.size(), 1u);
+  EXPECT_EQ(platform.statuses[0].text, sj("保存しました: "));
+  EXPECT_EQ(platform.statuses[0].path, folder.path("puzzle.crs"));
+  answer(folder.path("puzzle.crs"));
+  dialog->OpenCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text, sj("開きました: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("puzzle.crs"));
+  answer(folder.path("page.html"));
+  dialog->ExportPuzzleHtml();
+  EXPECT_EQ(platform.statuses.back().text, sj("保存しました: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("page.html"));
+
+  answer(folder.path("missing.crs"));
+  dialog->OpenCrosswordFile();  // a failure is told in its box, the line stays
+  answer(folder.path("no-folder/puzzle.crs"));
+  dialog->SaveCrosswordFile();
+  dialog->SaveCrosswordFile();  // cancelled
+  EXPECT_EQ(platform.statuses.size(), 3u);
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -168,6 +169,89 @@ TEST_F(SearchCommand, LongListsStopAtTheThousandAndSecondWord) {
     EXPECT_EQ(dialog->slots.slots[0].candidates.size(), count);
     EXPECT_EQ(box(), count == 1001 ? lines(1001) : lines(1002) + "too Many...") << count;
   }
+}
+
+TEST_F(SearchCommand, StatusLineFollowsTheSearchAndTellsHowItEnded) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  platform.clockMs = 1000;
+  std::vector<int> periods;
+  platform.atPump(3, [this, &periods] {
+    periods.push_back(platform.timers[IdProgressTimer]);
+    platform.clockMs = 1250;
+    dialog->OnTimer(IdProgressTimer);  // as the platform's timer does from the pump
+    platform.clockMs = 1730;
+  });
+  press(IdSearch);
+  EXPECT_EQ(periods, std::vector<int>{250});
+  EXPECT_TRUE(platform.timers.empty());
+  std::vector<std::string> texts;
+  for (const auto& status : platform.statuses) texts.push_back(status.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       sj("辞書順検索中  0.0 秒  候補 0  配置 0"),
+                       sj("辞書順検索中  0.2 秒  候補 6  配置 3"),
+                       sj("辞書順検索: すべて埋まりました  0.7 秒"),
+                   }));
+  dialog->OnTimer(IdProgressTimer);  // a tick that comes late changes nothing
+  EXPECT_EQ(platform.statuses.size(), 3u);
+
+  platform.atPump(platform.pumps + 2, [this] { press(IdSearch); });
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text, sj("辞書順検索: 中止しました  0.0 秒"));
+
+  // Two words apart, one word for both: the second group has no fill.
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"..#.."});
+  dialog->slots.markStale();
+  useWords({sj("アイ")}, "one.dic");
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("辞書順検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
+  EXPECT_EQ(platform.statuses.back().path, "");
+}
+
+TEST_F(SearchCommand, EachChangeOfACellIsDrawnOnceAndRewritesAsShownAreNot) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  press(IdSearch);
+  // Each drawing of a cell starts with its sunken edge; its letter, if any, follows.
+  std::map<int, std::vector<std::string>> draws;  // the letters drawn, by cell
+  int cell = -1;
+  for (const test::DrawOp& op : platform.drawn) {
+    if (op.kind == test::DrawOp::SunkenEdge) {
+      cell = dialog->hitTest({op.rect.left + 1, op.rect.top + 1});
+      draws[cell].emplace_back();
+    } else if (op.kind == test::DrawOp::Text && op.font == DrawingContext::Font::Letters) {
+      draws[cell].back() = op.text;
+    }
+  }
+  int rewritten = 0;
+  for (const auto& [index, letters] : draws) {
+    for (std::size_t i = 1; i < letters.size(); ++i) {
+      EXPECT_NE(letters[i], letters[i - 1]) << "cell " << index << ", drawing " << i;
+    }
+    EXPECT_EQ(letters.back(), dialog->grid.cellAt(index).str) << index;
+    rewritten += letters.size() > 2 ? 1 : 0;
+  }
+  EXPECT_EQ(draws.size(), 8u);
+  EXPECT_GT(rewritten, 0);  // letters did change more than once: the check above had work
+}
+
+TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(ringWords());
+  dialog->ChooseSearchEngine(SearchEngine::Fast);
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.front().text, sj("高速検索中  0.0 秒  決定 0  後戻り 0  配置 0"));
+  EXPECT_EQ(platform.statuses.back().text, sj("高速検索: すべて埋まりました  0.0 秒"));
+
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"..#.."});
+  dialog->slots.markStale();
+  useWords({sj("アイ")}, "one.dic");
+  press(IdSearch);
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("高速検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
 }
 
 }  // namespace

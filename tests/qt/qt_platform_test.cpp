@@ -16,10 +16,14 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
+#include <chrono>
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "qt_helpers.h"
+#include "search/fill_search.h"
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
@@ -312,6 +316,169 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   QTest::keyClick(platform.window(), Qt::Key_Escape);
   EXPECT_FALSE(platform.window()->isVisible());
   EXPECT_EQ(platform.window()->result(), IdCancel);
+}
+
+TEST_F(WindowFixture, CellsDrawnAtOnceMatchThePaintedOnesPixelForPixel) {
+  const std::vector<std::pair<int, NodeBox>> cells{{0, {sj("ア"), Open, -1}},
+                                                   {1, {"", Star, -1}},
+                                                   {4, {sj("イ"), Fixed, 11}},
+                                                   {GridSize, {"", Block, -1}},
+                                                   {GridSize + 1, {"", Open, 2}}};
+  for (const auto& [index, cell] : cells) {
+    dialog->grid.cellAt(index) = cell;
+    dialog->drawCellNow(index);
+  }
+  const QImage drawn = platform.grid()->image().copy();
+  // Cells apart make a region of several rectangles, painted through the painter's clip.
+  for (const auto& [index, cell] : cells) platform.invalidate(dialog->cellRect(index), true);
+  const QImage& painted = platform.grid()->image();
+  for (const auto& [index, cell] : cells) {
+    const Rect r = dialog->cellRect(index).inflated(1);  // with its outline
+    const QRect area(r.left - platform.grid()->x(), r.top - platform.grid()->y(), r.width(),
+                     r.height());
+    EXPECT_EQ(drawn.copy(area), painted.copy(area)) << index;
+  }
+}
+
+TEST_F(WindowFixture, DraggedOutlineLeavesTheGridAsItWas) {
+  for (const int i : {0, 1, 2, 3, GridSize, GridSize + 2}) dialog->grid.makeOpen(i);
+  dialog->grid.cellAt(1).str = sj("ア");
+  dialog->invalidateCell(-1);
+  GridWidget* grid = platform.grid();
+  const GridGeometry view = dialog->geometry();
+  const QPoint origin(grid->x(), grid->y());
+  const QPoint from = centreOf(view.cellRect(0)) - origin;
+  // Across four cells and down one, a few pixels at a time.
+  QTimer drag;
+  QObject::connect(&drag, &QTimer::timeout, grid, [&] {
+    if (!grid->tracking()) return;
+    drag.stop();
+    const QPoint to = centreOf(view.cellRect(GridSize + 3)) - origin;
+    for (int step = 1; step <= 12; ++step) {
+      QTest::mouseMove(grid, from + (to - from) * step / 12);
+      QCoreApplication::processEvents();  // shown on the way
+    }
+    QTest::mouseRelease(grid, Qt::LeftButton, {}, to);
+  });
+  drag.start(1);
+  QTest::mousePress(grid, Qt::LeftButton, {}, from);
+  drag.stop();
+  ASSERT_FALSE(grid->tracking());
+  EXPECT_EQ(dialog->grid.cellAt(0).mark, 0);  // the drag linked the two cells
+  EXPECT_EQ(dialog->grid.cellAt(GridSize + 3).mark, 0);
+
+  const QImage dragged = grid->grab().toImage();
+  platform.invalidate(platform.gridFrameRect(), true);
+  const QImage fresh = grid->grab().toImage();
+  EXPECT_EQ(dragged, fresh);
+}
+
+// Gives a 5 by 5 open block and 20,000 random words of five katakana: no fill for a long time.
+void prepareLongSearch(MainDialog& dialog) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> kana(0x8340, 0x8393);
+  for (int w = 0; w < 20000; ++w) {
+    std::string word;
+    for (int i = 0; i < 5; ++i) {
+      int code = kana(random);
+      if ((code & 0xFF) == 0x7F) ++code;  // no character
+      word += static_cast<char>(code >> 8);
+      word += static_cast<char>(code & 0xFF);
+    }
+    dialog.wordIndex.addWord(word);
+  }
+  for (int r = 0; r < 5; ++r) {
+    for (int c = 0; c < 5; ++c) dialog.grid.makeOpen(r * GridSize + c);
+  }
+}
+
+TEST_F(WindowFixture, ClicksQueuedDuringASearchAreHandledAtTheNextDueDispatch) {
+  // The pump's clock advances 1 us per candidate tested: dispatches fall every 5,000.
+  platform.setPumpClock([this] { return std::chrono::microseconds(dialog->candidatesTested); });
+  prepareLongSearch(*dialog);
+  struct Handled {
+    int id;
+    std::uint64_t candidates;
+    std::int32_t searchState;
+  };
+  std::vector<Handled> handled;
+  const auto queueClick = [this](int id) {
+    QMetaObject::invokeMethod(control<QPushButton>(id), &QAbstractButton::click,
+                              Qt::QueuedConnection);
+  };
+  for (const int id : {IdShowResult, IdClear, IdSearch}) {
+    // Connected after the window's own wiring: runs once the handler returned.
+    QObject::connect(control<QPushButton>(id), &QAbstractButton::clicked, platform.window(),
+                     [this, id, &handled, &queueClick] {
+                       handled.push_back({id, dialog->candidatesTested, dialog->searchState});
+                       if (id == IdShowResult) queueClick(IdClear);
+                     });
+  }
+  constexpr std::uint64_t Late = DispatchPacer<>::MaxStride;  // candidates between clock reads
+
+  queueClick(IdShowResult);
+  dialog->RunSearch();
+  ASSERT_EQ(handled.size(), 2u);
+  EXPECT_EQ(handled[0].id, IdShowResult);
+  EXPECT_EQ(handled[0].searchState, SearchRunning);
+  EXPECT_GE(handled[0].candidates, 5000u);
+  EXPECT_LE(handled[0].candidates, 5000u + Late);
+  EXPECT_EQ(dialog->slots.currentSlot, 0);  // listed again by the search's end
+  EXPECT_EQ(handled[1].id, IdClear);        // queued by the first: handled at the dispatch after
+  EXPECT_EQ(handled[1].searchState, SearchCancelled);  // Clear only stopped the search
+  EXPECT_GE(handled[1].candidates, handled[0].candidates + 5000u);
+  EXPECT_LE(handled[1].candidates, handled[0].candidates + 5000u + Late);
+  EXPECT_LE(dialog->candidatesTested, handled[1].candidates + 1);  // it stopped at once
+
+  queueClick(IdSearch);
+  const std::uint64_t before = dialog->candidatesTested;
+  dialog->slots.slotsCurrent = 0;
+  dialog->RunSearch();
+  ASSERT_EQ(handled.size(), 3u);
+  EXPECT_EQ(handled[2].id, IdSearch);
+  EXPECT_EQ(handled[2].searchState, SearchCancelled);
+  EXPECT_GE(handled[2].candidates, handled[1].candidates + 5000u);
+  EXPECT_LE(handled[2].candidates, std::max(before, handled[1].candidates + 5000u) + Late);
+  EXPECT_EQ(dialog->searchState, SearchIdle);
+}
+
+TEST_F(WindowFixture, StatusLineUnderTheControlsShowsTheSearch) {
+  QWidget* client = platform.window()->clientArea();
+  QLabel* status = nullptr;
+  for (QLabel* label : platform.window()->findChildren<QLabel*>()) {
+    if (label->parentWidget() == platform.window()) status = label;
+  }
+  ASSERT_NE(status, nullptr);
+  EXPECT_GE(status->y(), client->geometry().bottom());
+  EXPECT_EQ(status->width(), client->width());
+  EXPECT_EQ(platform.window()->height(), status->geometry().bottom() + 1);
+
+  // During a long search the line shows its figures, refreshed by a timer that runs in the
+  // pump's dispatches; a Search pressed later stops it.
+  prepareLongSearch(*dialog);
+  QString during;
+  QTimer::singleShot(600, platform.window(), [&] {
+    during = status->text();
+    QTest::mouseClick(control<QPushButton>(IdSearch), Qt::LeftButton);
+  });
+  dialog->RunSearch();
+  EXPECT_TRUE(during.startsWith(QStringLiteral("辞書順検索中  "))) << during.toStdString();
+  EXPECT_FALSE(during.contains(QStringLiteral("候補 0  "))) << during.toStdString();
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: 中止しました  ")));
+
+  dialog->grid.clearGrid();
+  for (const int i : {0, 1, 3, 4}) dialog->grid.makeOpen(i);
+  dialog->slots.markStale();
+  dialog->wordIndex.addWord(sj("アイ"));
+  dialog->RunSearch();
+  EXPECT_TRUE(status->text().startsWith(
+      QStringLiteral("辞書順検索: 2 グループ中 1 グループは埋まりません  ")));
+  dialog->grid.makeBlock(3);
+  dialog->grid.makeBlock(4);
+  dialog->slots.markStale();
+  dialog->RunSearch();
+  EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: すべて埋まりました  ")));
+  EXPECT_EQ(status->text(), platform.statusText());
 }
 
 TEST_F(WindowFixture, DoubleClickOnAListedWordLocksItIntoTheFramedSlot) {

@@ -94,6 +94,21 @@ class ScriptedPlatform : public Platform {
   }
   void endWaitCursor() override { --waitCursor; }
   void endDialog(int result) override { endedWith = result; }
+  std::map<int, int> timers;  // period by id, while set
+  std::int64_t clockMs = 0;   // the clock stands still unless a test moves it
+  void setTimer(int id, int periodMs) override { timers[id] = periodMs; }
+  void killTimer(int id) override { timers.erase(id); }
+  std::int64_t milliseconds() override { return clockMs; }
+
+  // Status line
+  struct Status {
+    std::string text;  // Shift_JIS
+    std::string path;
+  };
+  std::vector<Status> statuses;
+  void showStatus(std::string_view text, std::string_view path) override {
+    statuses.push_back({std::string(text), std::string(path)});
+  }
 
   // Dialogs
   std::vector<std::string> messages;

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QWheelEvent>
+#include <utility>
 
 namespace vexilo::qt {
 
@@ -25,7 +26,7 @@ GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbe
     : QWidget(parent),
       colors_(SystemColors::fromPalette()),
       glyphs_(letters, numbers),
-      immediate_(painter_, glyphs_, {}, colors_, this) {
+      immediate_(painter_, glyphs_, {}, colors_, this, &image_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(letters);
   restartImage();
@@ -64,6 +65,12 @@ DrawingContext& GridWidget::immediateContext() {
 // Gathered into one rectangle that goes to the screen at the next dispatch of events: a cell is
 // many small strokes, and one update per stroke would cost more than the drawing.
 void GridWidget::damaged(const QRect& imageArea) {
+  // Compared inline: this runs for every stroke of every cell drawn during a search.
+  if (!scheduled_.isEmpty() && imageArea.left() >= scheduled_.left() &&
+      imageArea.top() >= scheduled_.top() && imageArea.right() <= scheduled_.right() &&
+      imageArea.bottom() <= scheduled_.bottom()) {
+    return;
+  }
   scheduled_ |= imageArea & image_.rect();
   if (flushPosted_) return;
   flushPosted_ = true;
@@ -107,9 +114,16 @@ void GridWidget::paintPending() {
     painter_.fillRect(image_.rect(), toQColor(colors_.face));
     drawEtchedFrame();
   }
-  painter_.setClipRegion(region);
+  // One rectangle, the common case, needs no clip of the painter: drawn straight within it.
+  const bool single = region.rectCount() == 1;
+  if (single) {
+    painter_.setClipping(false);
+  } else {
+    painter_.setClipRegion(region);
+  }
   if (events_ != nullptr) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_);
+    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, single ? &image_ : nullptr);
+    dc.setBounds(region.boundingRect());
     const QRect box = region.boundingRect().translated(x(), y());
     events_->paintGrid(
         dc, Rect{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()});
@@ -189,9 +203,10 @@ void GridWidget::moveTracker(const QPointF& globalPoint) {
   const QPoint moved = globalPoint.toPoint() - trackPressed_;
   const QRect next = trackStart_.translated(moved);
   if (next == trackRect_) return;
-  update(trackerOutline(trackRect_).boundingRect());
+  update(trackerOutline(trackRect_));
   trackRect_ = next;
-  update(trackerOutline(trackRect_).boundingRect());
+  update(trackerOutline(trackRect_));
+  trackCovered_ += trackerOutline(trackRect_);
 }
 
 void GridWidget::endTracking(bool accepted) {
@@ -240,7 +255,8 @@ TrackResult GridWidget::track(const Rect& start, Point pressed) {
   accepted_ = false;
   ending_ = false;
   tracking_ = true;
-  update(trackerOutline(trackRect_).boundingRect());
+  trackCovered_ = trackerOutline(trackRect_);
+  update(trackCovered_);
 
   QEventLoop loop;
   trackLoop_ = &loop;
@@ -249,7 +265,9 @@ TrackResult GridWidget::track(const Rect& start, Point pressed) {
   QCoreApplication::instance()->removeEventFilter(this);
   trackLoop_ = nullptr;
   tracking_ = false;
-  update(trackerOutline(trackRect_).boundingRect());
+  // Everything the outline ever covered comes back from the image, in case a repaint of a
+  // place it left went missing on the way to the screen.
+  update(std::exchange(trackCovered_, QRegion()));
 
   if (!accepted_ || trackRect_ == trackStart_) return {};
   return {true, trackRect_.left() - trackStart_.left(), trackRect_.top() - trackStart_.top()};

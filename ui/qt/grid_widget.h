@@ -83,7 +83,8 @@ class GridWidget final : public QWidget, private DamageSink {
   bool accepted_ = false;
   QRect trackStart_;
   QRect trackRect_;
-  QPoint trackPressed_;  // global
+  QPoint trackPressed_;   // global
+  QRegion trackCovered_;  // every place the outline was drawn during this drag
   QEventLoop* trackLoop_ = nullptr;
 };
 

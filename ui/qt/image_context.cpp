@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
 
 #include "ui/qt/qt_text.h"
 
@@ -64,13 +65,51 @@ const QImage& GlyphCache::image(std::string_view text, DrawingContext::Font font
 }
 
 ImageContext::ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin,
-                           const SystemColors& colors, DamageSink* sink)
-    : painter_(painter), glyphs_(glyphs), origin_(origin), colors_(colors), sink_(sink) {}
+                           const SystemColors& colors, DamageSink* sink, QImage* direct)
+    : painter_(painter),
+      glyphs_(glyphs),
+      origin_(origin),
+      colors_(colors),
+      sink_(sink),
+      direct_(direct) {}
+
+namespace {
+
+// a & b without the library call; empty when they do not meet.
+QRect meet(const QRect& a, const QRect& b) {
+  const int left = std::max(a.left(), b.left());
+  const int top = std::max(a.top(), b.top());
+  const int right = std::min(a.right(), b.right());
+  const int bottom = std::min(a.bottom(), b.bottom());
+  return left <= right && top <= bottom ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
+}
+
+}  // namespace
+
+QRect ImageContext::limit(const QImage& image) const {
+  return bounds_.isNull() ? image.rect() : meet(bounds_, image.rect());
+}
+
+QImage* ImageContext::directTarget() const {
+  if (direct_ == nullptr || painter_.hasClipping()) return nullptr;
+  return direct_->format() == QImage::Format_RGB32 ? direct_ : nullptr;
+}
 
 void ImageContext::fill(int left, int top, int width, int height, Color color) {
   if (width <= 0 || height <= 0) return;
-  const QRect area(left - origin_.x, top - origin_.y, width, height);
-  painter_.fillRect(area, toQColor(color));
+  QRect area(left - origin_.x, top - origin_.y, width, height);
+  if (QImage* image = directTarget()) {
+    area = meet(area, limit(*image));
+    if (area.isEmpty()) return;
+    const QRgb pixel = qRgb(color.red, color.green, color.blue);
+    const qsizetype stride = image->bytesPerLine();
+    uchar* row = image->bits() + area.top() * stride;
+    for (int y = area.top(); y <= area.bottom(); ++y, row += stride) {
+      std::fill_n(reinterpret_cast<QRgb*>(row) + area.left(), area.width(), pixel);
+    }
+  } else {
+    painter_.fillRect(area, toQColor(color));
+  }
   if (sink_ != nullptr) sink_->damaged(area);
 }
 
@@ -112,8 +151,22 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
   if (text.empty()) return;
   const QImage& glyph = glyphs_.image(text, font, textColor, background);
   const QPoint at(x - origin_.x, y - origin_.y);
-  painter_.drawImage(at, glyph);
-  if (sink_ != nullptr) sink_->damaged(QRect(at, glyph.size()));
+  QImage* image = directTarget();
+  if (image == nullptr || glyph.format() != QImage::Format_RGB32) {
+    painter_.drawImage(at, glyph);
+    if (sink_ != nullptr) sink_->damaged(QRect(at, glyph.size()));
+    return;
+  }
+  const QRect area = meet(QRect(at, glyph.size()), limit(*image));
+  if (area.isEmpty()) return;
+  const qsizetype stride = image->bytesPerLine();
+  uchar* row = image->bits() + area.top() * stride;
+  for (int y = area.top(); y <= area.bottom(); ++y, row += stride) {
+    const auto* from =
+        reinterpret_cast<const QRgb*>(glyph.constScanLine(y - at.y())) + (area.left() - at.x());
+    std::copy_n(from, area.width(), reinterpret_cast<QRgb*>(row) + area.left());
+  }
+  if (sink_ != nullptr) sink_->damaged(area);
 }
 
 }  // namespace vexilo::qt

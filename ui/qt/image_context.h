@@ -71,9 +71,14 @@ class DamageSink {
 // origin is where the image's top-left pixel lies in them.
 class ImageContext final : public DrawingContext {
  public:
+  // direct: the image the painter is open on, drawn into straight while no clip is set (a
+  // search draws thousands of cells a second; the painter's path costs several times the
+  // pixels themselves).
   ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
-               DamageSink* sink = nullptr);
+               DamageSink* sink = nullptr, QImage* direct = nullptr);
   void setOrigin(Point origin) { origin_ = origin; }
+  // Straight drawing stays inside this image rectangle; null: the whole image.
+  void setBounds(const QRect& bounds) { bounds_ = bounds; }
 
   void drawSunkenEdge(const Rect& rect) override;
   void frameRect(const Rect& rect, Color color) override;
@@ -84,6 +89,8 @@ class ImageContext final : public DrawingContext {
   Color buttonFaceColor() override { return colors_.face; }
 
  private:
+  QImage* directTarget() const;
+  QRect limit(const QImage& image) const;
   void fill(int left, int top, int width, int height, Color color);
 
   QPainter& painter_;
@@ -91,6 +98,8 @@ class ImageContext final : public DrawingContext {
   Point origin_;
   const SystemColors& colors_;
   DamageSink* sink_;
+  QImage* direct_;
+  QRect bounds_;
 };
 
 QColor toQColor(Color color);

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTimer>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -131,6 +134,12 @@ void QtPlatform::attach(MainDialog& dialog) {
   grid_->setEvents(this);
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
+  // Under the template's controls, which keep their places; the window grows by its height.
+  status_ = new QLabel(window_.get());
+  status_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  status_->setContentsMargins(4, 1, 4, 1);
+  status_->setFixedSize(window_->clientArea()->width(), status_->fontMetrics().height() + 6);
+  window_->layout()->addWidget(status_);
   if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
     // A double click on a listed word locks it into the framed slot.
     new EventHook(result->viewport(), [this, result](const QEvent& event) {
@@ -162,6 +171,9 @@ void QtPlatform::attach(MainDialog& dialog) {
 
 void QtPlatform::detach() {
   while (waitCursors_ > 0) endWaitCursor();
+  timers_.clear();
+  status_ = nullptr;
+  statusText_.clear();
   grid_ = nullptr;
   window_.reset();
   dialog_ = nullptr;
@@ -284,7 +296,11 @@ void QtPlatform::setScrollPosition(int barId, int position) {
   bar->setValue(position);
 }
 
-void QtPlatform::pumpMessages() { QCoreApplication::processEvents(); }
+void QtPlatform::pumpMessages() {
+  if (!pacer_.due()) return;
+  QCoreApplication::processEvents();
+  pacer_.dispatched();
+}
 
 void QtPlatform::beginWaitCursor() {
   ++waitCursors_;
@@ -300,6 +316,37 @@ void QtPlatform::endWaitCursor() {
 void QtPlatform::endDialog(int result) {
   if (window_) window_->done(result);
 }
+
+void QtPlatform::setTimer(int id, int periodMs) {
+  std::unique_ptr<QTimer>& timer = timers_[id];
+  if (!timer) {
+    timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
+                     [this, id] { guarded([this, id] { dialog_->OnTimer(id); }); });
+  }
+  timer->start(periodMs);
+}
+
+void QtPlatform::killTimer(int id) {
+  if (const auto found = timers_.find(id); found != timers_.end()) found->second->stop();
+}
+
+std::int64_t QtPlatform::milliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void QtPlatform::showStatus(std::string_view text, std::string_view path) {
+  statusText_ = fromSjis(text) + fromPath(path);
+  if (status_ == nullptr) return;
+  const int room = status_->contentsRect().width() - 2 * status_->margin();
+  // A path keeps its both ends; a long text its start.
+  status_->setText(status_->fontMetrics().elidedText(
+      statusText_, path.empty() ? Qt::ElideRight : Qt::ElideMiddle, room));
+}
+
+QString QtPlatform::statusText() const { return statusText_; }
 
 void QtPlatform::showMessage(std::string_view text) {
   const BoxCursor pointer(waitCursors_);

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 
+#include "ui/dispatch_pacer.h"
 #include "ui/platform.h"
 #include "ui/qt/grid_widget.h"
 #include "ui/qt/template_dialog.h"
+
+class QLabel;
+class QTimer;
 
 namespace vexilo {
 class MainDialog;
@@ -27,6 +33,9 @@ class QtPlatform final : public Platform, private GridEvents {
   TemplateDialog* window() const { return window_.get(); }
   GridWidget* grid() const { return grid_; }
   int waitCursorDepth() const { return waitCursors_; }
+  // The clock by which the pump decides when to dispatch; tests give one of their own.
+  using PumpClock = std::function<std::chrono::nanoseconds()>;
+  void setPumpClock(PumpClock clock) { pacer_ = DispatchPacer<PumpClock>(std::move(clock)); }
 
   // ControlPort
   std::string controlText(int id) override;
@@ -46,6 +55,12 @@ class QtPlatform final : public Platform, private GridEvents {
   void beginWaitCursor() override;
   void endWaitCursor() override;
   void endDialog(int result) override;
+  void setTimer(int id, int periodMs) override;
+  void killTimer(int id) override;
+  std::int64_t milliseconds() override;
+  // StatusLinePort
+  void showStatus(std::string_view text, std::string_view path) override;
+  QString statusText() const;  // as shown, before eliding
   // DialogPort
   void showMessage(std::string_view text) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
@@ -79,7 +94,11 @@ class QtPlatform final : public Platform, private GridEvents {
   std::map<int, ShownText> shownTexts_;
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
+  QLabel* status_ = nullptr;
+  QString statusText_;
+  std::map<int, std::unique_ptr<QTimer>> timers_;
   int waitCursors_ = 0;
+  DispatchPacer<PumpClock> pacer_{SteadyNow()};
 };
 
 }  // namespace vexilo::qt

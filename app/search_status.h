@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vexilo {
+
+// Values of the settings entry Search/Engine.
+enum class SearchEngine : int {
+  DictionaryOrder = 0,  // the search of the Search button as it always was
+  Fast = 1,             // FastFill
+};
+
+// The figures of the search that runs or ran last, as the status line shows them. Each engine
+// fills in the counters it keeps: candidates tested for the dictionary order, decisions and
+// backtracks for the fast engine; words placed for both.
+struct SearchProgress {
+  SearchEngine engine = SearchEngine::DictionaryOrder;
+  std::uint64_t candidatesTested = 0;
+  std::uint64_t decisions = 0;
+  std::uint64_t backtracks = 0;
+  std::uint64_t wordsPlaced = 0;
+  std::int64_t elapsedMs = 0;
+};
+
+enum class SearchEnd { Filled, NoFill, NoFurtherFill, Stopped };
+
+struct SearchOutcome {
+  SearchEnd end = SearchEnd::Filled;
+  int unfilledGroups = 0;  // with NoFill: groups left without a word
+  int groups = 0;
+};
+
+// Status-line texts, Shift_JIS. A dictionary-order search that has run 10 s also names the
+// fast engine.
+std::string progressText(const SearchProgress& progress);
+std::string outcomeText(const SearchProgress& progress, const SearchOutcome& outcome);
+inline constexpr const char* OpenedText =
+    "\x8A\x4A\x82\xAB\x82\xDC\x82\xB5\x82\xBD: ";  // 開きました
+inline constexpr const char* SavedText =
+    "\x95\xDB\x91\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD: ";  // 保存しました
+
+}  // namespace vexilo
