@@ -2,8 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: setup configure build run test test-browser bench clean
+.PHONY: setup configure build run test test-browser bench fuzz clean
 
 setup:
 	@tools/setup
@@ -26,6 +28,14 @@ test-browser: build
 
 bench: build
 	tools/run-benchmarks $(BUILD)
+
+# Builds the fuzz targets with clang and runs each for FUZZ_SECONDS seconds (tools/run-fuzz).
+fuzz:
+	@tools/setup fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DVEXILO_FUZZ=ON -DVEXILO_QT=OFF -DVEXILO_BENCH=OFF \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/run-fuzz $(FUZZ_BUILD)
 
 clean:
 	rm -rf $(BUILD)
