@@ -33,7 +33,7 @@ bench: build
 fuzz:
 	@tools/setup fuzz
 	@cmake -S . -B $(FUZZ_BUILD) -DVEXILO_FUZZ=ON -DVEXILO_QT=OFF -DVEXILO_BENCH=OFF \
-	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/run-fuzz $(FUZZ_BUILD)
 
