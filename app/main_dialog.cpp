@@ -1,5 +1,7 @@
 #include "app/main_dialog.h"
 
+#include <array>
+
 namespace vexilo {
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings)
@@ -50,8 +52,8 @@ bool MainDialog::OnSysCommand(int id) {
 }
 
 void MainDialog::OnCancel() {
-  if (searchState != 0) {  // the running search returns first; it then ends the dialog
-    searchState = 999;
+  if (searchState != SearchIdle) {  // the running search returns first; it then ends the dialog
+    searchState = SearchCancelled;
     closeRequested = true;
     return;
   }
@@ -60,36 +62,39 @@ void MainDialog::OnCancel() {
 
 void MainDialog::OnPaint(DrawingContext& dc, const Rect& area) { paintGrid(dc, area); }
 
-void MainDialog::OnVScroll(int code, int position) {
+void MainDialog::OnVScroll(ScrollCode code, int position) {
   rowOffset = scrolledOffset(rowOffset, code, position);
   invalidateCell(-1);
   platform.setScrollPosition(IdVerticalBar, rowOffset);
 }
 
-void MainDialog::OnHScroll(int code, int position) {
+void MainDialog::OnHScroll(ScrollCode code, int position) {
   colOffset = scrolledOffset(colOffset, code, position);
   invalidateCell(-1);
   platform.setScrollPosition(IdHorizontalBar, colOffset);
 }
 
+namespace {
+
+constexpr std::array<int, DictionaryRowCount> PathEdits{IdDicPath1, IdDicPath2, IdDicPath3};
+constexpr std::array<int, DictionaryRowCount> UseBoxes{IdEnabled1, IdEnabled2, IdEnabled3};
+
+}  // namespace
+
 void MainDialog::pullControls() {
   resultText = platform.controlText(IdResult);
-  dicPath2 = platform.controlText(IdDicPath2);
-  dicPath3 = platform.controlText(IdDicPath3);
-  dicPath1 = platform.controlText(IdDicPath1);
-  dicEnabled1 = platform.isChecked(IdEnabled1) ? 1 : 0;
-  dicEnabled2 = platform.isChecked(IdEnabled2) ? 1 : 0;
-  dicEnabled3 = platform.isChecked(IdEnabled3) ? 1 : 0;
+  for (std::size_t row = 0; row < dictionaryRows.size(); ++row) {
+    dictionaryRows[row].path = platform.controlText(PathEdits[row]);
+    dictionaryRows[row].enabled = platform.isChecked(UseBoxes[row]);
+  }
 }
 
 void MainDialog::pushControls() {
   platform.setControlText(IdResult, resultText);
-  platform.setControlText(IdDicPath2, dicPath2);
-  platform.setControlText(IdDicPath3, dicPath3);
-  platform.setControlText(IdDicPath1, dicPath1);
-  platform.setChecked(IdEnabled1, dicEnabled1 != 0);
-  platform.setChecked(IdEnabled2, dicEnabled2 != 0);
-  platform.setChecked(IdEnabled3, dicEnabled3 != 0);
+  for (std::size_t row = 0; row < dictionaryRows.size(); ++row) {
+    platform.setControlText(PathEdits[row], dictionaryRows[row].path);
+    platform.setChecked(UseBoxes[row], dictionaryRows[row].enabled);
+  }
 }
 
 GridGeometry MainDialog::geometry() { return {platform.gridFrameRect(), colOffset, rowOffset}; }
@@ -109,12 +114,11 @@ void MainDialog::drawCell(DrawingContext& dc, int index, const Rect& rect) {
 }
 
 void MainDialog::drawCellNow(int index) {
-  const std::unique_ptr<DrawingContext> dc = platform.immediateContext();
-  drawCell(*dc, index, cellRect(index));
+  drawCell(platform.immediateContext(), index, cellRect(index));
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
-  if (highlightShown == 1) dc.frameRect(highlightRect, dc.buttonFaceColor());
+  if (highlightShown) dc.frameRect(highlightRect, dc.buttonFaceColor());
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
@@ -133,10 +137,10 @@ void MainDialog::drawSlotHighlight(DrawingContext& dc, int slot, bool on) {
   if (on) {
     dc.frameRect(rect, SlotFrame);
     highlightRect = rect;
-    highlightShown = 1;
+    highlightShown = true;
   } else {
     dc.frameRect(rect, dc.buttonFaceColor());
-    highlightShown = 0;
+    highlightShown = false;
   }
 }
 

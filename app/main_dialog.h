@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "app/control_ids.h"
+#include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "puzzle/puzzle_grid.h"
+#include "search/fill_search.h"
 #include "search/word_slot.h"
 #include "ui/geometry.h"
 #include "ui/grid_view.h"
@@ -33,8 +34,8 @@ class MainDialog : public CellListener {
   bool OnSysCommand(int id);  // true when handled here; the rest goes to the default handling
   void OnCancel();            // Escape, the close box, the system menu's Close
   void OnPaint(DrawingContext& dc, const Rect& area);
-  void OnVScroll(int code, int position);
-  void OnHScroll(int code, int position);
+  void OnVScroll(ScrollCode code, int position);
+  void OnHScroll(ScrollCode code, int position);
 
   // Start-up and Exit (main_dialog_settings.cpp).
   void restoreSettings();
@@ -62,10 +63,9 @@ class MainDialog : public CellListener {
   void SaveCrosswordFile();
   void ExportPuzzleHtml();
 
-  // The members of dictionary row 1, 2 or 3.
-  std::string& dicPath(int row) { return row == 1 ? dicPath1 : row == 2 ? dicPath2 : dicPath3; }
-  std::int32_t& dicEnabled(int row) {
-    return row == 1 ? dicEnabled1 : row == 2 ? dicEnabled2 : dicEnabled3;
+  // Dictionary row 1, 2 or 3.
+  DictionaryRow& dictionaryRow(int row) {
+    return dictionaryRows[static_cast<std::size_t>(row - 1)];
   }
 
   // Data exchange: the whole list each time.
@@ -79,7 +79,7 @@ class MainDialog : public CellListener {
   int hitTest(Point point);
   void invalidateCell(int index);  // -1: the whole grid
   void drawCell(DrawingContext& dc, int index, const Rect& rect);
-  void drawCellNow(int index);  // with a context of its own, outside painting
+  void drawCellNow(int index);  // through the immediate context, outside painting
   void paintGrid(DrawingContext& dc, const Rect& area);
   Rect slotRect(int slot);
   void drawSlotHighlight(DrawingContext& dc, int slot, bool on);
@@ -90,20 +90,19 @@ class MainDialog : public CellListener {
   Platform& platform;
   SettingsStore& settings;
 
-  std::int32_t colOffset = 0;    // first visible column, 0..16
-  std::int32_t rowOffset = 0;    // first visible row, 0..16
-  std::int32_t searchState = 0;  // 0 idle, 1 running, 999 stop requested
-  bool closeRequested = false;   // closed during a search: end once it has returned
-  std::int32_t loadedMask = 0;   // use flags at the last load, bit 0 row 1
-  std::string loadedPath1, loadedPath2, loadedPath3;
+  std::int32_t colOffset = 0;  // first visible column, 0..16
+  std::int32_t rowOffset = 0;  // first visible row, 0..16
+  SearchState searchState = SearchIdle;
+  bool closeRequested = false;  // closed during a search: end once it has returned
+  DictionaryLoadRecord loaded;  // what wordIndex was last built from
   WordIndex wordIndex;
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
   Rect highlightRect;
-  std::int32_t highlightShown = 0;
-  std::string resultText;                    // 1006, Shift_JIS
-  std::string dicPath2, dicPath3, dicPath1;  // 1002, 1010, 1001; platform file names
-  std::int32_t dicEnabled1 = 0, dicEnabled2 = 0, dicEnabled3 = 0;  // 1014..1016
+  bool highlightShown = false;
+  std::string resultText;  // 1006, Shift_JIS
+  // Edits 1001, 1002, 1010 and boxes 1014..1016; unchecked until the settings are read.
+  DictionaryRows dictionaryRows{{{{}, false}, {{}, false}, {{}, false}}};
   std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;

@@ -16,16 +16,9 @@ constexpr const char* DictionaryFilter =
 
 void MainDialog::refreshDictionaries() {
   pullControls();
-  const DictionaryRows rows{
-      {{dicPath1, dicEnabled1}, {dicPath2, dicEnabled2}, {dicPath3, dicEnabled3}}};
-  DictionaryLoadRecord loaded{{loadedPath1, loadedPath2, loadedPath3}, loadedMask};
   const bool reloaded = vexilo::refreshDictionaries(
-      rows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); });
-  loadedPath1 = loaded.paths[0];
-  loadedPath2 = loaded.paths[1];
-  loadedPath3 = loaded.paths[2];
-  loadedMask = loaded.mask;
-  if (reloaded) slots.slotsCurrent = 0;  // the slots' saved positions point into the old index
+      dictionaryRows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); });
+  if (reloaded) slots.markStale();  // the slots' saved positions point into the old index
 }
 
 void MainDialog::BrowseDictionary(int row) {
@@ -39,13 +32,13 @@ void MainDialog::BrowseDictionary(int row) {
   const std::optional<std::string> path = platform.askFileName(request);
   if (!path) return;
   pullControls();
-  dicPath(row) = *path;
+  dictionaryRow(row).path = *path;
   pushControls();
 }
 
 void MainDialog::RegisterWord(int row) {
   pullControls();
-  const std::string& path = dicPath(row);
+  const std::string& path = dictionaryRow(row).path;
   if (path.empty()) return;
   const std::optional<std::string> word = platform.runRegisterWord();
   if (!word) return;

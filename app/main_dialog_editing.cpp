@@ -1,5 +1,4 @@
-#include <string>
-#include <string_view>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "dictionary/full_width.h"
@@ -7,22 +6,13 @@
 
 namespace vexilo {
 
-namespace {
-
-constexpr std::string_view StarPiece = "\x81\x96";  // ＊
-constexpr std::string_view OpenPiece = "\x81\x45";  // ・
-constexpr std::size_t PieceBytes = 2;               // one two-byte letter per cell
-constexpr int DownDirection = 1;                    // "縦"; anything else runs across "横"
-
-}  // namespace
-
 void MainDialog::OnGridPress(Point point) {
   ++commandsRun;
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeOpen(i);
   invalidateCell(i);
-  slots.slotsCurrent = 0;
+  slots.markStale();
 
   const TrackResult track = platform.trackRectangle(cellRect(i), point);
   if (!track.changed) return;
@@ -40,7 +30,7 @@ void MainDialog::OnGridRightPress(Point point) {
   if (i == -1) return;
   grid.makeBlock(i);
   invalidateCell(i);
-  slots.slotsCurrent = 0;
+  slots.markStale();
 }
 
 void MainDialog::OnGridDoubleClick(Point point) {
@@ -51,28 +41,9 @@ void MainDialog::OnGridDoubleClick(Point point) {
   entry.text = grid.cellAt(i).str;
   if (!platform.runWordEntry(entry)) return;  // Escape leaves every cell as it was
 
-  const std::string text = toFullWidth(entry.text);
-  const bool down = entry.direction == DownDirection;
-  const int step = down ? GridSize : 1;
-  const int row = PuzzleGrid::rowOf(i);
-  int j = i;
-  for (std::size_t at = 0; at + PieceBytes <= text.size(); at += PieceBytes, j += step) {
-    if (j >= CellCount || (!down && PuzzleGrid::rowOf(j) != row)) break;
-    NodeBox& cell = grid.cellAt(j);
-    const std::string_view piece = std::string_view(text).substr(at, PieceBytes);
-    if (piece == StarPiece) {
-      cell.flag = Star;
-      cell.str.clear();
-    } else if (piece == OpenPiece) {
-      cell.flag = Open;
-      cell.str.clear();
-    } else {
-      cell.flag = Fixed;
-      cell.str = piece;
-    }
-    invalidateCell(j);
-    slots.slotsCurrent = 0;
-  }
+  const std::vector<int> written = grid.typeText(i, toFullWidth(entry.text), entry.direction);
+  if (!written.empty()) slots.markStale();
+  for (int j : written) invalidateCell(j);
 }
 
 void MainDialog::Clear() {
@@ -81,9 +52,7 @@ void MainDialog::Clear() {
     return;
   }
   grid.clearGrid();
-  slots.slotCount = 0;
-  slots.currentSlot = 0;
-  slots.slotsCurrent = 0;
+  slots.clear();
   pullControls();
   resultText.clear();
   pushControls();

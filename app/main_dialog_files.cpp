@@ -40,7 +40,7 @@ void MainDialog::OpenCrosswordFile() {
     platform.showMessage(CrosswordFailure);
     return;
   }
-  slots.slotsCurrent = 0;
+  slots.markStale();
   invalidateCell(-1);
 }
 

@@ -1,4 +1,3 @@
-#include <memory>
 #include <string>
 
 #include "app/main_dialog.h"
@@ -19,23 +18,14 @@ class MainDialog::SearchHost : public FillHost {
  public:
   explicit SearchHost(MainDialog& dialog) : dialog_(dialog) {}
 
-  // While set, cells are drawn into this context instead of one of their own.
-  void shareContext(DrawingContext* dc) { shared_ = dc; }
-
-  void cellChanged(int cellIndex) override {
-    if (shared_ != nullptr) {
-      dialog_.drawCell(*shared_, cellIndex, dialog_.cellRect(cellIndex));
-    } else {
-      dialog_.drawCellNow(cellIndex);
-    }
-  }
+  void cellChanged(int cellIndex) override { dialog_.drawCellNow(cellIndex); }
   bool pumpMessages() override {
     updateTotals();  // so that a command or a progress line run by the pump sees them
     const std::uint64_t before = dialog_.commandsRun;
     dialog_.platform.pumpMessages();
     return dialog_.commandsRun != before;
   }
-  std::int32_t searchState() const override { return dialog_.searchState; }
+  SearchState searchState() const override { return dialog_.searchState; }
 
   // The dialog's totals follow the engine's counts from here on.
   void follow(const FillSearch& engine) {
@@ -51,7 +41,6 @@ class MainDialog::SearchHost : public FillHost {
 
  private:
   MainDialog& dialog_;
-  DrawingContext* shared_ = nullptr;
   const FillSearch* engine_ = nullptr;
   std::uint64_t testedBefore_ = 0;
   std::uint64_t placedBefore_ = 0;
@@ -63,12 +52,12 @@ namespace {
 // a close asked for while it ran goes ahead.
 class RunGuard {
  public:
-  RunGuard(std::int32_t& searchState, bool& closeRequested, SlotTable& slots, MessageLoopPort& loop)
+  RunGuard(SearchState& searchState, bool& closeRequested, SlotTable& slots, MessageLoopPort& loop)
       : searchState_(searchState), closeRequested_(closeRequested), slots_(slots), loop_(loop) {}
   RunGuard(const RunGuard&) = delete;
   RunGuard& operator=(const RunGuard&) = delete;
   ~RunGuard() {
-    for (WordSlot& slot : slots_.slots) slot.placed = 0;
+    for (WordSlot& slot : slots_.slots) slot.placed = false;
     searchState_ = SearchIdle;
     if (waiting_) loop_.endWaitCursor();
     if (closeRequested_) {
@@ -83,7 +72,7 @@ class RunGuard {
   }
 
  private:
-  std::int32_t& searchState_;
+  SearchState& searchState_;
   bool& closeRequested_;
   SlotTable& slots_;
   MessageLoopPort& loop_;
@@ -101,20 +90,17 @@ void MainDialog::RunSearch() {
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     SearchHost host(*this);
-    {
-      const std::unique_ptr<DrawingContext> dc = platform.immediateContext();
-      host.shareContext(dc.get());
-      clearSearchLetters(grid, host);
-      spreadFixedLetters(grid, host);
-      if (slots.holds(slots.currentSlot)) drawSlotHighlight(*dc, slots.currentSlot, false);
-      host.shareContext(nullptr);
+    clearSearchLetters(grid, host);
+    spreadFixedLetters(grid, host);
+    if (slots.holds(slots.currentSlot)) {
+      drawSlotHighlight(platform.immediateContext(), slots.currentSlot, false);
     }
     guard.beginWaitCursor();
 
     refreshDictionaries();
-    if (slots.slotsCurrent == 0) {
+    if (!slots.slotsCurrent) {
       extractSlots(grid, slots);
-      slots.slotsCurrent = 1;
+      slots.slotsCurrent = true;
     }
     FillSearch search(grid, wordIndex, slots, host);
     host.follow(search);

@@ -13,7 +13,8 @@ namespace {
 constexpr std::string_view StrSection = "NodeBoxStr";
 constexpr std::string_view FlagSection = "NodeBoxFlag";
 constexpr std::string_view MarkSection = "NodeBoxMark";
-constexpr std::array<std::string_view, 3> DicSections{"DicFile1", "DicFile2", "DicFile3"};
+constexpr std::array<std::string_view, DictionaryRowCount> DicSections{"DicFile1", "DicFile2",
+                                                                       "DicFile3"};
 constexpr std::string_view NameEntry = "Name";
 constexpr std::string_view FlagEntry = "Flag";
 
@@ -34,11 +35,12 @@ void MainDialog::restoreSettings() {
     cell.mark = storedMark(settings.readInt(MarkSection, entry, NoMark));
     grid.noteMark(cell.mark);
   }
-  for (int row = 1; row <= 3; ++row) {
-    dicPath(row) = settings.readString(DicSections[row - 1], NameEntry, "");
+  for (std::size_t row = 0; row < DicSections.size(); ++row) {
+    dictionaryRows[row].path = settings.readString(DicSections[row], NameEntry, "");
   }
-  for (int row = 1; row <= 3; ++row) {
-    dicEnabled(row) = settings.readInt(DicSections[row - 1], FlagEntry, DicEnabledByDefault);
+  for (std::size_t row = 0; row < DicSections.size(); ++row) {
+    dictionaryRows[row].enabled =
+        settings.readInt(DicSections[row], FlagEntry, DicEnabledByDefault) != 0;
   }
 }
 
@@ -55,11 +57,11 @@ void MainDialog::OnExit() {
     settings.writeInt(FlagSection, entry, cell.flag);
     settings.writeInt(MarkSection, entry, cell.mark);
   }
-  for (int row = 1; row <= 3; ++row) {
-    settings.writeString(DicSections[row - 1], NameEntry, dicPath(row));
+  for (std::size_t row = 0; row < DicSections.size(); ++row) {
+    settings.writeString(DicSections[row], NameEntry, dictionaryRows[row].path);
   }
-  for (int row = 1; row <= 3; ++row) {
-    settings.writeInt(DicSections[row - 1], FlagEntry, dicEnabled(row));
+  for (std::size_t row = 0; row < DicSections.size(); ++row) {
+    settings.writeInt(DicSections[row], FlagEntry, dictionaryRows[row].enabled ? 1 : 0);
   }
   platform.endDialog(IdOk);
 }

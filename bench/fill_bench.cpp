@@ -37,7 +37,7 @@ class QuietHost : public FillHost {
     ++pumps_;
     return false;
   }
-  std::int32_t searchState() const override {
+  SearchState searchState() const override {
     return pumps_ < candidateBudget ? SearchRunning : SearchCancelled;
   }
   bool stopped() const { return pumps_ >= candidateBudget; }

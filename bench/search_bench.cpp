@@ -52,7 +52,7 @@ class QuietHost : public FillHost {
     benchmark::DoNotOptimize(pumps++);
     return false;
   }
-  std::int32_t searchState() const override { return SearchRunning; }
+  SearchState searchState() const override { return SearchRunning; }
   std::uint64_t pumps = 0;
 };
 

@@ -22,6 +22,11 @@ class NullContext : public DrawingContext {
 
 }  // namespace
 
+HeadlessPlatform::HeadlessPlatform(std::FILE* messages)
+    : messages_(messages), context_(std::make_unique<NullContext>()) {}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
 std::string HeadlessPlatform::controlText(int id) {
   const auto found = texts_.find(id);
   return found == texts_.end() ? std::string() : found->second;
@@ -34,10 +39,6 @@ void HeadlessPlatform::setControlText(int id, std::string_view text) {
 bool HeadlessPlatform::isChecked(int id) {
   const auto found = checks_.find(id);
   return found != checks_.end() && found->second;
-}
-
-std::unique_ptr<DrawingContext> HeadlessPlatform::immediateContext() {
-  return std::make_unique<NullContext>();
 }
 
 void HeadlessPlatform::showMessage(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,7 +17,8 @@ namespace vexilo::cli {
 // standard error, and file dialogs answer with the paths taken from the command line.
 class HeadlessPlatform : public Platform {
  public:
-  explicit HeadlessPlatform(std::FILE* messages) : messages_(messages) {}
+  explicit HeadlessPlatform(std::FILE* messages);
+  ~HeadlessPlatform() override;
 
   // The next file dialog confirms this path; a dialog with none queued is cancelled.
   void answerFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
@@ -30,7 +32,7 @@ class HeadlessPlatform : public Platform {
 
   Rect gridFrameRect() override { return {10, 10, 550, 544}; }
   void invalidate(const Rect&, bool) override {}
-  std::unique_ptr<DrawingContext> immediateContext() override;
+  DrawingContext& immediateContext() override { return *context_; }
 
   void setScrollRange(int, int, int, int) override {}
   void setScrollPosition(int, int) override {}
@@ -52,6 +54,7 @@ class HeadlessPlatform : public Platform {
 
  private:
   std::FILE* messages_;
+  std::unique_ptr<DrawingContext> context_;
   std::map<int, std::string> texts_;
   std::map<int, bool> checks_;
   std::deque<std::string> fileAnswers_;

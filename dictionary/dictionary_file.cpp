@@ -27,7 +27,7 @@ bool endsWithLineEnd(std::FILE* file) {
 int enabledMask(const DictionaryRows& rows) {
   int mask = 0;
   for (int row = 0; row < DictionaryRowCount; ++row) {
-    if (rows[row].enabled != 0) mask |= 1 << row;
+    if (rows[row].enabled) mask |= 1 << row;
   }
   return mask;
 }
@@ -62,7 +62,7 @@ bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loade
   loaded.mask = mask;
   index.clear();
   for (int row = 0; row < DictionaryRowCount; ++row) {
-    if (rows[row].path.empty() || rows[row].enabled == 0) continue;
+    if (rows[row].path.empty() || !rows[row].enabled) continue;
     if (!loadDictionaryFile(rows[row].path, index) && couldNotOpen) couldNotOpen(row + 1);
   }
   return true;

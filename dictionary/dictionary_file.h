@@ -13,8 +13,8 @@ inline constexpr int DictionaryRowCount = 3;
 
 // One row of the dictionary panel: its path edit and its "優先" check box.
 struct DictionaryRow {
-  std::string path;  // the platform's file name, not Shift_JIS
-  int enabled = 1;   // nonzero: checked
+  std::string path;     // the platform's file name, not Shift_JIS
+  bool enabled = true;  // checked
 };
 using DictionaryRows = std::array<DictionaryRow, DictionaryRowCount>;
 

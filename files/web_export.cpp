@@ -1,6 +1,7 @@
 #include "files/web_export.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "files/atomic_file.h"
 
@@ -72,80 +73,71 @@ std::string numbered(int shownNumber, std::string_view inner) {
   return text;
 }
 
+// The entry box and the shown entry echo the visitor's value only through shown(), which escapes
+// it; the page's reading block defines shown().
 std::string entryBox(int cell) {
   const std::string n = std::to_string(cell);
-  return R"(<SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[)" + n +
-         R"(]\" value=\"$box[)" + n + R"(]\">";</SCRIPT>)";
+  return R"(<?php echo "<INPUT size=\"1\" type=\"text\" name=\"box[)" + n +
+         R"(]\" value=\"", shown()" + n + R"(, ""), "\">"; ?>)";
 }
 
 std::string shownEntry(int cell) {
-  const std::string n = std::to_string(cell);
-  return R"(<SCRIPT language="php">if($box[)" + n + R"(] != "")echo $box[)" + n + "];else echo \"" +
-         std::string(FullWidthSpace) + "\";</SCRIPT>";
+  return "<?php echo shown(" + std::to_string(cell) + ", \"" + std::string(FullWidthSpace) +
+         "\"); ?>";
 }
 
-constexpr std::string_view CopyingBlock[] = {
-    "reset($mark);",
-    "while ( list($num, $ary) = each($mark) ) {",
-    "\t$tmp = \"\";",
-    "\treset($ary);",
-    "\twhile ( list($key, $val) = each($ary) ) {",
-    "\t\tif ( $val != (-1) && $box[$val] != \"\" )",
-    "\t\t\t$tmp = $box[$val];",
-    "\t}",
-    "\tif ( $tmp != \"\" ) {",
-    "\t\treset($ary);",
-    "\t\twhile ( list($key, $val) = each($ary) )",
-    "\t\t\t$box[$val] = $tmp;",
-    "\t}",
+// Reads the visitor's values for the page's own entries only: strings of at most $limit bytes
+// from $_POST on a sent form (kept for 7 days in cookies of the page's folder, where a browser
+// also sends them for the folder's index page), else from the cookies. Then copies
+// each group's value, the given letter or its key entry, into every cell of the group.
+constexpr std::string_view ReadingBlock[] = {
+    "function shown($n, $empty) {",
+    "    global $box;",
+    "    $val = isset($box[$n]) ? htmlspecialchars($box[$n], ENT_QUOTES, \"Shift_JIS\") : \"\";",
+    "    return $val !== \"\" ? $val : $empty;",
+    "}",
+    "$sent = isset($_SERVER[\"REQUEST_METHOD\"]) && $_SERVER[\"REQUEST_METHOD\"] === \"POST\";",
+    "$from = $sent ? $_POST : $_COOKIE;",
+    "$name = $sent ? \"box\" : \"cobox\";",
+    "$box = array();",
+    "foreach ($entries as $n) {",
+    "    $val = isset($from[$name]) && is_array($from[$name]) && isset($from[$name][$n])"
+    " ? $from[$name][$n] : \"\";",
+    "    $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : \"\";",
+    "}",
+    "if ($sent) {",
+    "    $script = isset($_SERVER[\"SCRIPT_NAME\"]) && is_string($_SERVER[\"SCRIPT_NAME\"])"
+    " ? $_SERVER[\"SCRIPT_NAME\"] : \"\";",
+    "    $folder = substr($script, 0, 1) === \"/\" ? substr($script, 0, strrpos($script, \"/\") + "
+    "1)"
+    " : \"/\";",
+    "    $path = implode(\"/\", array_map(\"rawurlencode\", explode(\"/\", $folder)));",
+    "    $keep = array(\"expires\" => time() + 7 * 24 * 3600, \"path\" => $path,"
+    " \"samesite\" => \"Lax\", \"httponly\" => true);",
+    "    foreach ($entries as $n)",
+    "        setcookie(\"cobox[$n]\", $box[$n], $keep);",
+    "}",
+    "foreach ($mark as $k => $cells) {",
+    "    $val = isset($given[$k]) ? $given[$k] : $box[$key[$k]];",
+    "    foreach ($cells as $n)",
+    "        $box[$n] = $val;",
     "}",
 };
 
-constexpr std::string_view CookieBlock[] = {
-    "if ( $REQUEST_METHOD == \"POST\" ) {",
-    "    $exp = time() + 7 * 24 * 3600;",
-    "    $max = count($box);",
-    "    if ( is_array($box) ) {",
-    "        reset($box);",
-    "        for ( $n = 0 ; $n < $max ; $n++ ) {",
-    "            $key = key($box);",
-    "            setcookie(\"cobox[$key]\", $box[$key], $exp);",
-    "            next($box);",
-    "        }",
-    "    }",
-    "} else {",
-    "    if ( is_array($cobox) ) {",
-    "        reset($cobox);",
-    "        while ( list($key, $val) = each($cobox) ) {",
-    "            if ( $box[$key] == \"\" )",
-    "                $box[$key] = $val;",
-    "        }",
-    "    }",
-    "}",
-};
-
+// Strict comparison: PHP's loose one takes "1" and "01" for the same answer.
+// The texts: 正解です; 残念・・, then 点です.
 constexpr std::string_view GradingBlock[] = {
-    "if ( $REQUEST_METHOD == \"POST\" ) {",
-    "    $result = 1; $count = 0;",
-    "    $max = count($ans);",
-    "    reset($ans);",
-    "    for ( $n = 0 ; $n < $max ; $n++ ) {",
-    "        $key = key($ans);",
-    "        if ( $ans[$key] != $box[$key] )",
-    "            $result = (-1);",
-    "        else",
+    "if ($sent) {",
+    "    $count = 0;",
+    "    foreach ($ans as $n => $val) {",
+    "        if (isset($box[$n]) && $box[$n] === $val)",
     "            $count++;",
-    "        next($ans);",
     "    }",
-    "    $resval = $count * 100 / $max;",
-    "} else {",
-    "    $result = 0;",
-    "}",
-    "if ( $result == 1 ) {",
-    "    echo \"\x90\xb3\x89\xf0\x82\xc5\x82\xb7\\n\";",  // 正解です
-    "} else if ( $result == (-1) ) {",
-    "    echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intval($resval)."  // 残念・・
-    "\"\x93\x5f\x82\xc5\x82\xb7\\n\";",                               // 点です
+    "    if ($count == count($ans))",
+    "        echo \"\x90\xb3\x89\xf0\x82\xc5\x82\xb7\\n\";",
+    "    else",
+    "        echo \"\x8e\x63\x94\x4f\x81\x45\x81\x45\".intdiv($count * 100, count($ans))."
+    "\"\x93\x5f\x82\xc5\x82\xb7\\n\";",
     "}",
 };
 
@@ -224,30 +216,66 @@ std::string htmlPage(const PuzzleGrid& grid) {
 // Groups are numbered below 1,024, so later numbers can have neither cells nor a key.
 int groupLimit(const PuzzleGrid& grid) { return std::min(grid.nextMark(), CellCount); }
 
+bool isAnswer(const NodeBox& cell) { return cell.flag == Open || cell.flag == Star; }
+
+// Everything the page grades by and every name it reads stands inside PHP, set before the
+// visitor's values are read, so neither the answers nor the groups reach the browser or can be
+// changed by a request.
+void writeSettings(Page& page, const PuzzleGrid& grid, const ExportRectangle& area,
+                   const std::array<int, CellCount>& keys) {
+  page.line("$ans = array();");
+  std::size_t limit = 16;  // bytes of a visitor's value; longer values are read as empty
+  std::vector<int> entries;
+  for (int row = area.top; row < area.bottom; ++row) {
+    for (int column = area.left; column < area.right; ++column) {
+      const int index = PuzzleGrid::indexOf(row, column);
+      const NodeBox& cell = grid.cellAt(index);
+      if (cell.flag != Block && cell.flag != Fixed && groupOf(cell) == -1) entries.push_back(index);
+      if (!isAnswer(cell)) continue;
+      limit = std::max(limit, cell.str.size());
+      page.line("$ans[" + std::to_string(index) + "] = \"" + phpStringText(cell.str) + "\";");
+    }
+  }
+  page.line("$limit = " + std::to_string(limit) + ";");
+  for (int k = 0; k < groupLimit(grid); ++k) {
+    if (keys[k] != -1 && grid.cellAt(keys[k]).flag != Fixed) entries.push_back(keys[k]);
+  }
+  std::sort(entries.begin(), entries.end());
+  std::string list;
+  for (const int n : entries) list += (list.empty() ? "" : ", ") + std::to_string(n);
+  page.line("$entries = array(" + list + ");");
+  page.line("$mark = array();");
+  page.line("$key = array();");
+  page.line("$given = array();");
+  for (int k = 0; k < groupLimit(grid); ++k) {
+    if (keys[k] == -1) continue;
+    std::string cells;
+    for (int c = FindMarkedCell(grid, 0, k); c != -1; c = FindMarkedCell(grid, c + 1, k)) {
+      cells += (cells.empty() ? "" : ", ") + std::to_string(c);
+    }
+    const std::string group = std::to_string(k);
+    page.line("$mark[" + group + "] = array(" + cells + ");");
+    const NodeBox& key = grid.cellAt(keys[k]);
+    page.line(key.flag == Fixed ? "$given[" + group + "] = \"" + phpStringText(key.str) + "\";"
+                                : "$key[" + group + "] = " + std::to_string(keys[k]) + ";");
+  }
+}
+
 std::string phpPage(const PuzzleGrid& grid) {
   const ExportRectangle area = exportedRectangle(grid);
-  const bool numbers = hasNumbers(grid, area);
+  const std::array<int, CellCount> keys = representatives(grid, area);
   Page page;
-  page.line(R"(<SCRIPT language="php">)");
-  if (numbers) {
-    for (int k = 0; k < groupLimit(grid); ++k) {
-      std::string line = "$mark[" + std::to_string(k) + "] = array(";
-      for (int c = FindMarkedCell(grid, 0, k); c != -1; c = FindMarkedCell(grid, c + 1, k)) {
-        line += std::to_string(c) + ",";
-      }
-      page.line(line + "(-1));");
-    }
-    page.lines(CopyingBlock);
-  }
-  page.lines(CookieBlock);
-  page.line("</SCRIPT>");
-  writeHead(page, "euc-jp");
-  page.line(R"(<FORM method="POST" accept-charset="euc-jp">)");
+  page.line("<?php");
+  page.line("header(\"Content-Type: text/html; charset=Shift_JIS\");");
+  writeSettings(page, grid, area, keys);
+  page.lines(ReadingBlock);
+  page.line("?>");
+  writeHead(page, "Shift_JIS");
+  page.line(R"(<FORM method="POST" accept-charset="Shift_JIS">)");
   page.tableStart();
   writeRows(page, grid, area, phpCellContent);
   page.tableEnd();
-  if (numbers) {
-    const std::array<int, CellCount> keys = representatives(grid, area);
+  if (hasNumbers(grid, area)) {
     page.tableStart();
     for (int k = 0; k < groupLimit(grid); ++k) {
       if (keys[k] == -1) continue;
@@ -259,17 +287,9 @@ std::string phpPage(const PuzzleGrid& grid) {
   }
   page.line("<INPUT type=\"submit\" value=\"\x8d\xcc\x93\x5f\x82\xb7\x82\xe9\">");  // 採点する
   page.line("</FORM>");
-  page.line(R"(<SCRIPT language="php">)");
-  for (int row = area.top; row < area.bottom; ++row) {
-    for (int column = area.left; column < area.right; ++column) {
-      const int index = PuzzleGrid::indexOf(row, column);
-      const NodeBox& cell = grid.cellAt(index);
-      if (cell.flag != Open && cell.flag != Star) continue;
-      page.line("$ans[" + std::to_string(index) + "] = \"" + phpStringText(cell.str) + "\";");
-    }
-  }
+  page.line("<?php");
   page.lines(GradingBlock);
-  page.line("</SCRIPT>");
+  page.line("?>");
   page.line("</BODY>");
   page.line("</HTML>");
   return page.take();

@@ -17,6 +17,12 @@ enum NodeFlag : std::int32_t {
   Fixed = 3,  // letter given by the author
 };
 
+// Which way a word runs from its first cell.
+enum SlotDirection : std::int32_t {
+  Across = 0,  // "横"
+  Down = 1,    // "縦"
+};
+
 struct NodeBox {
   std::string str;  // Shift_JIS letter, as a rule one two-byte character
   std::int32_t flag = Block;

@@ -2,6 +2,14 @@
 
 namespace vexilo {
 
+namespace {
+
+constexpr std::string_view StarLetter = "\x81\x96";  // ＊
+constexpr std::string_view OpenLetter = "\x81\x45";  // ・
+constexpr std::size_t LetterBytes = 2;
+
+}  // namespace
+
 void PuzzleGrid::makeOpen(int index) { cells_[index].flag = Open; }
 
 void PuzzleGrid::makeBlock(int index) {
@@ -57,6 +65,29 @@ void PuzzleGrid::clearGrid() {
 
 void PuzzleGrid::noteMark(int mark) {
   if (nextMark_ <= mark) nextMark_ = mark + 1;
+}
+
+std::vector<int> PuzzleGrid::typeText(int start, std::string_view text, SlotDirection direction) {
+  std::vector<int> written;
+  const int step = direction == Down ? GridSize : 1;
+  int j = start;
+  for (std::size_t at = 0; at + LetterBytes <= text.size(); at += LetterBytes, j += step) {
+    if (j >= CellCount || (direction != Down && rowOf(j) != rowOf(start))) break;
+    NodeBox& cell = cells_[j];
+    const std::string_view letter = text.substr(at, LetterBytes);
+    if (letter == StarLetter) {
+      cell.flag = Star;
+      cell.str.clear();
+    } else if (letter == OpenLetter) {
+      cell.flag = Open;
+      cell.str.clear();
+    } else {
+      cell.flag = Fixed;
+      cell.str = letter;
+    }
+    written.push_back(j);
+  }
+  return written;
 }
 
 }  // namespace vexilo

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <string_view>
+#include <vector>
 
 #include "puzzle/node_box.h"
 
@@ -33,6 +35,10 @@ class PuzzleGrid {
   void releaseMark(int index);
   void clearGrid();
   void noteMark(int mark);
+  // Writes full-width text from the start cell on, one two-byte letter per cell: ・ opens the
+  // cell, ＊ makes it a star cell, any other letter is given. Marks stay. An across entry stops
+  // at the end of its row, a down entry at the bottom. Returns the cells written, in order.
+  std::vector<int> typeText(int start, std::string_view text, SlotDirection direction);
 
   void setListener(CellListener* listener) { listener_ = listener; }
 

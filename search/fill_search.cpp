@@ -204,7 +204,7 @@ void FillSearch::placeFirstCandidates() {
 }
 
 void FillSearch::forgetPlaced() {
-  for (int i = 0; i < table_.slotCount; ++i) slot(i).placed = 0;
+  for (int i = 0; i < table_.slotCount; ++i) slot(i).placed = false;
 }
 
 FillResult FillSearch::fillSlot(int i) {
@@ -286,7 +286,7 @@ void FillSearch::placeWord(int i, std::string_view word) {
     cell.str = letterAt(word, p);
     host_.cellChanged(c);
   }
-  s.placed = 1;
+  s.placed = true;
   ++wordsPlaced_;
 }
 
@@ -299,14 +299,14 @@ void FillSearch::removeWord(int i) {
     cell.str = s.savedText[static_cast<std::size_t>(p)];
     host_.cellChanged(c);
   }
-  s.placed = 0;
+  s.placed = false;
 }
 
 void FillSearch::resetGroup(int i) {
   for (int child = slot(i).firstChild; child != -1; child = slot(child).nextSibling) {
     resetGroup(child);
   }
-  if (slot(i).placed != 0) removeWord(i);
+  if (slot(i).placed) removeWord(i);
   clearCandidates(i);
   slot(i).cursor = BucketEntry{};
 }

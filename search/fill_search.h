@@ -35,7 +35,7 @@ class FillHost {
   // Dispatch every pending message; any command handler may run nested in here. True when a
   // command ran, which may have changed any cell, mark included.
   virtual bool pumpMessages() = 0;
-  virtual std::int32_t searchState() const = 0;
+  virtual SearchState searchState() const = 0;
 };
 
 // Bytes 2i and 2i+1 of the word; fewer, or none, past its end.

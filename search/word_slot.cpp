@@ -11,8 +11,8 @@ struct SlotKey {
   std::int32_t column;
   std::int32_t row;
   std::int32_t length;
-  std::int32_t direction;
-  std::int32_t constrained;
+  SlotDirection direction;
+  bool constrained;
 };
 
 bool constrainsRun(const NodeBox& cell) { return cell.flag >= Star || !cell.str.empty(); }
@@ -31,7 +31,7 @@ void scanLine(const PuzzleGrid& grid, int line, SlotDirection direction, CellOf 
     }
     if (run >= MinSlotLength) {
       const bool across = direction == Across;
-      keys.push_back({across ? x : line, across ? line : x, run, direction, constrained ? 1 : 0});
+      keys.push_back({across ? x : line, across ? line : x, run, direction, constrained});
       x += run;
     }
     ++x;

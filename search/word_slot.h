@@ -14,11 +14,6 @@ inline constexpr int MaxSlots = 512;     // a fixed table would stop here; this 
 inline constexpr int MinSlotLength = 2;  // a single open cell makes no slot
 inline constexpr int MaxSlotLength = GridSize;
 
-enum SlotDirection : std::int32_t {
-  Across = 0,
-  Down = 1,
-};
-
 // Bits of WordSlot::groupState.
 enum GroupStateBits : std::uint32_t {
   Visited = 1,    // taken into a group
@@ -29,12 +24,12 @@ struct WordSlot {
   std::int32_t column = 0;  // of the first cell: leftmost when Across, top when Down
   std::int32_t row = 0;
   std::int32_t length = 0;
-  std::int32_t direction = Across;
+  SlotDirection direction = Across;
   std::uint32_t groupState = 0;
   std::int32_t nextSibling = -1;  // -1: none
   std::int32_t firstChild = -1;   // -1: a leaf
-  std::int32_t constrained = 0;   // 1: some cell was Star, Fixed or held a letter at extraction
-  std::int32_t placed = 0;        // 1: placeWord wrote into the cells and nothing took it back
+  bool constrained = false;       // some cell was Star, Fixed or held a letter at extraction
+  bool placed = false;            // placeWord wrote into the cells and nothing took it back
   BucketEntry cursor;             // where the next run continues; none to start afresh
   std::vector<std::string> candidates;
   std::array<std::string, MaxSlotLength> savedText;  // cell texts before the last placeWord
@@ -45,10 +40,18 @@ struct WordSlot {
 struct SlotTable {
   std::vector<WordSlot> slots;
   std::int32_t slotCount = 0;
-  std::int32_t currentSlot = 0;   // listed and framed; meaningful only below slotCount
-  std::int32_t slotsCurrent = 0;  // 1: the table matches the grid and the word index
+  std::int32_t currentSlot = 0;  // listed and framed; meaningful only below slotCount
+  bool slotsCurrent = false;     // the table matches the grid and the word index
 
   bool holds(int index) const { return 0 <= index && index < slotCount; }
+  // The grid or the word index changed: the next search extracts the slots again.
+  void markStale() { slotsCurrent = false; }
+  // No slot, nothing listed, and extraction due.
+  void clear() {
+    slotCount = 0;
+    currentSlot = 0;
+    slotsCurrent = false;
+  }
 };
 
 // Cell index of position i of the slot.

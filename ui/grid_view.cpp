@@ -33,11 +33,11 @@ int GridGeometry::hitTest(Point p) const {
   return index;
 }
 
-Rect GridGeometry::slotRect(int column, int row, int length, int direction) const {
+Rect GridGeometry::slotRect(int column, int row, int length, SlotDirection direction) const {
   const int first = row * GridSize + column;
-  const int last = direction == 0 ? first + length - 1 : first + (length - 1) * GridSize;
+  const int last = direction == Across ? first + length - 1 : first + (length - 1) * GridSize;
   Rect rect = cellRect(first);
-  if (direction == 0) {
+  if (direction == Across) {
     rect.right = cellRect(last).right;
   } else {
     rect.bottom = cellRect(last).bottom;
@@ -87,16 +87,16 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
   }
 }
 
-int scrolledOffset(int offset, int code, int position) {
+int scrolledOffset(int offset, ScrollCode code, int position) {
   switch (code) {
-    case 0: return std::max(offset - 1, 0);
-    case 1: return std::min(offset + 1, MaxOffset);
-    case 2: return std::max(offset - 3, 0);
-    case 3: return std::min(offset + 3, MaxOffset);
-    case 4:
-    case 5: return std::clamp(position, 0, MaxOffset);
-    case 6: return 0;
-    case 7: return MaxOffset;
+    case ScrollLineUp: return std::max(offset - 1, 0);
+    case ScrollLineDown: return std::min(offset + 1, MaxOffset);
+    case ScrollPageUp: return std::max(offset - 3, 0);
+    case ScrollPageDown: return std::min(offset + 3, MaxOffset);
+    case ScrollThumbPosition:
+    case ScrollThumbTrack: return std::clamp(position, 0, MaxOffset);
+    case ScrollTop: return 0;
+    case ScrollBottom: return MaxOffset;
     default: return offset;
   }
 }

@@ -25,14 +25,14 @@ struct GridGeometry {
   // The cell under a point, or -1 outside F.
   int hitTest(Point p) const;
   // The frame around a run of cells, grown into the gaps and clipped to F.
-  Rect slotRect(int column, int row, int length, int direction) const;
+  Rect slotRect(int column, int row, int length, SlotDirection direction) const;
 };
 
 // Draws one cell into rect; nothing when rect misses the frame.
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
               const Rect& frame);
 
-// The offset after a scroll message with the given code (0..7; others keep it).
-int scrolledOffset(int offset, int code, int position);
+// The first visible row or column after a scroll bar action; position is the thumb's.
+int scrolledOffset(int offset, ScrollCode code, int position);
 
 }  // namespace vexilo

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "puzzle/node_box.h"
 #include "ui/geometry.h"
 
 namespace vexilo {
@@ -47,8 +47,21 @@ class GridSurfacePort {
   // The frame control's rectangle in dialog client coordinates, read afresh each time.
   virtual Rect gridFrameRect() = 0;
   virtual void invalidate(const Rect& rect, bool erase) = 0;
-  // A context for drawing at once, outside painting; released when the pointer goes.
-  virtual std::unique_ptr<DrawingContext> immediateContext() = 0;
+  // The context for drawing at once, outside painting; the same one for the platform's life.
+  virtual DrawingContext& immediateContext() = 0;
+};
+
+// What a scroll bar was asked to do; the dialog's scroll handlers receive it.
+enum ScrollCode : int {
+  ScrollLineUp = 0,  // also left, for the horizontal bar
+  ScrollLineDown = 1,
+  ScrollPageUp = 2,
+  ScrollPageDown = 3,
+  ScrollThumbPosition = 4,  // released at the position given
+  ScrollThumbTrack = 5,     // dragged to the position given
+  ScrollTop = 6,
+  ScrollBottom = 7,
+  ScrollEnd = 8,  // the action is over; nothing moves
 };
 
 class ScrollBarPort {
@@ -81,8 +94,8 @@ struct FileDialogRequest {
 };
 
 struct WordEntryData {
-  std::string text;   // Shift_JIS
-  int direction = 0;  // 0 across "横", 1 down "縦"
+  std::string text;  // Shift_JIS
+  SlotDirection direction = Across;
 };
 
 struct TrackResult {

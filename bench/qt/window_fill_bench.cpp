@@ -67,7 +67,7 @@ void prepare(MainDialog& dialog) {
 // Each run fills afresh: the slots are cut again as after any change of the grid.
 void fill(benchmark::State& state, MainDialog& dialog) {
   for (auto _ : state) {
-    dialog.slots.slotsCurrent = 0;
+    dialog.slots.markStale();
     dialog.RunSearch();
   }
   int filled = 0;
@@ -80,8 +80,8 @@ class CountingPlatform final : public cli::HeadlessPlatform {
  public:
   using HeadlessPlatform::HeadlessPlatform;
   void pumpMessages() override { ++pumps; }
-  std::unique_ptr<DrawingContext> immediateContext() override {
-    ++contexts;  // one per cell drawn at once while filling
+  DrawingContext& immediateContext() override {
+    ++contexts;  // once per cell drawn at once while filling
     return HeadlessPlatform::immediateContext();
   }
   long pumps = 0;

@@ -88,13 +88,13 @@ TEST_F(DictionaryPanel, RegisterThatCannotWriteIsShownAndAddsNothing) {
 }
 
 TEST_F(DictionaryPanel, BrowseSetsTheRowsPathAndCancelKeepsTypedText) {
-  dialog->dicPath2 = "old.dic";
+  dialog->dictionaryRows[1].path = "old.dic";
   platform.texts[IdDicPath1] = "typed.dic";
   platform.texts[IdDicPath2] = "old.dic";
   dialog->BrowseDictionary(2);
-  EXPECT_EQ(dialog->dicPath2, "old.dic");
+  EXPECT_EQ(dialog->dictionaryRows[1].path, "old.dic");
   EXPECT_EQ(platform.texts[IdDicPath1], "typed.dic");
-  EXPECT_EQ(dialog->dicPath1, "");
+  EXPECT_EQ(dialog->dictionaryRows[0].path, "");
 
   platform.fileAnswers.push_back("/home/u/words.dic");
   dialog->BrowseDictionary(2);
@@ -113,15 +113,15 @@ TEST_F(DictionaryPanel, BrowseSetsTheRowsPathAndCancelKeepsTypedText) {
 
 TEST_F(DictionaryPanel, FirstRefreshWithEmptyPathsReloadsOnce) {
   dialog->wordIndex.addWord(sj("まえ"));
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   dialog->refreshDictionaries();
-  EXPECT_EQ(dialog->loadedMask, 7);
-  EXPECT_EQ(dialog->slots.slotsCurrent, 0);
+  EXPECT_EQ(dialog->loaded.mask, 7);
+  EXPECT_FALSE(dialog->slots.slotsCurrent);
   EXPECT_EQ(dialog->wordIndex.wordCount(), 0u);
 
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   dialog->refreshDictionaries();
-  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(dialog->slots.slotsCurrent);
   EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -134,17 +134,17 @@ TEST_F(DictionaryPanel, MissingFileGivesOneMessageUntilSomethingChanges) {
   dialog->refreshDictionaries();
   EXPECT_EQ(platform.messages, std::vector<std::string>{"Can't Open Dic File"});
   EXPECT_EQ(dialog->wordIndex[2].wordCount(), 2u);
-  EXPECT_EQ(dialog->loadedPath2, folder.path("2.dic"));
+  EXPECT_EQ(dialog->loaded.paths[1], folder.path("2.dic"));
 
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   dialog->refreshDictionaries();
   EXPECT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(dialog->slots.slotsCurrent);
 
   platform.checks[IdEnabled2] = false;
   dialog->refreshDictionaries();
   EXPECT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(dialog->loadedMask, 5);
+  EXPECT_EQ(dialog->loaded.mask, 5);
 }
 
 }  // namespace

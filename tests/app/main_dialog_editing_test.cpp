@@ -23,7 +23,7 @@ struct Editor {
 
   Editor() {
     dialog->OnInitDialog();
-    dialog->slots.slotsCurrent = 1;
+    dialog->slots.slotsCurrent = true;
     platform.invalidations.clear();
   }
   NodeBox& cell(int index) { return dialog->grid.cellAt(index); }
@@ -42,7 +42,7 @@ struct Editor {
     platform.trackAnswers.push_back({true, b.left - a.left, b.top - a.top});
     dialog->OnGridPress(centre(from));
   }
-  void enter(int index, std::string_view utf8, int direction = 0) {
+  void enter(int index, std::string_view utf8, SlotDirection direction = Across) {
     platform.wordEntryAnswers.push_back({sj(utf8), direction, true});
     dialog->OnGridDoubleClick(centre(index));
   }
@@ -80,7 +80,7 @@ TEST(GridPress, OpensTheCellAndKeepsItsLetterAndMark) {
   EXPECT_EQ(e.dialog->grid.nextMark(), 3);
   EXPECT_EQ(e.repainted(), (std::vector<int>{33}));
   EXPECT_FALSE(e.platform.invalidations[0].erase);
-  EXPECT_EQ(e.dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(e.dialog->slots.slotsCurrent);
   ASSERT_EQ(e.platform.trackRequests.size(), 1u);
   EXPECT_EQ(e.platform.trackRequests[0].start, e.dialog->cellRect(33));
   EXPECT_EQ(e.platform.trackRequests[0].pressed.x, e.centre(33).x);
@@ -157,7 +157,7 @@ TEST(GridRightPress, BlocksTheCellAndClosesUpTheNumbers) {
   EXPECT_EQ(e.marks({5, 6, 7}), (std::vector<int>{-1, 0, 0}));
   EXPECT_EQ(e.dialog->grid.nextMark(), 1);
   EXPECT_EQ(e.repainted(), (std::vector<int>{6, 7, 5}));
-  EXPECT_EQ(e.dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(e.dialog->slots.slotsCurrent);
 
   e.platform.invalidations.clear();
   e.dialog->OnGridRightPress({e.platform.frame.left, e.platform.frame.bottom});
@@ -175,10 +175,10 @@ TEST(GridDoubleClick, TypesLettersOpenCellsAndStarsFromTheCell) {
   EXPECT_EQ(e.cell(3).flag, Fixed);
   EXPECT_EQ(e.cell(1).mark, 3);  // marks are not touched
   EXPECT_EQ(e.repainted(), (std::vector<int>{0, 1, 2, 3}));
-  EXPECT_EQ(e.dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(e.dialog->slots.slotsCurrent);
 
   Editor down;
-  down.enter(0, "ア・＊イ", 1);
+  down.enter(0, "ア・＊イ", Down);
   EXPECT_EQ(pictureOf(down.dialog->grid, 5, 2),
             (std::vector<std::string>{"ア#", ".#", "*#", "イ#", "##"}));
   EXPECT_EQ(down.cell(96).flag, Fixed);
@@ -187,14 +187,14 @@ TEST(GridDoubleClick, TypesLettersOpenCellsAndStarsFromTheCell) {
 TEST(GridDoubleClick, OpensTheBoxWithTheCellsLetterAndAppliesOnlyOk) {
   Editor e;
   e.setCell(5, Open, "カ");  // a result letter of the last search
-  e.platform.wordEntryAnswers.push_back({sj("ア"), 0, false});  // Escape
+  e.platform.wordEntryAnswers.push_back({sj("ア"), Across, false});  // Escape
   e.dialog->OnGridDoubleClick(e.centre(5));
   ASSERT_EQ(e.platform.wordEntryOpenedWith.size(), 1u);
   EXPECT_EQ(e.platform.wordEntryOpenedWith[0], sj("カ"));
   EXPECT_EQ(e.cell(5).flag, Open);
   EXPECT_EQ(e.cell(5).str, sj("カ"));
   EXPECT_EQ(e.platform.invalidations.size(), 0u);
-  EXPECT_EQ(e.dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(e.dialog->slots.slotsCurrent);
 
   e.enter(5, "カ");  // OK on the text as opened makes the letter a given one
   EXPECT_EQ(e.cell(5).flag, Fixed);
@@ -228,13 +228,13 @@ TEST(GridDoubleClick, HalfWidthInputIsStoredFullWidth) {
 
 TEST(GridDoubleClick, EntriesStopAtTheEdgeOfTheGrid) {
   Editor e;
-  e.dialog->OnVScroll(7, 0);  // rows 16..31 shown
-  e.enter(30 * 32 + 3, "アイウエオ", 1);
+  e.dialog->OnVScroll(ScrollBottom, 0);  // rows 16..31 shown
+  e.enter(30 * 32 + 3, "アイウエオ", Down);
   EXPECT_EQ(pictureOf(e.dialog->grid, 2, 1, 30, 3), (std::vector<std::string>{"ア", "イ"}));
   EXPECT_EQ(e.openCells(), 2);
 
   Editor across;
-  across.dialog->OnHScroll(7, 0);  // columns 16..31 shown
+  across.dialog->OnHScroll(ScrollBottom, 0);  // columns 16..31 shown
   across.enter(30, "アイウエ");
   EXPECT_EQ(pictureOf(across.dialog->grid, 2, 4, 0, 28),
             (std::vector<std::string>{"##アイ", "####"}));
@@ -250,7 +250,7 @@ TEST(ClearCommand, EmptiesTheGridAndTheResultButKeepsTheRows) {
   e.platform.texts[IdResult] = sj("アイ\r\nカキ");
   e.platform.texts[IdDicPath2] = "/tmp/typed.dic";
   e.platform.checks[IdEnabled2] = false;
-  e.dialog->OnVScroll(4, 7);
+  e.dialog->OnVScroll(ScrollThumbPosition, 7);
   e.platform.invalidations.clear();
 
   e.dialog->OnCommand(IdClear);
@@ -260,7 +260,7 @@ TEST(ClearCommand, EmptiesTheGridAndTheResultButKeepsTheRows) {
   EXPECT_EQ(e.dialog->grid.nextMark(), 0);
   EXPECT_EQ(e.dialog->slots.slotCount, 0);
   EXPECT_EQ(e.dialog->slots.currentSlot, 0);
-  EXPECT_EQ(e.dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(e.dialog->slots.slotsCurrent);
   EXPECT_EQ(e.platform.texts[IdResult], "");
   EXPECT_EQ(e.platform.texts[IdDicPath2], "/tmp/typed.dic");
   EXPECT_FALSE(e.platform.checks[IdEnabled2]);
@@ -275,16 +275,16 @@ TEST(ClearCommand, DuringASearchOnlyAsksItToStop) {
   test::drawPicture(e.dialog->grid, {"..", "#ア"});
   e.platform.texts[IdDicPath1] = folder.path("words.dic");
   test::writeBytes(folder.path("words.dic"), sj("アイ\r\nイア\r\n"));
-  int stateAfterClear = -1;
+  SearchState stateAfterClear = SearchIdle;
   e.platform.atPump(1, [&] {
     e.dialog->OnCommand(IdClear);
     stateAfterClear = e.dialog->searchState;
   });
   e.dialog->OnCommand(IdSearch);
-  EXPECT_EQ(stateAfterClear, 999);
+  EXPECT_EQ(stateAfterClear, SearchCancelled);
   EXPECT_EQ(e.cell(33).str, sj("ア"));
   EXPECT_EQ(e.openCells(), 3);
-  EXPECT_EQ(e.dialog->searchState, 0);
+  EXPECT_EQ(e.dialog->searchState, SearchIdle);
 }
 
 TEST(AboutCommand, OpensFromTheMenuAndTheSystemMenuOnly) {

@@ -50,12 +50,12 @@ TEST_F(FileCommands, DialogsAskForTheirFileTypes) {
 
 TEST_F(FileCommands, CancellingChangesNothing) {
   test::drawPicture(dialog->grid, {"ア."});
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   dialog->OpenCrosswordFile();
   dialog->SaveCrosswordFile();
   dialog->ExportPuzzleHtml();
   EXPECT_EQ(test::pictureOf(dialog->grid, 1, 3), std::vector<std::string>{"ア.#"});
-  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(dialog->slots.slotsCurrent);
   EXPECT_TRUE(platform.invalidations.empty());
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(folder.names().empty());
@@ -72,14 +72,14 @@ TEST_F(FileCommands, SavedGridOpensAgainWithItsMarks) {
   EXPECT_EQ(test::readBytes(folder.path("puzzle.crs")), formatCrosswordFile(saved));
 
   dialog->grid.clearGrid();
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   answer(folder.path("puzzle.crs"));
   dialog->OpenCrosswordFile();
   EXPECT_EQ(test::pictureOf(dialog->grid, 2, 4), (std::vector<std::string>{"ア..#", ".*カ#"}));
   EXPECT_EQ(dialog->grid.cellAt(1).mark, 2);
   EXPECT_EQ(dialog->grid.cellAt(33).mark, 7);
   EXPECT_EQ(dialog->grid.nextMark(), 8);
-  EXPECT_EQ(dialog->slots.slotsCurrent, 0);
+  EXPECT_FALSE(dialog->slots.slotsCurrent);
   ASSERT_EQ(platform.invalidations.size(), 1u);
   EXPECT_EQ(platform.invalidations[0].rect, platform.frame);
   EXPECT_FALSE(platform.invalidations[0].erase);
@@ -99,12 +99,12 @@ TEST_F(FileCommands, ExportWritesTheFormOfTheChosenExtension) {
 
 TEST_F(FileCommands, FailuresAreShownAndLoseNothing) {
   test::drawPicture(dialog->grid, {"ア."});
-  dialog->slots.slotsCurrent = 1;
+  dialog->slots.slotsCurrent = true;
   answer(folder.path("missing.crs"));
   dialog->OpenCrosswordFile();
   EXPECT_EQ(platform.messages, std::vector<std::string>{"Can't open CroosWord File"});
   EXPECT_EQ(test::pictureOf(dialog->grid, 1, 2), std::vector<std::string>{"ア."});
-  EXPECT_EQ(dialog->slots.slotsCurrent, 1);
+  EXPECT_TRUE(dialog->slots.slotsCurrent);
   EXPECT_TRUE(platform.invalidations.empty());
 
   std::filesystem::create_directory(folder.path("taken"));

@@ -35,9 +35,9 @@ class SearchCommand : public ::testing::Test {
     return test::pictureOf(dialog->grid, rows, columns);
   }
   void expectIdleAndNothingPlaced() {
-    EXPECT_EQ(dialog->searchState, 0);
+    EXPECT_EQ(dialog->searchState, SearchIdle);
     EXPECT_EQ(platform.waitCursor, 0);
-    for (const WordSlot& slot : dialog->slots.slots) EXPECT_EQ(slot.placed, 0);
+    for (const WordSlot& slot : dialog->slots.slots) EXPECT_FALSE(slot.placed);
   }
 
   test::TempFolder folder;

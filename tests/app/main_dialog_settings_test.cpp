@@ -114,16 +114,16 @@ TEST(MainDialogSettings, ExitDuringASearchOnlyAsksItToStop) {
   test::drawPicture(run.dialog->grid, {".."});
   run.platform.texts[IdDicPath1] = folder.path("words.dic");
   test::writeBytes(folder.path("words.dic"), sj("アイ\r\nカキ\r\n"));
-  int stateAfterExit = -1;
+  SearchState stateAfterExit = SearchIdle;
   run.platform.atPump(1, [&] {
     run.dialog->OnCommand(IdOk);
     stateAfterExit = run.dialog->searchState;
   });
   run.dialog->OnCommand(IdSearch);
-  EXPECT_EQ(stateAfterExit, 999);
+  EXPECT_EQ(stateAfterExit, SearchCancelled);
   EXPECT_EQ(store.writes, 0);
   EXPECT_FALSE(run.platform.endedWith.has_value());
-  EXPECT_EQ(run.dialog->searchState, 0);
+  EXPECT_EQ(run.dialog->searchState, SearchIdle);
 
   run.dialog->OnCommand(IdOk);  // the search has returned
   EXPECT_EQ(store.writes, 3078);

@@ -48,99 +48,75 @@ const char* const WorkedHtml = R"(<HTML>
 
 }  // namespace
 
-const char* const CopyingBlock = R"(reset($mark);
-while ( list($num, $ary) = each($mark) ) {
-	$tmp = "";
-	reset($ary);
-	while ( list($key, $val) = each($ary) ) {
-		if ( $val != (-1) && $box[$val] != "" )
-			$tmp = $box[$val];
-	}
-	if ( $tmp != "" ) {
-		reset($ary);
-		while ( list($key, $val) = each($ary) )
-			$box[$val] = $tmp;
-	}
+const char* const ReadingBlock = R"(function shown($n, $empty) {
+    global $box;
+    $val = isset($box[$n]) ? htmlspecialchars($box[$n], ENT_QUOTES, "Shift_JIS") : "";
+    return $val !== "" ? $val : $empty;
 }
-)";
-
-const char* const CookieBlock = R"(if ( $REQUEST_METHOD == "POST" ) {
-    $exp = time() + 7 * 24 * 3600;
-    $max = count($box);
-    if ( is_array($box) ) {
-        reset($box);
-        for ( $n = 0 ; $n < $max ; $n++ ) {
-            $key = key($box);
-            setcookie("cobox[$key]", $box[$key], $exp);
-            next($box);
-        }
-    }
-} else {
-    if ( is_array($cobox) ) {
-        reset($cobox);
-        while ( list($key, $val) = each($cobox) ) {
-            if ( $box[$key] == "" )
-                $box[$key] = $val;
-        }
-    }
+$sent = isset($_SERVER["REQUEST_METHOD"]) && $_SERVER["REQUEST_METHOD"] === "POST";
+$from = $sent ? $_POST : $_COOKIE;
+$name = $sent ? "box" : "cobox";
+$box = array();
+foreach ($entries as $n) {
+    $val = isset($from[$name]) && is_array($from[$name]) && isset($from[$name][$n]) ? $from[$name][$n] : "";
+    $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : "";
 }
-)";
-
-const char* const PageStart = R"(</SCRIPT>
+if ($sent) {
+    $script = isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) ? $_SERVER["SCRIPT_NAME"] : "";
+    $folder = substr($script, 0, 1) === "/" ? substr($script, 0, strrpos($script, "/") + 1) : "/";
+    $path = implode("/", array_map("rawurlencode", explode("/", $folder)));
+    $keep = array("expires" => time() + 7 * 24 * 3600, "path" => $path, "samesite" => "Lax", "httponly" => true);
+    foreach ($entries as $n)
+        setcookie("cobox[$n]", $box[$n], $keep);
+}
+foreach ($mark as $k => $cells) {
+    $val = isset($given[$k]) ? $given[$k] : $box[$key[$k]];
+    foreach ($cells as $n)
+        $box[$n] = $val;
+}
+?>
 <HTML>
 <HEAD>
-<META http-equiv="Content-Type" content="text/html; charset=euc-jp">
+<META http-equiv="Content-Type" content="text/html; charset=Shift_JIS">
 </HEAD>
 <BODY>
-<FORM method="POST" accept-charset="euc-jp">
+<FORM method="POST" accept-charset="Shift_JIS">
 )";
 
 const char* const WorkedPhpTables = R"(<TABLE border="1" cellpadding="0">
 <TBODY>
 <TR>
 <TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff">ア</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><SCRIPT language="php">if($box[1] != "")echo $box[1];else echo "　";</SCRIPT></TD></TR></TBODY></TABLE></TD>
+<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><?php echo shown(1, "　"); ?></TD></TR></TBODY></TABLE></TD>
 </TR>
 <TR>
 <TD width="35" height="35" valign="middle" align="center" bgcolor="#666666">　</TD>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[33]\" value=\"$box[33]\">";</SCRIPT></TD>
+<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><?php echo "<INPUT size=\"1\" type=\"text\" name=\"box[33]\" value=\"", shown(33, ""), "\">"; ?></TD>
 </TR>
 </TBODY>
 </TABLE>
 <TABLE border="1" cellpadding="0">
 <TBODY>
-<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><SCRIPT language="php">echo "<INPUT size=\"1\" type=\"text\" name=\"box[1]\" value=\"$box[1]\">";</SCRIPT></TD></TR></TBODY></TABLE></TD>
+<TD width="35" height="35" valign="middle" align="center" bgcolor="#ffffff"><TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD align="left" valign="top"><FONT size="-3">1</FONT></TD><TD><?php echo "<INPUT size=\"1\" type=\"text\" name=\"box[1]\" value=\"", shown(1, ""), "\">"; ?></TD></TR></TBODY></TABLE></TD>
 </TBODY>
 </TABLE>
 )";
 
-const char* const FormEnd = R"(<INPUT type="submit" value="採点する">
+const char* const GradingBlock = R"(<INPUT type="submit" value="採点する">
 </FORM>
-<SCRIPT language="php">
-)";
-
-const char* const GradingBlock = R"(if ( $REQUEST_METHOD == "POST" ) {
-    $result = 1; $count = 0;
-    $max = count($ans);
-    reset($ans);
-    for ( $n = 0 ; $n < $max ; $n++ ) {
-        $key = key($ans);
-        if ( $ans[$key] != $box[$key] )
-            $result = (-1);
-        else
+<?php
+if ($sent) {
+    $count = 0;
+    foreach ($ans as $n => $val) {
+        if (isset($box[$n]) && $box[$n] === $val)
             $count++;
-        next($ans);
     }
-    $resval = $count * 100 / $max;
-} else {
-    $result = 0;
+    if ($count == count($ans))
+        echo "正解です\n";
+    else
+        echo "残念・・".intdiv($count * 100, count($ans))."点です\n";
 }
-if ( $result == 1 ) {
-    echo "正解です\n";
-} else if ( $result == (-1) ) {
-    echo "残念・・".intval($resval)."点です\n";
-}
-</SCRIPT>
+?>
 </BODY>
 </HTML>
 )";
@@ -148,9 +124,20 @@ if ( $result == 1 ) {
 std::string workedExampleHtml() { return document(WorkedHtml); }
 
 std::string workedExamplePhp() {
-  return document(std::string("<SCRIPT language=\"php\">\n$mark[0] = array(1,(-1));\n") +
-                  CopyingBlock + CookieBlock + PageStart + WorkedPhpTables + FormEnd +
-                  "$ans[1] = \"イ\";\n$ans[33] = \"カ\";\n" + GradingBlock);
+  return document(std::string(R"(<?php
+header("Content-Type: text/html; charset=Shift_JIS");
+$ans = array();
+$ans[1] = "イ";
+$ans[33] = "カ";
+$limit = 16;
+$entries = array(1, 33);
+$mark = array();
+$key = array();
+$given = array();
+$mark[0] = array(1);
+$key[0] = 1;
+)") + ReadingBlock +
+                  WorkedPhpTables + GradingBlock);
 }
 
 }  // namespace vexilo::test

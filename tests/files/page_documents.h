@@ -17,10 +17,7 @@ std::string workedExampleHtml();
 std::string workedExamplePhp();
 
 // Fixed parts of the PHP page, in UTF-8 with LF line ends.
-extern const char* const CopyingBlock;
-extern const char* const CookieBlock;
-extern const char* const PageStart;     // from the first </SCRIPT> to the <FORM> line
-extern const char* const FormEnd;       // from the submit button to the answers' <SCRIPT>
-extern const char* const GradingBlock;  // and the three closing lines
+extern const char* const ReadingBlock;  // from the reading of the visitor's values to <FORM>
+extern const char* const GradingBlock;  // from the submit button to the end
 
 }  // namespace vexilo::test

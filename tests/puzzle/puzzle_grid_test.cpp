@@ -207,5 +207,34 @@ TEST(PuzzleGrid, NoteMarkAndClearGrid) {
   EXPECT_EQ(grid.nextMark(), 0);
 }
 
+TEST(PuzzleGrid, TypedTextFillsOneCellPerLetterFromTheStart) {
+  PuzzleGrid grid;
+  grid.cellAt(1).mark = 3;
+  grid.cellAt(2).str = test::sj("カ");  // a result letter a star cell drops
+  EXPECT_EQ(grid.typeText(0, test::sj("ア・＊イ"), Across), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(test::pictureOf(grid, 1, 5), (std::vector<std::string>{"ア.*イ#"}));
+  EXPECT_EQ(grid.cellAt(1).mark, 3);  // marks stay
+
+  PuzzleGrid down;
+  EXPECT_EQ(down.typeText(1, test::sj("ウ・"), Down), (std::vector<int>{1, 33}));
+  EXPECT_EQ(test::pictureOf(down, 3, 2), (std::vector<std::string>{"#ウ", "#.", "##"}));
+
+  // A space is two one-byte spaces, a letter like any other; a last odd byte is dropped.
+  PuzzleGrid spaces;
+  EXPECT_EQ(spaces.typeText(0, "  \x82", Across), (std::vector<int>{0}));
+  EXPECT_EQ(spaces.cellAt(0).flag, Fixed);
+  EXPECT_EQ(spaces.cellAt(0).str, "  ");
+  EXPECT_TRUE(spaces.typeText(5, "", Down).empty());
+}
+
+TEST(PuzzleGrid, TypedTextStopsAtTheEdgeOfTheGrid) {
+  PuzzleGrid grid;
+  EXPECT_EQ(grid.typeText(PuzzleGrid::indexOf(0, 30), test::sj("アイウエ"), Across),
+            (std::vector<int>{30, 31}));  // never on into the next row
+  EXPECT_EQ(grid.cellAt(32).flag, Block);
+  EXPECT_EQ(grid.typeText(PuzzleGrid::indexOf(30, 3), test::sj("アイウエ"), Down),
+            (std::vector<int>{963, 995}));
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -127,10 +127,7 @@ TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsT
   EXPECT_EQ(painted.pixelColor(95, 85), QColor(0, 0, 255));  // client (105, 105)
   EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));  // outside the invalid area
 
-  {
-    const auto dc = grid.immediateContext();
-    dc->fillRect({200, 200, 210, 210}, Color{0, 255, 0});
-  }
+  grid.immediateContext().fillRect({200, 200, 210, 210}, Color{0, 255, 0});
   EXPECT_TRUE(events.paints.size() == 1u);  // no painting asked for
   EXPECT_EQ(grid.image().pixelColor(195, 185), QColor(0, 255, 0));
 }

@@ -216,7 +216,7 @@ void openBlock(MainDialog& dialog, int rows, int columns) {
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) dialog.grid.makeOpen(r * GridSize + c);
   }
-  dialog.slots.slotsCurrent = 0;
+  dialog.slots.slotsCurrent = false;
   dialog.invalidateCell(-1);
 }
 
@@ -261,16 +261,16 @@ TEST(PuzzleApp, SearchPressedDuringALongSearchStopsIt) {
   QElapsedTimer clock;
   qint64 stopPressed = -1;
   QTimer::singleShot(300, [&] {
-    EXPECT_EQ(dialog.searchState, 1);
+    EXPECT_EQ(dialog.searchState, SearchRunning);
     stopPressed = clock.elapsed();
     clickButton(session.platform, IdSearch);  // nested: only asks the search to stop
-    EXPECT_EQ(dialog.searchState, 999);
+    EXPECT_EQ(dialog.searchState, SearchCancelled);
   });
   clock.start();
   clickButton(session.platform, IdSearch);
   const qint64 ended = clock.elapsed();
   ASSERT_GE(stopPressed, 0);
-  EXPECT_EQ(dialog.searchState, 0);
+  EXPECT_EQ(dialog.searchState, SearchIdle);
   EXPECT_LT(ended - stopPressed, 500);
   std::printf("[ measure  ] search stopped %lld ms after the second press\n",
               static_cast<long long>(ended - stopPressed));
@@ -298,7 +298,7 @@ TEST(PuzzleApp, ShowResultDuringALongSearchIsHandledAtOnce) {
     clickButton(session.platform, IdShowResult);
     handled = clock.elapsed();
     slotAfter = dialog.slots.currentSlot;
-    EXPECT_EQ(dialog.searchState, 1);  // still running
+    EXPECT_EQ(dialog.searchState, SearchRunning);  // still running
     clickButton(session.platform, IdSearch);
   });
   clock.start();
@@ -325,13 +325,13 @@ TEST(PuzzleApp, ClosingDuringASearchWaitsForItToReturn) {
   QTimer::singleShot(200, [&] {
     session.platform.window()->close();  // the close box, while the search runs
     visibleAfterClose = session.platform.window()->isVisible();
-    EXPECT_EQ(dialog.searchState, 999);
+    EXPECT_EQ(dialog.searchState, SearchCancelled);
   });
   clickButton(session.platform, IdSearch);
   EXPECT_TRUE(visibleAfterClose);
   EXPECT_FALSE(session.platform.window()->isVisible());  // closed once the search returned
   EXPECT_EQ(session.platform.window()->result(), IdCancel);
-  EXPECT_EQ(dialog.searchState, 0);
+  EXPECT_EQ(dialog.searchState, SearchIdle);
   EXPECT_EQ(session.platform.waitCursorDepth(), 0);
 }
 

@@ -119,7 +119,7 @@ TEST_F(WindowFixture, EnterInTheResultBoxPressesSearch) {
   auto* result = control<QPlainTextEdit>(IdResult);
   result->setFocus();
   QTest::keyClick(result, Qt::Key_Return);
-  EXPECT_EQ(dialog->loadedMask, 1);  // the search ran and took the check box in
+  EXPECT_EQ(dialog->loaded.mask, 1);  // the search ran and took the check box in
   EXPECT_EQ(result->toPlainText(), QString());
 }
 
@@ -201,7 +201,7 @@ TEST_F(WindowFixture, ScrollBarsGiveTheScrollCodes) {
 
 TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
   QWidget* main = platform.window();
-  WordEntryData entry{sj("ア"), 0};
+  WordEntryData entry{sj("ア"), Across};
   test::whenModal(main, [](QWidget* box) {
     auto* edit = box->findChild<QLineEdit*>();
     EXPECT_TRUE(edit->hasFocus());
@@ -215,9 +215,9 @@ TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
   });
   EXPECT_TRUE(platform.runWordEntry(entry));
   EXPECT_EQ(entry.text, sj("カ・＊"));
-  EXPECT_EQ(entry.direction, 1);
+  EXPECT_EQ(entry.direction, Down);
 
-  WordEntryData escaped{sj("ア"), 0};
+  WordEntryData escaped{sj("ア"), Across};
   test::whenModal(main, [](QWidget* box) {
     QTest::keyClicks(box->findChild<QLineEdit*>(), QStringLiteral("zz"));
     QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Escape);
@@ -225,7 +225,7 @@ TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
   EXPECT_FALSE(platform.runWordEntry(escaped));
   EXPECT_EQ(escaped.text, sj("ア"));
 
-  WordEntryData kept{"\xED\x40", 0};  // 纊, which the code page also holds as FA 5C
+  WordEntryData kept{"\xED\x40", Across};  // 纊, which the code page also holds as FA 5C
   test::whenModal(
       main, [](QWidget* box) { QTest::keyClick(box->findChild<QLineEdit*>(), Qt::Key_Return); });
   EXPECT_TRUE(platform.runWordEntry(kept));
@@ -310,14 +310,14 @@ TEST_F(WindowFixture, WaitCursorIsCountedAndClosingWaitsForTheSearch) {
   platform.endWaitCursor();  // one too many does no harm
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-  dialog->searchState = 1;  // a search is running: the close box only asks it to stop
+  dialog->searchState = SearchRunning;  // a search is running: the close box only asks it to stop
   platform.window()->close();
   EXPECT_TRUE(platform.window()->isVisible());
-  EXPECT_EQ(dialog->searchState, 999);
+  EXPECT_EQ(dialog->searchState, SearchCancelled);
   QTest::keyClick(platform.window(), Qt::Key_Escape);
   EXPECT_TRUE(platform.window()->isVisible());
 
-  dialog->searchState = 0;
+  dialog->searchState = SearchIdle;
   QTest::keyClick(platform.window(), Qt::Key_Escape);
   EXPECT_FALSE(platform.window()->isVisible());
   EXPECT_EQ(platform.window()->result(), IdCancel);

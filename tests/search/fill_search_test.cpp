@@ -24,7 +24,7 @@ class CountingHost : public FillHost {
     if (onPump) onPump(pumps);
     return static_cast<bool>(onPump);
   }
-  std::int32_t searchState() const override {
+  SearchState searchState() const override {
     ++reads;
     return state;
   }
@@ -34,7 +34,7 @@ class CountingHost : public FillHost {
   mutable int reads = 0;
   int stopAtPump = 0;  // 0: never
   std::function<void(int)> onPump;
-  std::int32_t state = SearchRunning;
+  SearchState state = SearchRunning;
 };
 
 // A grid, a dictionary and a slot table run the way the Search command runs them.
@@ -48,9 +48,9 @@ struct Stage {
     host.state = SearchRunning;
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
-    if (table.slotsCurrent == 0) {
+    if (!table.slotsCurrent) {
       extractSlots(grid, table);
-      table.slotsCurrent = 1;
+      table.slotsCurrent = true;
     }
     FillSearch search(grid, index, table, host);
     search.fillGroups();
@@ -99,7 +99,7 @@ TEST(FillSearch, WorkedExampleContinuesThenStartsAfresh) {
 
   stage.run();
   EXPECT_EQ(stage.lists(), first);
-  for (const WordSlot& slot : stage.table.slots) EXPECT_EQ(slot.placed, 0);
+  for (const WordSlot& slot : stage.table.slots) EXPECT_FALSE(slot.placed);
 }
 
 TEST(FillSearch, LeafListsEveryWordOfItsLengthAndClosesThemToLaterSlots) {

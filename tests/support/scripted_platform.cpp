@@ -26,11 +26,6 @@ void RecordingContext::drawText(int x, int y, std::string_view text, Font font, 
 
 ScriptedPlatform::ScriptedPlatform() = default;
 
-std::unique_ptr<DrawingContext> ScriptedPlatform::immediateContext() {
-  ++contextsOpened;
-  return std::make_unique<RecordingContext>(drawn);
-}
-
 void ScriptedPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
   ScrollBar& bar = scrollBars[barId];
   bar.minimum = minimum;

@@ -3,7 +3,6 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -65,11 +64,11 @@ class ScriptedPlatform : public Platform {
     bool erase;
   };
   std::vector<Invalidation> invalidations;
-  std::vector<DrawOp> drawn;  // by immediate contexts
-  int contextsOpened = 0;
+  std::vector<DrawOp> drawn;  // by the immediate context
+  RecordingContext immediate{drawn};
   Rect gridFrameRect() override { return frame; }
   void invalidate(const Rect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
-  std::unique_ptr<DrawingContext> immediateContext() override;
+  DrawingContext& immediateContext() override { return immediate; }
 
   // Scroll bars
   struct ScrollBar {
@@ -100,7 +99,7 @@ class ScriptedPlatform : public Platform {
   std::deque<std::optional<std::string>> fileAnswers;
   struct WordEntryAnswer {
     std::string text;  // replaces the box's text
-    int direction = 0;
+    SlotDirection direction = Across;
     bool ok = true;
   };
   std::vector<std::string> wordEntryOpenedWith;

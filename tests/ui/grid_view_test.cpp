@@ -185,7 +185,7 @@ TEST(PaintGrid, DrawsOnlyTheCellsMeetingTheArea) {
   EXPECT_EQ(countOf(ops, DrawOp::SunkenEdge), 2);
 
   EXPECT_EQ(countOf(w.paint(Frame), DrawOp::SunkenEdge), 16 * 17);  // with the right strip
-  w.dialog->OnHScroll(7, 0);
+  w.dialog->OnHScroll(ScrollBottom, 0);
   EXPECT_EQ(countOf(w.paint(Frame), DrawOp::SunkenEdge), 16 * 16);
 }
 
@@ -219,29 +219,29 @@ TEST(PaintGrid, FramesTheCurrentSlotAndWipesTheOldFrame) {
 TEST(Scrolling, EveryCodeMovesTheOffsetByItsRule) {
   Window w;
   MainDialog& d = *w.dialog;
-  d.OnVScroll(0, 0);
+  d.OnVScroll(ScrollLineUp, 0);
   EXPECT_EQ(d.rowOffset, 0);  // line up from 0
-  d.OnVScroll(1, 0);
+  d.OnVScroll(ScrollLineDown, 0);
   EXPECT_EQ(d.rowOffset, 1);
-  d.OnVScroll(4, 15);
+  d.OnVScroll(ScrollThumbPosition, 15);
   EXPECT_EQ(d.rowOffset, 15);
-  for (int i = 0; i < 3; ++i) d.OnVScroll(3, 0);
+  for (int i = 0; i < 3; ++i) d.OnVScroll(ScrollPageDown, 0);
   EXPECT_EQ(d.rowOffset, 16);  // page down three times from 15
-  d.OnVScroll(1, 0);
+  d.OnVScroll(ScrollLineDown, 0);
   EXPECT_EQ(d.rowOffset, 16);
-  d.OnVScroll(2, 0);
+  d.OnVScroll(ScrollPageUp, 0);
   EXPECT_EQ(d.rowOffset, 13);
-  d.OnVScroll(8, 3);  // end of scrolling
+  d.OnVScroll(ScrollEnd, 3);  // end of scrolling
   EXPECT_EQ(d.rowOffset, 13);
-  d.OnVScroll(6, 0);
+  d.OnVScroll(ScrollTop, 0);
   EXPECT_EQ(d.rowOffset, 0);
-  d.OnVScroll(2, 0);
+  d.OnVScroll(ScrollPageUp, 0);
   EXPECT_EQ(d.rowOffset, 0);
-  d.OnVScroll(7, 0);
+  d.OnVScroll(ScrollBottom, 0);
   EXPECT_EQ(d.rowOffset, 16);
   EXPECT_EQ(d.colOffset, 0);
 
-  d.OnHScroll(5, 9);
+  d.OnHScroll(ScrollThumbTrack, 9);
   EXPECT_EQ(d.colOffset, 9);
   EXPECT_EQ(d.rowOffset, 16);
   EXPECT_EQ(w.platform.scrollBars[IdHorizontalBar].position, 9);
@@ -251,8 +251,9 @@ TEST(Scrolling, EveryCodeMovesTheOffsetByItsRule) {
 TEST(Scrolling, EveryMessageRepaintsTheWholeGridAndSetsTheBar) {
   Window w;
   w.platform.invalidations.clear();
-  for (int position : {3, 4, 5, 5}) w.dialog->OnVScroll(5, position);  // thumb dragged
-  w.dialog->OnVScroll(8, 0);
+  for (int position : {3, 4, 5, 5})
+    w.dialog->OnVScroll(ScrollThumbTrack, position);  // thumb dragged
+  w.dialog->OnVScroll(ScrollEnd, 0);
   ASSERT_EQ(w.platform.invalidations.size(), 5u);
   int wholeWithoutErase = 0;
   for (const auto& inv : w.platform.invalidations) {

@@ -18,7 +18,10 @@ QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 }  // namespace
 
 GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers)
-    : QWidget(parent), colors_(SystemColors::fromPalette()), glyphs_(letters, numbers) {
+    : QWidget(parent),
+      colors_(SystemColors::fromPalette()),
+      glyphs_(letters, numbers),
+      immediate_(painter_, glyphs_, {}, colors_, this) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(letters);
   restartImage();
@@ -49,12 +52,18 @@ void GridWidget::invalidate(const Rect& rect, bool erase) {
   update(area);
 }
 
-std::unique_ptr<DrawingContext> GridWidget::immediateContext() {
-  DamageSink* sink = this;
-  return std::make_unique<ImageContext>(painter_, glyphs_, origin(), colors_, sink);
+DrawingContext& GridWidget::immediateContext() {
+  immediate_.setOrigin(origin());
+  return immediate_;
 }
 
-void GridWidget::damaged(const QRect& imageArea) { update(imageArea & image_.rect()); }
+// One growing rectangle, so that the many small strokes of a cell cost few updates.
+void GridWidget::damaged(const QRect& imageArea) {
+  const QRect area = imageArea & image_.rect();
+  if (area.isEmpty() || scheduled_.contains(area)) return;
+  scheduled_ |= area;
+  update(scheduled_);
+}
 
 const QImage& GridWidget::image() {
   paintPending();
@@ -97,6 +106,7 @@ void GridWidget::paintPending() {
 }
 
 void GridWidget::paintEvent(QPaintEvent* event) {
+  scheduled_ = QRect();
   paintPending();
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());

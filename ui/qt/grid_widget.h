@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QRegion>
 #include <QWidget>
-#include <memory>
 
 #include "ui/platform.h"
 #include "ui/qt/image_context.h"
@@ -34,7 +33,8 @@ class GridWidget final : public QWidget, private DamageSink {
   Point origin() const { return {x(), y()}; }  // top-left in dialog client coordinates
   // Schedules painting of a client rectangle; with erase the background is filled first.
   void invalidate(const Rect& rect, bool erase);
-  std::unique_ptr<DrawingContext> immediateContext();
+  // Draws into the image at once; what it draws reaches the screen at the next dispatch.
+  DrawingContext& immediateContext();
   // Drags the outline of start (client coordinates) from pressed until the left button goes
   // up (accept), or Escape or another button (cancel).
   TrackResult track(const Rect& start, Point pressed);
@@ -69,6 +69,8 @@ class GridWidget final : public QWidget, private DamageSink {
   QPainter painter_;  // open on image_ for the widget's whole life, except while resizing
   QRegion pending_;   // to be painted by the dialog, image coordinates
   QRegion erase_;     // part of pending_ whose background is filled first
+  ImageContext immediate_;
+  QRect scheduled_;  // drawn at once and not yet on the screen, bounding box
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on

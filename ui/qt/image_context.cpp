@@ -2,27 +2,12 @@
 
 #include <QGuiApplication>
 #include <QPalette>
-#include <new>
-#include <vector>
 
 #include "ui/qt/qt_text.h"
 
 namespace vexilo::qt {
 
 namespace {
-
-// Blocks of contexts that went, for the next ones; given back when the program ends.
-struct FreeBlocks {
-  std::vector<void*> blocks;
-  ~FreeBlocks() {
-    for (void* block : blocks) ::operator delete(block);
-  }
-};
-
-std::vector<void*>& freeContexts() {
-  static FreeBlocks free;
-  return free.blocks;
-}
 
 int index(DrawingContext::Font font) { return font == DrawingContext::Font::Letters ? 0 : 1; }
 
@@ -82,37 +67,11 @@ ImageContext::ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin,
                            const SystemColors& colors, DamageSink* sink)
     : painter_(painter), glyphs_(glyphs), origin_(origin), colors_(colors), sink_(sink) {}
 
-ImageContext::~ImageContext() {
-  if (sink_ != nullptr && !touched_.isEmpty()) sink_->damaged(touched_);
-}
-
-void* ImageContext::operator new(std::size_t size) {
-  std::vector<void*>& blocks = freeContexts();
-  if (size == sizeof(ImageContext) && !blocks.empty()) {
-    void* block = blocks.back();
-    blocks.pop_back();
-    return block;
-  }
-  return ::operator new(size);
-}
-
-void ImageContext::operator delete(void* block) noexcept {
-  std::vector<void*>& blocks = freeContexts();
-  if (blocks.size() < 16) {
-    try {
-      blocks.push_back(block);
-      return;
-    } catch (const std::bad_alloc&) {
-    }
-  }
-  ::operator delete(block);
-}
-
 void ImageContext::fill(int left, int top, int width, int height, Color color) {
   if (width <= 0 || height <= 0) return;
   const QRect area(left - origin_.x, top - origin_.y, width, height);
   painter_.fillRect(area, toQColor(color));
-  touched_ |= area;
+  if (sink_ != nullptr) sink_->damaged(area);
 }
 
 void ImageContext::drawSunkenEdge(const Rect& r) {
@@ -154,7 +113,7 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
   const QImage& glyph = glyphs_.image(text, font, textColor, background);
   const QPoint at(x - origin_.x, y - origin_.y);
   painter_.drawImage(at, glyph);
-  touched_ |= QRect(at, glyph.size());
+  if (sink_ != nullptr) sink_->damaged(QRect(at, glyph.size()));
 }
 
 }  // namespace vexilo::qt

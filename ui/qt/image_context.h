@@ -60,7 +60,7 @@ struct SystemColors {
   static SystemColors fromPalette();
 };
 
-// Told which part of the image a context changed, when the context goes.
+// Told of each part of the image a context changes, as it changes it.
 class DamageSink {
  public:
   virtual ~DamageSink() = default;
@@ -68,14 +68,12 @@ class DamageSink {
 };
 
 // Draws into an image through a painter that stays open, in dialog client coordinates;
-// origin is where the image's top-left pixel lies in them. Records what it touched.
+// origin is where the image's top-left pixel lies in them.
 class ImageContext final : public DrawingContext {
  public:
   ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
                DamageSink* sink = nullptr);
-  // Pooled, so that drawing one cell at a time allocates nothing.
-  static void* operator new(std::size_t size);
-  static void operator delete(void* block) noexcept;
+  void setOrigin(Point origin) { origin_ = origin; }
 
   void drawSunkenEdge(const Rect& rect) override;
   void frameRect(const Rect& rect, Color color) override;
@@ -85,10 +83,6 @@ class ImageContext final : public DrawingContext {
                 Color background) override;
   Color buttonFaceColor() override { return colors_.face; }
 
-  // The image rectangle touched so far, in image coordinates.
-  const QRect& touched() const { return touched_; }
-  ~ImageContext() override;
-
  private:
   void fill(int left, int top, int width, int height, Color color);
 
@@ -97,7 +91,6 @@ class ImageContext final : public DrawingContext {
   Point origin_;
   const SystemColors& colors_;
   DamageSink* sink_;
-  QRect touched_;
 };
 
 QColor toQColor(Color color);

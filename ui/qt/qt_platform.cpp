@@ -120,7 +120,7 @@ void QtPlatform::wireScrollBar(int barId) {
   auto* bar = qobject_cast<QScrollBar*>(window_->control(barId));
   bar->setContextMenuPolicy(Qt::NoContextMenu);  // its "Scroll here" would pass by the handlers
   const bool vertical = barId == IdVerticalBar;
-  const auto scroll = [this, vertical](int code, int position) {
+  const auto scroll = [this, vertical](ScrollCode code, int position) {
     guarded([this, vertical, code, position] {
       if (vertical) {
         dialog_->OnVScroll(code, position);
@@ -131,19 +131,19 @@ void QtPlatform::wireScrollBar(int barId) {
   };
   QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [bar, scroll](int action) {
     switch (action) {
-      case QAbstractSlider::SliderSingleStepSub: scroll(0, 0); break;
-      case QAbstractSlider::SliderSingleStepAdd: scroll(1, 0); break;
-      case QAbstractSlider::SliderPageStepSub: scroll(2, 0); break;
-      case QAbstractSlider::SliderPageStepAdd: scroll(3, 0); break;
-      case QAbstractSlider::SliderMove: scroll(5, bar->sliderPosition()); break;
-      case QAbstractSlider::SliderToMinimum: scroll(6, 0); break;
-      case QAbstractSlider::SliderToMaximum: scroll(7, 0); break;
+      case QAbstractSlider::SliderSingleStepSub: scroll(ScrollLineUp, 0); break;
+      case QAbstractSlider::SliderSingleStepAdd: scroll(ScrollLineDown, 0); break;
+      case QAbstractSlider::SliderPageStepSub: scroll(ScrollPageUp, 0); break;
+      case QAbstractSlider::SliderPageStepAdd: scroll(ScrollPageDown, 0); break;
+      case QAbstractSlider::SliderMove: scroll(ScrollThumbTrack, bar->sliderPosition()); break;
+      case QAbstractSlider::SliderToMinimum: scroll(ScrollTop, 0); break;
+      case QAbstractSlider::SliderToMaximum: scroll(ScrollBottom, 0); break;
       default: break;
     }
   });
   QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [bar, scroll] {
-    scroll(4, bar->sliderPosition());
-    scroll(8, 0);  // end of scrolling
+    scroll(ScrollThumbPosition, bar->sliderPosition());
+    scroll(ScrollEnd, 0);
   });
 }
 
@@ -205,7 +205,7 @@ void QtPlatform::invalidate(const Rect& rect, bool erase) {
   if (grid_ != nullptr) grid_->invalidate(rect, erase);
 }
 
-std::unique_ptr<DrawingContext> QtPlatform::immediateContext() { return grid_->immediateContext(); }
+DrawingContext& QtPlatform::immediateContext() { return grid_->immediateContext(); }
 
 void QtPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
   auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
@@ -276,11 +276,11 @@ bool QtPlatform::runWordEntry(WordEntryData& data) {
   auto* down = qobject_cast<QAbstractButton*>(box.control(IdDown));
   const QString shown = fromSjis(data.text);
   edit->setText(shown);
-  (data.direction == 1 ? down : across)->setChecked(true);
+  (data.direction == Down ? down : across)->setChecked(true);
   edit->setFocus(Qt::OtherFocusReason);
   if (box.exec() != QDialog::Accepted) return false;
   if (edit->text() != shown) data.text = toSjis(edit->text());  // else the very bytes it showed
-  data.direction = down->isChecked() ? 1 : 0;
+  data.direction = down->isChecked() ? Down : Across;
   return true;
 }
 

@@ -36,7 +36,7 @@ class QtPlatform final : public Platform, private GridEvents {
   // GridSurfacePort
   Rect gridFrameRect() override;
   void invalidate(const Rect& rect, bool erase) override;
-  std::unique_ptr<DrawingContext> immediateContext() override;
+  DrawingContext& immediateContext() override;
   // ScrollBarPort
   void setScrollRange(int barId, int minimum, int maximum, int page) override;
   void setScrollPosition(int barId, int position) override;
