@@ -107,10 +107,11 @@ void checkRestored(const MemorySettingsStore& store, MainDialog& dialog) {
   require(dialog.grid.nextMark() == highest + 1, "nextMark is not one past the highest mark");
   for (int row = 1; row <= 3; ++row) {
     const std::string_view section = DicSections[static_cast<std::size_t>(row - 1)];
-    require(dialog.dicPath(row) == storedString(store, section, "Name"),
+    require(dialog.dictionaryRow(row).path == storedString(store, section, "Name"),
             "a dictionary path changed on reading");
     const int* enabled = storedInt(store, section, "Flag");
-    require(dialog.dicEnabled(row) == (enabled ? *enabled : 1), "a check box was misread");
+    require(dialog.dictionaryRow(row).enabled == ((enabled ? *enabled : 1) != 0),
+            "a check box was misread");
   }
 }
 

@@ -18,7 +18,7 @@ void require(bool ok, const std::string& property);
 // Each target runs one input through the program's own code and checks what must always hold.
 void crosswordTarget(std::string_view input);   // crossword file, both pages, the shown grid
 void dictionaryTarget(std::string_view input);  // dictionary file, then searches of one grid
-void textTarget(std::string_view input);        // full width and the code-page-932 conversions
+void textTarget(std::string_view input);        // text mode, full width, code page 932
 void settingsTarget(std::string_view input);    // a stored grid and dictionary rows, start and Exit
 
 struct Target {

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <string>
 
 #include "dictionary/full_width.h"
+#include "files/text_file.h"
 #include "fuzz/targets.h"
 #include "ui/cp932_codec.h"
 
@@ -27,6 +29,23 @@ void checkFullWidth(std::string_view input) {
   }
 }
 
+std::size_t countIf(std::string_view text, bool (*test)(char)) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), test));
+}
+
+// The first stage of every file reader: a text-mode read keeps the bytes before the first
+// Ctrl-Z and drops only CRs, each one before an LF.
+void checkTextMode(std::string_view input) {
+  const std::string text = toTextMode(input);
+  const std::string_view kept = input.substr(0, std::min(input.find('\x1A'), input.size()));
+  auto isLf = [](char c) { return c == '\n'; };
+  auto isOther = [](char c) { return c != '\r'; };
+  require(countIf(text, isOther) == countIf(kept, isOther) &&
+              countIf(text, isLf) == countIf(kept, isLf),
+          "text mode dropped a byte other than a CR, or kept a byte after a Ctrl-Z");
+  require(kept.size() - text.size() <= countIf(kept, isLf), "text mode dropped a CR before no LF");
+}
+
 void checkConversions(std::string_view input) {
   const std::string utf8 = cp932ToUtf8(input);
   require(isUtf8(utf8), "code page 932 to UTF-8 gave malformed UTF-8");
@@ -48,6 +67,7 @@ void checkConversions(std::string_view input) {
 }  // namespace
 
 void textTarget(std::string_view input) {
+  checkTextMode(input);
   checkFullWidth(input);
   checkConversions(input);
 }
