@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup configure build run test test-browser bench fuzz clean
+.PHONY: setup configure build run test test-browser bench package fuzz clean
 
 setup:
 	@tools/setup
@@ -28,6 +28,10 @@ test-browser: build
 
 bench: build
 	tools/run-benchmarks $(BUILD)
+
+# The Debian package, written into $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
 
 # Builds the fuzz targets with clang and runs each for FUZZ_SECONDS seconds (tools/run-fuzz).
 fuzz:

@@ -1,11 +1,18 @@
 #include "cli/cli.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 #include "app/main_dialog.h"
 #include "app/memory_settings_store.h"
@@ -22,6 +29,12 @@ namespace {
 constexpr int MaxDictionaries = 3;
 constexpr int MaxRuns = 1000000;
 
+// A path the tool reads or writes, named as its message names it.
+struct NamedPath {
+  std::string what;
+  std::string path;
+};
+
 struct Options {
   std::vector<std::string> files;
   std::vector<std::string> dictionaries;
@@ -29,7 +42,12 @@ struct Options {
   std::optional<std::string> out;
   std::optional<std::string> slots;
   bool stats = false;
+  bool help = false;
+  std::vector<NamedPath> read;
+  std::vector<NamedPath> written;
 };
+
+enum class PathUse { None, Read, Written };
 
 // The main dialog on the headless platform, started with the window's initial grid.
 struct Session {
@@ -55,14 +73,6 @@ struct Session {
   HeadlessPlatform platform;
   MemorySettingsStore settings;  // the user's own store is never touched
   std::unique_ptr<MainDialog> dialog;
-};
-
-struct Subcommand {
-  std::string_view name;
-  std::string_view arguments;  // as shown in the usage line
-  std::size_t files;           // positional arguments
-  bool searchOptions;
-  int (*run)(const Options&, Session&);
 };
 
 void printGrid(const PuzzleGrid& grid, std::FILE* out) { std::fputs(gridText(grid).c_str(), out); }
@@ -124,7 +134,7 @@ int runSearch(const Options& options, Session& session) {
   MainDialog& dialog = *session.dialog;
   SearchWatch watch(
       dialog, session.err,
-      options.stats ? SearchWatch::Progress::Always : SearchWatch::Progress::AfterASecond);
+      options.stats ? SearchWatch::Progress::Always : SearchWatch::Progress::OnATerminal);
   session.platform.pumpHook = [&watch] { watch.onPump(); };
   const auto start = std::chrono::steady_clock::now();
   for (int run = 0; run < options.runs && !watch.interrupted(); ++run) dialog.RunSearch();
@@ -152,26 +162,7 @@ int runSearch(const Options& options, Session& session) {
   return status;
 }
 
-constexpr Subcommand Subcommands[] = {
-    {"search",
-     "PUZZLE.crs [--dic FILE]... [--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]", 1,
-     true, runSearch},
-    {"export", "PUZZLE.crs PAGE          (PAGE ending in .php gives the PHP form)", 2, false,
-     runExport},
-    {"show", "PUZZLE.crs", 1, false, runShow},
-};
-
-int usageError(std::FILE* err, const std::string& reason, const Subcommand* only) {
-  if (!reason.empty()) std::fprintf(err, "vexilo-cli: %s\n", reason.c_str());
-  const char* lead = "usage:";
-  for (const Subcommand& sub : Subcommands) {
-    if (only && only != &sub) continue;
-    std::fprintf(err, "%s vexilo-cli %.*s %.*s\n", lead, static_cast<int>(sub.name.size()),
-                 sub.name.data(), static_cast<int>(sub.arguments.size()), sub.arguments.data());
-    lead = "      ";
-  }
-  return ExitUsage;
-}
+using Complaint = std::optional<std::string>;  // why an argument is wrong, if it is
 
 std::optional<int> parseRuns(const std::string& text) {
   int value = 0;
@@ -182,43 +173,229 @@ std::optional<int> parseRuns(const std::string& text) {
   return value;
 }
 
+// An option: the table below drives the parsing, the usage lines and the help.
+struct Option {
+  std::string_view name;
+  std::string_view value;  // as the usage shows it; empty for an option without a value
+  bool repeatable;
+  PathUse use;
+  std::string_view help;
+  Complaint (*take)(Options&, const std::string& value);
+};
+
+const Option SearchOptions[] = {
+    {"--dic", "FILE", true, PathUse::Read,
+     "a dictionary, rows 1 to 3 in the order given (at most three)",
+     [](Options& o, const std::string& value) -> Complaint {
+       if (o.dictionaries.size() == MaxDictionaries) return "at most three --dic files";
+       o.dictionaries.push_back(value);
+       return std::nullopt;
+     }},
+    {"--runs", "N", false, PathUse::None, "presses Search N times in a row (default 1)",
+     [](Options& o, const std::string& value) -> Complaint {
+       const std::optional<int> runs = parseRuns(value);
+       if (!runs) return "--runs takes a whole number from 1 to 1000000";
+       o.runs = *runs;
+       return std::nullopt;
+     }},
+    {"--out", "RESULT.crs", false, PathUse::Written,
+     "writes the grid after the last run as a crossword file",
+     [](Options& o, const std::string& value) -> Complaint {
+       o.out = value;
+       return std::nullopt;
+     }},
+    {"--slots", "SLOTS.tsv", false, PathUse::Written,
+     "writes the word slots and their candidates after the last run",
+     [](Options& o, const std::string& value) -> Complaint {
+       o.slots = value;
+       return std::nullopt;
+     }},
+    {"--stats", "", false, PathUse::None,
+     "shows progress and a closing line of figures on standard error",
+     [](Options& o, const std::string&) -> Complaint {
+       o.stats = true;
+       return std::nullopt;
+     }},
+};
+
+// A positional argument.
+struct Argument {
+  std::string_view shown;
+  std::string_view what;  // in messages
+  PathUse use;
+};
+
+constexpr Argument Puzzle{"PUZZLE.crs", "the puzzle", PathUse::Read};
+constexpr Argument PuzzleOnly[] = {Puzzle};
+constexpr Argument PuzzleAndPage[] = {Puzzle, {"PAGE", "the page", PathUse::Written}};
+
+struct Subcommand {
+  std::string_view name;
+  std::span<const Argument> files;
+  std::string_view note;  // after the usage line
+  std::string_view help;
+  std::span<const Option> options;
+  int (*run)(const Options&, Session&);
+};
+
+const Subcommand Subcommands[] = {
+    {"search", PuzzleOnly, "", "fills the puzzle's grid from the dictionaries and prints it",
+     SearchOptions, runSearch},
+    {"export",
+     PuzzleAndPage,
+     "(PAGE ending in .php gives the PHP form)",
+     "writes the puzzle as a web page",
+     {},
+     runExport},
+    {"show", PuzzleOnly, "", "prints the puzzle's grid", {}, runShow},
+};
+
+constexpr std::string_view HelpNames[] = {"help", "-h", "--help"};
+constexpr std::string_view VersionName = "--version";
+
+bool isHelp(std::string_view arg) {
+  return std::ranges::find(HelpNames, arg) != std::end(HelpNames);
+}
+
+std::string optionShown(const Option& option) {
+  std::string shown(option.name);
+  if (!option.value.empty()) shown += ' ' + std::string(option.value);
+  return shown;
+}
+
+std::string usageLine(const Subcommand& sub) {
+  std::string line = "vexilo-cli " + std::string(sub.name);
+  for (const Argument& file : sub.files) line += ' ' + std::string(file.shown);
+  for (const Option& option : sub.options) {
+    line += " [" + optionShown(option) + ']';
+    if (option.repeatable) line += "...";
+  }
+  if (!sub.note.empty()) line += "  " + std::string(sub.note);
+  return line;
+}
+
+void printUsage(std::FILE* to, const Subcommand* only) {
+  const char* lead = "usage:";
+  for (const Subcommand& sub : Subcommands) {
+    if (only && only != &sub) continue;
+    std::fprintf(to, "%s %s\n", lead, usageLine(sub).c_str());
+    lead = "      ";
+  }
+}
+
+int usageError(std::FILE* err, const std::string& reason, const Subcommand* only) {
+  if (!reason.empty()) std::fprintf(err, "vexilo-cli: %s\n", reason.c_str());
+  printUsage(err, only);
+  return ExitUsage;
+}
+
+// The usage, then one line per subcommand and per option.
+int printHelp(std::FILE* out) {
+  printUsage(out, nullptr);
+  std::fputs("       vexilo-cli --help | --version\n", out);
+  using Section = std::pair<std::string, std::vector<std::pair<std::string, std::string_view>>>;
+  std::vector<Section> sections(1, {"commands", {}});
+  for (const Subcommand& sub : Subcommands) sections[0].second.emplace_back(sub.name, sub.help);
+  for (const Subcommand& sub : Subcommands) {
+    if (sub.options.empty()) continue;
+    sections.push_back({"options of " + std::string(sub.name), {}});
+    for (const Option& option : sub.options) {
+      sections.back().second.emplace_back(optionShown(option), option.help);
+    }
+  }
+  sections.push_back({"other options",
+                      {{"-h, --help, help", "prints this help"},
+                       {std::string(VersionName), "prints the version"}}});
+  std::size_t width = 0;
+  for (const Section& section : sections) {
+    for (const auto& line : section.second) width = std::max(width, line.first.size());
+  }
+  for (const Section& section : sections) {
+    std::fprintf(out, "\n%s:\n", section.first.c_str());
+    for (const auto& [left, right] : section.second) {
+      std::fprintf(out, "  %-*s  %.*s\n", static_cast<int>(width), left.c_str(),
+                   static_cast<int>(right.size()), right.data());
+    }
+  }
+  return ExitOk;
+}
+
 // The options of the subcommand, or the reason they are wrong.
-std::optional<std::string> parseOptions(const Subcommand& sub, const std::vector<std::string>& args,
-                                        Options& options) {
+Complaint parseOptions(const Subcommand& sub, const std::vector<std::string>& args,
+                       Options& options) {
   bool optionsEnd = false;
+  std::vector<std::string> files;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
-      options.files.push_back(arg);
+      files.push_back(arg);
       continue;
     }
     if (arg == "--") {
       optionsEnd = true;
       continue;
     }
-    const bool takesValue = arg == "--dic" || arg == "--runs" || arg == "--out" || arg == "--slots";
-    if (!sub.searchOptions || (!takesValue && arg != "--stats")) return "unknown option " + arg;
-    if (arg == "--stats") {
-      options.stats = true;
-      continue;
+    if (isHelp(arg)) {
+      options.help = true;
+      return std::nullopt;
     }
-    if (i + 1 == args.size()) return arg + " needs a value";
-    const std::string& value = args[++i];
-    if (arg == "--dic") {
-      if (options.dictionaries.size() == MaxDictionaries) return "at most three --dic files";
-      options.dictionaries.push_back(value);
-    } else if (arg == "--runs") {
-      const std::optional<int> runs = parseRuns(value);
-      if (!runs) return "--runs takes a whole number from 1 to 1000000";
-      options.runs = *runs;
-    } else if (arg == "--out") {
-      options.out = value;
-    } else {
-      options.slots = value;
+    const auto option = std::ranges::find(sub.options, std::string_view(arg), &Option::name);
+    if (option == sub.options.end()) return "unknown option " + arg;
+    std::string value;
+    if (!option->value.empty()) {
+      if (i + 1 == args.size()) return arg + " needs a value";
+      value = args[++i];
     }
+    if (Complaint complaint = option->take(options, value)) return complaint;
+    if (option->use == PathUse::Read) options.read.push_back({arg, value});
+    if (option->use == PathUse::Written) options.written.push_back({arg, value});
   }
-  if (options.files.size() != sub.files) {
-    return sub.files == 1 ? "expected one crossword file" : "expected a crossword file and a page";
+  if (files.size() != sub.files.size()) {
+    return sub.files.size() == 1 ? "expected one crossword file"
+                                 : "expected a crossword file and a page";
+  }
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    const Argument& file = sub.files[f];
+    if (file.use == PathUse::Read) options.read.push_back({std::string(file.what), files[f]});
+    if (file.use == PathUse::Written) options.written.push_back({std::string(file.what), files[f]});
+  }
+  options.files = std::move(files);
+  return std::nullopt;
+}
+
+// Whether two paths name one file: the same inode when both exist, else the same place once
+// symbolic links and dots are resolved.
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat statA {};
+  struct stat statB {};
+  const bool hasA = ::stat(a.c_str(), &statA) == 0;
+  const bool hasB = ::stat(b.c_str(), &statB) == 0;
+  if (hasA && hasB) return statA.st_dev == statB.st_dev && statA.st_ino == statB.st_ino;
+  if (hasA || hasB || a.empty() || b.empty()) return false;
+  const auto place = [](const std::string& path) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    if (!error) full = std::filesystem::weakly_canonical(full, error);
+    return error ? std::filesystem::path() : full;
+  };
+  const std::filesystem::path placeA = place(a);
+  return !placeA.empty() && placeA == place(b);
+}
+
+// An output that would replace an input, or another output, is refused before anything runs.
+Complaint overwrittenPath(const Options& options) {
+  for (std::size_t w = 0; w < options.written.size(); ++w) {
+    const NamedPath& output = options.written[w];
+    const auto clash = [&](const NamedPath& other) {
+      return "vexilo-cli: " + output.what + " " + output.path + " is the same file as " +
+             other.what + " " + other.path + "; nothing was written";
+    };
+    for (const NamedPath& input : options.read) {
+      if (sameFile(output.path, input.path)) return clash(input);
+    }
+    for (std::size_t o = 0; o < w; ++o) {
+      if (sameFile(output.path, options.written[o].path)) return clash(options.written[o]);
+    }
   }
   return std::nullopt;
 }
@@ -227,14 +404,21 @@ std::optional<std::string> parseOptions(const Subcommand& sub, const std::vector
 
 int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   if (args.empty()) return usageError(err, "", nullptr);
-  const Subcommand* sub = nullptr;
-  for (const Subcommand& candidate : Subcommands) {
-    if (candidate.name == args[0]) sub = &candidate;
+  if (isHelp(args[0])) return printHelp(out);
+  if (args[0] == VersionName) {
+    std::fprintf(out, "vexilo-cli %s\n", VEXILO_VERSION);
+    return ExitOk;
   }
-  if (!sub) return usageError(err, "unknown command " + args[0], nullptr);
+  const auto sub = std::ranges::find(Subcommands, std::string_view(args[0]), &Subcommand::name);
+  if (sub == std::end(Subcommands)) return usageError(err, "unknown command " + args[0], nullptr);
   Options options;
-  if (const std::optional<std::string> reason = parseOptions(*sub, args, options)) {
-    return usageError(err, *reason, sub);
+  if (const Complaint reason = parseOptions(*sub, args, options)) {
+    return usageError(err, *reason, &*sub);
+  }
+  if (options.help) return printHelp(out);
+  if (const Complaint clash = overwrittenPath(options)) {
+    std::fprintf(err, "%s\n", clash->c_str());
+    return ExitUsage;
   }
   Session session(out, err);
   return sub->run(options, session);

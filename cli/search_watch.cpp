@@ -19,12 +19,14 @@ constexpr auto LineInterval = std::chrono::milliseconds(250);
 
 }  // namespace
 
-SearchWatch::SearchWatch(MainDialog& dialog, std::FILE* err, Progress progress)
+SearchWatch::SearchWatch(MainDialog& dialog, std::FILE* err, Progress progress, Clock clock)
     : dialog_(dialog),
       err_(err),
       progress_(progress),
+      clock_(clock),
       terminal_(isatty(fileno(err)) != 0),
-      start_(std::chrono::steady_clock::now()),
+      shown_(progress == Progress::Always || terminal_),
+      start_(clock()),
       lastLine_(start_) {
   interruptSeen = 0;
   struct sigaction action {};
@@ -41,9 +43,9 @@ void SearchWatch::onPump() {
     stopPressed_ = true;
     dialog_.OnCommand(IdSearch);  // during a search, Search only asks it to stop
   }
-  if (progress_ == Progress::Off || ++pumps_ % PumpsPerClockCheck != 0) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (progress_ == Progress::AfterASecond && now - start_ < std::chrono::seconds(1)) return;
+  if (!shown_ || ++pumps_ % PumpsPerClockCheck != 0) return;
+  const auto now = clock_();
+  if (progress_ == Progress::OnATerminal && now - start_ < std::chrono::seconds(1)) return;
   if (now - lastLine_ < LineInterval) return;
   lastLine_ = now;
   printProgress(now - start_);

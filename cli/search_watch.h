@@ -14,9 +14,13 @@ namespace vexilo::cli {
 // and a progress line on standard error is renewed a few times a second.
 class SearchWatch {
  public:
-  enum class Progress { Off, AfterASecond, Always };
+  // OnATerminal: from the first second on, and only when err is a terminal, so that a log or a
+  // pipe gets no more than what was asked for.
+  enum class Progress { OnATerminal, Always };
+  using Clock = std::chrono::steady_clock::time_point (*)();
 
-  SearchWatch(MainDialog& dialog, std::FILE* err, Progress progress);
+  SearchWatch(MainDialog& dialog, std::FILE* err, Progress progress,
+              Clock clock = &std::chrono::steady_clock::now);
   ~SearchWatch();  // Ctrl-C ends the program again
   SearchWatch(const SearchWatch&) = delete;
   SearchWatch& operator=(const SearchWatch&) = delete;
@@ -32,7 +36,9 @@ class SearchWatch {
   MainDialog& dialog_;
   std::FILE* err_;
   Progress progress_;
+  Clock clock_;
   bool terminal_;
+  bool shown_;  // progress lines at all
   bool stopPressed_ = false;
   bool lineShown_ = false;
   std::uint32_t pumps_ = 0;

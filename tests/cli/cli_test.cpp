@@ -28,9 +28,10 @@ struct Tool : ::testing::Test {
 
   std::string path(const std::string& name) const { return "'" + folder.path(name) + "'"; }
 
-  Result run(const std::string& arguments) {
-    const std::string command =
-        std::string(VEXILO_CLI) + " " + arguments + " >" + path("stdout") + " 2>" + path("stderr");
+  // Runs the tool in the test's folder, or in the folder given.
+  Result run(const std::string& arguments, const std::string& in = "") {
+    const std::string command = "cd " + path(in) + " && " + std::string(VEXILO_CLI) + " " +
+                                arguments + " >" + path("stdout") + " 2>" + path("stderr");
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(folder.path("stdout")),
             readBytes(folder.path("stderr"))};
@@ -225,6 +226,70 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(run("show").err,
             "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
+}
+
+TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
+  const Result help = run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* line : {"\n  search ", "\n  export ", "\n  show ", "\n  --dic FILE ",
+                           "\n  --runs N ", "\n  --out RESULT.crs ", "\n  --slots SLOTS.tsv ",
+                           "\n  --stats ", "\n  -h, --help, help ", "\n  --version "}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
+  EXPECT_TRUE(
+      help.out.starts_with("usage: vexilo-cli search PUZZLE.crs [--dic FILE]... [--runs N] "
+                           "[--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
+  for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
+    const Result same = run(arguments);
+    EXPECT_EQ(same.status, 0) << arguments;
+    EXPECT_EQ(same.out, help.out) << arguments;
+  }
+
+  const Result version = run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vexilo-cli 1.16\n");
+  EXPECT_EQ(run("show -- --help").err, "Can't open CroosWord File\n");  // a file after "--"
+}
+
+TEST_F(Tool, AnOutputNamingAnInputIsRefused) {
+  const std::string puzzleBytes = repeated("\t1\t-1\r\n", 3);
+  const std::string puzzle = crossword("p.crs", puzzleBytes);
+  const std::string dictionaryBytes = sj("アイウ\r\n");
+  const std::string dictionary = crossword("d.dic", dictionaryBytes);
+  namespace fs = std::filesystem;
+  fs::create_symlink(folder.path("p.crs"), folder.path("link.crs"));
+  fs::create_hard_link(folder.path("d.dic"), folder.path("hard.dic"));
+  fs::create_directory(folder.path("sub"));
+
+  const struct {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"export " + puzzle + " " + puzzle, "the page " + folder.path("p.crs") +
+                                              " is the same file as the puzzle " +
+                                              folder.path("p.crs")},
+      {"export " + puzzle + " " + path("link.crs"), "the page " + folder.path("link.crs")},
+      {"search " + puzzle + " --dic " + dictionary + " --slots " + path("hard.dic"),
+       "--slots " + folder.path("hard.dic") + " is the same file as --dic " + folder.path("d.dic")},
+      {"search ../p.crs --out ./../sub/../p.crs", "--out ./../sub/../p.crs"},
+      {"search ../p.crs --dic new.dic --out ../sub/new.dic", "--out ../sub/new.dic"},
+      {"search ../p.crs --out r.crs --slots ./r.crs",
+       "--slots ./r.crs is the same file as --out r.crs"},
+  };
+  for (const auto& c : cases) {
+    const Result refused = run(c.arguments, c.arguments.starts_with("search ../") ? "sub" : "");
+    EXPECT_EQ(refused.status, 2) << c.arguments;
+    EXPECT_TRUE(refused.err.starts_with("vexilo-cli: " + c.message)) << refused.err;
+    EXPECT_TRUE(refused.err.ends_with("; nothing was written\n")) << refused.err;
+    EXPECT_EQ(refused.out, "") << c.arguments;
+  }
+  EXPECT_EQ(readBytes(folder.path("p.crs")), puzzleBytes);
+  EXPECT_EQ(readBytes(folder.path("d.dic")), dictionaryBytes);
+  EXPECT_TRUE(fs::is_symlink(folder.path("link.crs")));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"d.dic", "hard.dic", "link.crs", "p.crs",
+                                                      "stderr", "stdout", "sub"}));
+  EXPECT_TRUE(fs::is_empty(folder.path("sub")));
 }
 
 }  // namespace

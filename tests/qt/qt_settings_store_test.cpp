@@ -1,9 +1,13 @@
 #include "ui/qt/qt_settings_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <climits>
@@ -92,6 +96,33 @@ TEST(QtSettingsStore, TheUserStoreLivesUnderCompanyAndApplication) {
   QtSettingsStore store(QStringLiteral("Orvik"), QStringLiteral("Vexilo"));
   EXPECT_EQ(store.fileName().toStdString(), expected.toStdString());
   EXPECT_TRUE(expected.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))));
+}
+
+TEST(QtSettingsStore, AUserStoreThatIsANamedPipeIsNeitherReadNorWritten) {
+  QtSettingsStore place(QStringLiteral("Orvik"), QStringLiteral("Vexilo"));
+  const QByteArray pipe = QFile::encodeName(place.fileName());
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(place.fileName()).path()));
+  ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+  // Both ends held open here, so a store that used the pipe would not wait for a partner.
+  const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+  const int writer = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(::write(writer, "[DicFile1]\nFlag=0\n", 18), 18);
+  {
+    QtSettingsStore store(QStringLiteral("Orvik"), QStringLiteral("Vexilo"));
+    EXPECT_EQ(store.readInt("DicFile1", "Flag", 1), 1);
+    store.writeInt("DicFile1", "Flag", 0);
+    store.writeString("DicFile1", "Name", "words.dic");
+    store.flush();
+  }
+  char bytes[64];
+  EXPECT_EQ(::read(reader, bytes, sizeof bytes), 18);  // what was put in, nothing more
+  struct stat status {};
+  ASSERT_EQ(::stat(pipe.constData(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+  ::close(writer);
+  ::close(reader);
+  ::unlink(pipe.constData());
 }
 
 }  // namespace

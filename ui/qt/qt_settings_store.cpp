@@ -1,6 +1,7 @@
 #include "ui/qt/qt_settings_store.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 #include <limits>
@@ -17,25 +18,26 @@ QString key(std::string_view section, std::string_view entry) {
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& company, const QString& application)
-    : settings_(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                    QLatin1Char('/') + company + QLatin1Char('/') + application +
-                    QStringLiteral(".conf"),
-                QSettings::IniFormat) {
-  readable_ = settings_.status() == QSettings::NoError;
-}
+    : QtSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QLatin1Char('/') + company + QLatin1Char('/') + application +
+                      QStringLiteral(".conf")) {}
 
-QtSettingsStore::QtSettingsStore(const QString& fileName)
-    : settings_(fileName, QSettings::IniFormat) {
-  readable_ = settings_.status() == QSettings::NoError;
+QtSettingsStore::QtSettingsStore(const QString& fileName) : fileName_(fileName) {
+  const QFileInfo file(fileName);
+  if (file.exists() && !file.isFile()) return;  // follows links: a link to a pipe is a pipe
+  settings_.emplace(fileName, QSettings::IniFormat);
+  readable_ = settings_->status() == QSettings::NoError;
 }
 
 QtSettingsStore::~QtSettingsStore() { flush(); }
 
-void QtSettingsStore::flush() { settings_.sync(); }
+void QtSettingsStore::flush() {
+  if (settings_) settings_->sync();
+}
 
 QVariant QtSettingsStore::read(std::string_view section, std::string_view entry) {
   if (!readable_) return {};
-  return settings_.value(key(section, entry));
+  return settings_->value(key(section, entry));
 }
 
 std::string QtSettingsStore::readString(std::string_view section, std::string_view entry,
@@ -64,12 +66,13 @@ int QtSettingsStore::readInt(std::string_view section, std::string_view entry, i
 
 void QtSettingsStore::writeString(std::string_view section, std::string_view entry,
                                   std::string_view value) {
-  settings_.setValue(key(section, entry),
-                     QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+  if (!settings_) return;
+  settings_->setValue(key(section, entry),
+                      QByteArray(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void QtSettingsStore::writeInt(std::string_view section, std::string_view entry, int value) {
-  settings_.setValue(key(section, entry), value);
+  if (settings_) settings_->setValue(key(section, entry), value);
 }
 
 }  // namespace vexilo::qt

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <optional>
 
 #include "ui/platform.h"
 
@@ -9,7 +10,9 @@ namespace vexilo::qt {
 
 // The settings store as an INI file: sections are groups, entries are keys. Strings are kept
 // as byte arrays so that any bytes come back unchanged; a file that cannot be read or parsed
-// gives the defaults everywhere (the next write replaces it).
+// gives the defaults everywhere (the next write replaces it). A path that is there but is no
+// regular file (a named pipe, a device, a folder) is never opened: it would block or be written
+// through, so the store reads the defaults and keeps no writes.
 class QtSettingsStore final : public SettingsStore {
  public:
   // The user's store: <config folder>/<company>/<application>.conf.
@@ -25,13 +28,14 @@ class QtSettingsStore final : public SettingsStore {
   void writeInt(std::string_view section, std::string_view entry, int value) override;
 
   void flush();  // to disk now
-  QString fileName() const { return settings_.fileName(); }
+  QString fileName() const { return fileName_; }
 
  private:
   QVariant read(std::string_view section, std::string_view entry);
 
-  QSettings settings_;
-  bool readable_ = true;
+  QString fileName_;
+  std::optional<QSettings> settings_;  // none when the path is no regular file
+  bool readable_ = false;
 };
 
 }  // namespace vexilo::qt
