@@ -29,6 +29,8 @@ enum ControlId : int {
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,
+  IdRedo = 57642,
+  IdUndo = 57643,
   // In the word-entry box (template 129) and the registration box (template 130).
   IdEntryText = 1001,
   IdAcross = 1008,

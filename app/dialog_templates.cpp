@@ -103,7 +103,16 @@ constexpr std::array FileItems{
 };
 
 constexpr std::array EditItems{
+    MenuItemTemplate{IdUndo, "\x8C\xB3\x82\xC9\x96\xDF\x82\xB7(&U)"},  // 元に戻す(&U)
+    MenuItemTemplate{IdRedo, "\x82\xE2\x82\xE8\x92\xBC\x82\xB5(&R)"},  // やり直し(&R)
+    MenuItemTemplate{0, ""},
     MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
+};
+
+constexpr std::array Accelerators{
+    AcceleratorTemplate{IdUndo, "Ctrl+Z"},
+    AcceleratorTemplate{IdRedo, "Ctrl+Y"},
+    AcceleratorTemplate{IdRedo, "Ctrl+Shift+Z"},
 };
 
 constexpr std::array HelpItems{
@@ -131,6 +140,8 @@ const DialogTemplate& dialogTemplate(int id) {
 }
 
 std::span<const MenuTemplate> mainMenu() { return MainMenu; }
+
+std::span<const AcceleratorTemplate> accelerators() { return Accelerators; }
 
 const char* systemMenuAboutText() {
   return "Vexilo \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...";  // Vexilo

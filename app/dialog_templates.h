@@ -79,6 +79,12 @@ struct MenuTemplate {
   std::span<const MenuItemTemplate> items;
 };
 
+// A key that gives a command, whether or not its menu is open.
+struct AcceleratorTemplate {
+  int id = 0;
+  const char* keys = "";  // as "Ctrl+Shift+Z"
+};
+
 inline constexpr int AboutTemplateId = 100;
 inline constexpr int MainTemplateId = 102;
 inline constexpr int WordEntryTemplateId = 129;
@@ -87,7 +93,8 @@ inline constexpr int MainMenuId = 131;
 
 // The template with that id; the main dialog's for an unknown id is never wanted, so it throws.
 const DialogTemplate& dialogTemplate(int id);
-std::span<const MenuTemplate> mainMenu();  // menu 131, left to right
-const char* systemMenuAboutText();         // string 101, the About entry of the window menu
+std::span<const MenuTemplate> mainMenu();             // menu 131, left to right
+std::span<const AcceleratorTemplate> accelerators();  // of the main dialog
+const char* systemMenuAboutText();  // string 101, the About entry of the window menu
 
 }  // namespace vexilo

@@ -21,6 +21,8 @@ void MainDialog::OnInitDialog() {
   colOffset = 0;
   rowOffset = 0;
   pushControls();
+  history.reset(grid);  // the restored grid is where undo stops
+  updateCommandStates();
 }
 
 void MainDialog::OnCommand(int id) {
@@ -41,8 +43,11 @@ void MainDialog::OnCommand(int id) {
     case IdOpenFile: OpenCrosswordFile(); break;
     case IdSaveFile: SaveCrosswordFile(); break;
     case IdExportHtml: ExportPuzzleHtml(); break;
+    case IdUndo: Undo(); break;
+    case IdRedo: Redo(); break;
     default: break;
   }
+  recordStep();  // Clear, Open and a finished Search each become one step
 }
 
 bool MainDialog::OnSysCommand(int id) {

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/control_ids.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
+#include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
@@ -58,6 +60,16 @@ class MainDialog : public CellListener {
   void BrowseDictionary(int row);
   void RegisterWord(int row);
 
+  // Undo, redo, locking a listed word, the wheel (main_dialog_history.cpp).
+  void Undo();
+  void Redo();
+  void OnResultDoubleClick(int line);  // line of the result box, from 0
+  void LockCandidate(std::string_view word);
+  void OnGridWheel(int lines, bool columns);  // lines > 0: down or right
+  void recordStep();  // what changed since the last step becomes one, unless a search runs
+  void updateCommandStates();
+  void showRestoredGrid(ViewOffsets view);
+
   // Files (main_dialog_files.cpp).
   void OpenCrosswordFile();
   void SaveCrosswordFile();
@@ -98,6 +110,7 @@ class MainDialog : public CellListener {
   WordIndex wordIndex;
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
+  GridHistory history;
   Rect highlightRect;
   bool highlightShown = false;
   std::string resultText;  // 1006, Shift_JIS

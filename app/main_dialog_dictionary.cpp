@@ -2,12 +2,17 @@
 
 #include "app/main_dialog.h"
 #include "dictionary/dictionary_file.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 
 namespace {
 
 constexpr const char* CantOpenDictionary = "Can't Open Dic File";
+constexpr const char* NotInUtf8 = "The Dic File is UTF-8 and cannot hold this word";
+
+const Cp932WordListCodec wordListCodec;  // UTF-8 word lists are read and extended through it
+
 // "辞書ファイル(*.dic)", "*.dic", "All Files (*.*)", "*.*"
 constexpr const char* DictionaryFilter =
     "\x8E\xAB\x8F\x91\x83\x74\x83\x40\x83\x43\x83\x8B(*.dic)|*.dic|All Files (*.*)|*.*||";
@@ -17,7 +22,8 @@ constexpr const char* DictionaryFilter =
 void MainDialog::refreshDictionaries() {
   pullControls();
   const bool reloaded = vexilo::refreshDictionaries(
-      dictionaryRows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); });
+      dictionaryRows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); },
+      &wordListCodec);
   if (reloaded) slots.markStale();  // the slots' saved positions point into the old index
 }
 
@@ -43,9 +49,9 @@ void MainDialog::RegisterWord(int row) {
   const std::optional<std::string> word = platform.runRegisterWord();
   if (!word) return;
   // A file that cannot be opened is passed over silently; a failed write is told.
-  if (registerWord(path, *word, wordIndex) == RegisterResult::WriteFailed) {
-    platform.showMessage(CantOpenDictionary);
-  }
+  const RegisterResult result = registerWord(path, *word, wordIndex, &wordListCodec);
+  if (result == RegisterResult::WriteFailed) platform.showMessage(CantOpenDictionary);
+  if (result == RegisterResult::NotInUtf8) platform.showMessage(NotInUtf8);
 }
 
 }  // namespace vexilo

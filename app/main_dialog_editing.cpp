@@ -6,8 +6,25 @@
 
 namespace vexilo {
 
+namespace {
+
+// However a handler returns, what it changed becomes one undo step: a press with its link too.
+class StepScope {
+ public:
+  explicit StepScope(MainDialog& dialog) : dialog_(dialog) {}
+  ~StepScope() { dialog_.recordStep(); }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
+
+ private:
+  MainDialog& dialog_;
+};
+
+}  // namespace
+
 void MainDialog::OnGridPress(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeOpen(i);
@@ -26,6 +43,7 @@ void MainDialog::OnGridPress(Point point) {
 
 void MainDialog::OnGridRightPress(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   grid.makeBlock(i);
@@ -35,6 +53,7 @@ void MainDialog::OnGridRightPress(Point point) {
 
 void MainDialog::OnGridDoubleClick(Point point) {
   ++commandsRun;
+  const StepScope oneStep(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   WordEntryData entry;

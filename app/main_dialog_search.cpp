@@ -87,6 +87,7 @@ void MainDialog::RunSearch() {
     return;
   }
   searchState = SearchRunning;
+  updateCommandStates();
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     SearchHost host(*this);

@@ -8,6 +8,8 @@
 
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
+#include "files/text_file.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 namespace {
@@ -57,6 +59,27 @@ void LoadDictionary(benchmark::State& state) {
       static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
 }
 BENCHMARK(LoadDictionary)->Unit(benchmark::kMillisecond);
+
+// The same words as a UTF-8 list, each converted to code page 932 as it is read.
+void LoadUtf8Dictionary(benchmark::State& state) {
+  const Cp932WordListCodec codec;
+  static const std::string path = [&codec] {
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "vexilo-bench-200k-utf8.dic").string();
+    std::ofstream(file, std::ios::binary) << codec.toUtf8(*readTextFile(dictionaryPath())).value();
+    return file;
+  }();
+  std::optional<WordIndex> index;
+  for (auto _ : state) {
+    state.PauseTiming();
+    index.emplace();
+    state.ResumeTiming();
+    if (!loadDictionaryFile(path, *index, &codec)) state.SkipWithError("dictionary not readable");
+    benchmark::DoNotOptimize(*index);
+  }
+  state.counters["words"] = static_cast<double>(index->wordCount());
+}
+BENCHMARK(LoadUtf8Dictionary)->Unit(benchmark::kMillisecond);
 
 // Walks one bucket of the loaded dictionary: the first letter あ of five-letter words, or all.
 void WalkBucket(benchmark::State& state) {

@@ -29,6 +29,7 @@ class HeadlessPlatform : public Platform {
   void setControlText(int id, std::string_view text) override;
   bool isChecked(int id) override;
   void setChecked(int id, bool checked) override { checks_[id] = checked; }
+  void enableCommand(int, bool) override {}  // no menu
 
   Rect gridFrameRect() override { return {10, 10, 550, 544}; }
   void invalidate(const Rect&, bool) override {}

@@ -38,7 +38,45 @@ std::string convert(const char* to, const char* from, std::string_view text,
   return out;
 }
 
+// Nothing when iconv refuses any unit.
+std::optional<std::string> convertExactly(iconv_t cd, std::string_view text) {
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // the initial state, whatever came before
+  std::string out;
+  out.reserve(text.size() * 2);
+  char buffer[256];
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  bool ok = true;
+  while (ok && inLeft > 0) {
+    char* outPtr = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    ok = result != static_cast<std::size_t>(-1) || errno == E2BIG;
+  }
+  if (!ok) return std::nullopt;
+  return out;
+}
+
 }  // namespace
+
+Cp932WordListCodec::Cp932WordListCodec()
+    : toCp932_(iconv_open("CP932", "UTF-8")), toUtf8_(iconv_open("UTF-8", "CP932")) {}
+
+Cp932WordListCodec::~Cp932WordListCodec() {
+  for (void* cd : {toCp932_, toUtf8_}) {
+    if (cd != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(cd));
+  }
+}
+
+std::optional<std::string> Cp932WordListCodec::toCp932(std::string_view utf8) const {
+  return convertExactly(static_cast<iconv_t>(toCp932_), utf8);
+}
+
+std::optional<std::string> Cp932WordListCodec::toUtf8(std::string_view cp932) const {
+  return convertExactly(static_cast<iconv_t>(toUtf8_), cp932);
+}
 
 std::string cp932ToUtf8(std::string_view cp932) {
   return convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);

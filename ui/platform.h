@@ -38,6 +38,8 @@ class ControlPort {
   virtual void setControlText(int id, std::string_view text) = 0;
   virtual bool isChecked(int id) = 0;
   virtual void setChecked(int id, bool checked) = 0;
+  // Greys a menu item out, or makes it usable again.
+  virtual void enableCommand(int id, bool enabled) = 0;
 };
 
 // The grid frame 1000 and what is drawn over it.

@@ -81,11 +81,11 @@ class CountingPlatform final : public cli::HeadlessPlatform {
   using HeadlessPlatform::HeadlessPlatform;
   void pumpMessages() override { ++pumps; }
   DrawingContext& immediateContext() override {
-    ++contexts;  // once per cell drawn at once while filling
+    ++drawn;  // once per cell drawn at once while filling
     return HeadlessPlatform::immediateContext();
   }
   long pumps = 0;
-  long contexts = 0;
+  long drawn = 0;
 };
 
 void FillHeadless(benchmark::State& state) {
@@ -95,12 +95,12 @@ void FillHeadless(benchmark::State& state) {
   auto dialog = std::make_unique<MainDialog>(platform, settings);
   prepare(*dialog);
   platform.pumps = 0;
-  platform.contexts = 0;
+  platform.drawn = 0;
   fill(state, *dialog);
   state.counters["pumps"] =
       benchmark::Counter(static_cast<double>(platform.pumps), benchmark::Counter::kAvgIterations);
-  state.counters["drawn"] = benchmark::Counter(static_cast<double>(platform.contexts),
-                                               benchmark::Counter::kAvgIterations);
+  state.counters["drawn"] =
+      benchmark::Counter(static_cast<double>(platform.drawn), benchmark::Counter::kAvgIterations);
   dialog.reset();
   std::fclose(quiet);
 }

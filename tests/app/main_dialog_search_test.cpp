@@ -55,7 +55,7 @@ std::vector<std::string> ringWords() {
   return words;
 }
 
-TEST_F(SearchCommand, WorkedExampleOverThreeSearches) {
+TEST_F(SearchCommand, WorkedExampleListsEachSlotInTurnAndContinuesOnTheNextPress) {
   test::drawPicture(dialog->grid, Ring);
   useWords(ringWords());
   press(IdSearch);
@@ -77,30 +77,36 @@ TEST_F(SearchCommand, WorkedExampleOverThreeSearches) {
                                              sj("ウドラ\r\nウミラ\r\n"), sj("アイウ\r\n")}));
   EXPECT_EQ(dialog->slots.currentSlot, 0);  // wrapped round
 
-  press(IdSearch);
+  press(IdSearch);  // nothing changed: the slots are kept and the ring has no further fill
   EXPECT_EQ(box(), "");
   EXPECT_EQ(picture(3, 3), Ring);
-
-  press(IdSearch);
-  EXPECT_EQ(box(), sj("アイウ\r\n"));
-  EXPECT_EQ(picture(3, 3), (std::vector<std::string>{"アイウ", "カ#ド", "サクラ"}));
-  EXPECT_EQ(platform.waitCursorBegins, 3);
+  EXPECT_EQ(platform.waitCursorBegins, 2);
   expectIdleAndNothingPlaced();
 }
 
-TEST_F(SearchCommand, SearchPressedDuringASearchStopsIt) {
+TEST_F(SearchCommand, SearchClearAndExitDuringASearchOnlyStopIt) {
   test::drawPicture(dialog->grid, Ring);
   test::drawPicture(dialog->grid, {"ア."}, 0, 5);  // constrained: its group is filled first
   std::vector<std::string> words = ringWords();
   words.push_back(sj("アア"));
   words.push_back(sj("アイ"));
   useWords(words);
-  platform.atPump(3, [this] { press(IdSearch); });  // the ring's first candidate
-  press(IdSearch);
-  EXPECT_EQ(box(), sj("アア\r\nアイ\r\n"));
-  EXPECT_EQ(picture(3, 7), (std::vector<std::string>{"...##アア", ".#.####", "...####"}));
-  EXPECT_EQ(platform.waitCursorBegins, 1);
-  expectIdleAndNothingPlaced();
+  for (int id : {IdSearch, IdClear, IdOk}) {
+    dialog->slots.markStale();  // each run from the beginning
+    SearchState afterPress = SearchIdle;
+    platform.atPump(platform.pumps + 3, [&] {  // the ring's first candidate
+      press(id);
+      afterPress = dialog->searchState;
+    });
+    press(IdSearch);
+    EXPECT_EQ(afterPress, SearchCancelled) << id;
+    EXPECT_EQ(box(), sj("アア\r\nアイ\r\n")) << id;  // the group finished first keeps its words
+    EXPECT_EQ(picture(3, 7), (std::vector<std::string>{"...##アア", ".#.####", "...####"})) << id;
+    expectIdleAndNothingPlaced();
+  }
+  EXPECT_EQ(platform.waitCursorBegins, 3);
+  EXPECT_EQ(settings.writes, 0);
+  EXPECT_FALSE(platform.endedWith.has_value());
 
   press(IdSearch);  // nothing changed: the stopped ring starts afresh
   EXPECT_EQ(picture(3, 3), (std::vector<std::string>{"アイウ", "カ#ド", "サクラ"}));

@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "app/main_dialog.h"
-#include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
-#include "support/temp_folder.h"
 
 namespace vexilo {
 namespace {
@@ -104,29 +102,6 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
   EXPECT_EQ(store.text("DicFile2", "Name"), "/home/me/辞書 2.dic");
   EXPECT_EQ(store.number("DicFile1", "Flag"), 1);
   EXPECT_EQ(store.number("DicFile3", "Flag"), 0);
-  EXPECT_EQ(run.platform.endedWith, IdOk);
-}
-
-TEST(MainDialogSettings, ExitDuringASearchOnlyAsksItToStop) {
-  OrderedStore store;
-  test::TempFolder folder;
-  Session run(store);
-  test::drawPicture(run.dialog->grid, {".."});
-  run.platform.texts[IdDicPath1] = folder.path("words.dic");
-  test::writeBytes(folder.path("words.dic"), sj("アイ\r\nカキ\r\n"));
-  SearchState stateAfterExit = SearchIdle;
-  run.platform.atPump(1, [&] {
-    run.dialog->OnCommand(IdOk);
-    stateAfterExit = run.dialog->searchState;
-  });
-  run.dialog->OnCommand(IdSearch);
-  EXPECT_EQ(stateAfterExit, SearchCancelled);
-  EXPECT_EQ(store.writes, 0);
-  EXPECT_FALSE(run.platform.endedWith.has_value());
-  EXPECT_EQ(run.dialog->searchState, SearchIdle);
-
-  run.dialog->OnCommand(IdOk);  // the search has returned
-  EXPECT_EQ(store.writes, 3078);
   EXPECT_EQ(run.platform.endedWith, IdOk);
 }
 

@@ -10,6 +10,7 @@
 #include "support/file_size_limit.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 namespace {
@@ -177,6 +178,97 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
     EXPECT_EQ(appendDictionaryWord(path, std::string(20000, 'x')), AppendResult::WriteFailed);
   }
   EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
+}
+
+TEST(Utf8WordList, DetectedByByteOrderMarkOrValidMultiByteText) {
+  EXPECT_TRUE(isUtf8WordList("\xEF\xBB\xBF"));
+  EXPECT_TRUE(isUtf8WordList("\xEF\xBB\xBF\x82\xA0\n"));  // a mark decides alone
+  EXPECT_TRUE(isUtf8WordList("abc\n\xE3\x81\x82\n\xF0\x9F\x98\x80"));
+  EXPECT_FALSE(isUtf8WordList(""));
+  EXPECT_FALSE(isUtf8WordList("ascii only\r\n"));
+  EXPECT_FALSE(isUtf8WordList(sj("ねこ\n漢字\nカタカナ\n")));
+  EXPECT_FALSE(isUtf8WordList("\xE3\x81"));              // cut short
+  EXPECT_FALSE(isUtf8WordList("\xC0\xAF\xE3\x81\x82"));  // overlong slash
+  EXPECT_FALSE(isUtf8WordList("\xED\xA0\x80"));          // surrogate
+  EXPECT_FALSE(isUtf8WordList("\xF4\x90\x80\x80"));      // past U+10FFFF
+}
+
+TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {
+  TempFolder folder;
+  const Cp932WordListCodec codec;
+  const std::string words = "ねこ\n漢字\nABCD\n\n①②\nきゃく";
+  std::string crlf = words;
+  for (std::size_t at = 0; (at = crlf.find('\n', at)) != crlf.npos; at += 2) crlf.insert(at, "\r");
+  writeBytes(folder.path("sjis.dic"), sj(crlf));
+  writeBytes(folder.path("bom.dic"), "\xEF\xBB\xBF" + crlf + "\r\n");
+  writeBytes(folder.path("lf.dic"), "😀\n" + words + "\nか😀\n\x1A犬\n");
+
+  WordIndex expected;
+  ASSERT_TRUE(loadDictionaryFile(folder.path("sjis.dic"), expected, &codec));
+  EXPECT_EQ(wordsOf(expected, {2}), (Words{"ねこ", "漢字", "ABCD", "①②"}));
+  for (const char* name : {"bom.dic", "lf.dic"}) {
+    WordIndex index;
+    ASSERT_TRUE(loadDictionaryFile(folder.path(name), index, &codec));
+    EXPECT_EQ(wordsOf(index, {0, 1, 2, 3}), wordsOf(expected, {0, 1, 2, 3})) << name;
+  }
+
+  WordIndex bytes;  // without a converter the list is taken byte for byte
+  ASSERT_TRUE(loadDictionaryFile(folder.path("lf.dic"), bytes));
+  EXPECT_EQ(bytes[2].word(0), "\xF0\x9F\x98\x80");
+}
+
+TEST(Utf8WordList, RegisteredWordsKeepTheFilesEncoding) {
+  TempFolder folder;
+  const Cp932WordListCodec codec;
+  writeBytes(folder.path("u.dic"), "ねこ\n");
+  writeBytes(folder.path("s.dic"), sj("ねこ\r\n"));
+  WordIndex index;
+  EXPECT_EQ(registerWord(folder.path("u.dic"), sj("ｲﾇ"), index, &codec), RegisterResult::Written);
+  EXPECT_EQ(registerWord(folder.path("s.dic"), sj("さる"), index, &codec), RegisterResult::Written);
+  EXPECT_EQ(registerWord(folder.path("new.dic"), sj("とり"), index, &codec),
+            RegisterResult::Written);
+  EXPECT_EQ(readBytes(folder.path("u.dic")), "ねこ\nイヌ\r\n");
+  EXPECT_EQ(readBytes(folder.path("s.dic")), sj("ねこ\r\nさる\r\n"));
+  EXPECT_EQ(readBytes(folder.path("new.dic")), sj("とり\r\n"));
+
+  writeBytes(folder.path("bom.dic"), "\xEF\xBB\xBF");  // the word goes on the first line
+  EXPECT_EQ(registerWord(folder.path("bom.dic"), sj("うし"), index, &codec),
+            RegisterResult::Written);
+  EXPECT_EQ(readBytes(folder.path("bom.dic")), "\xEF\xBB\xBFうし\r\n");
+
+  const std::string unmapped("\x85\x40", 2);  // a code the code page leaves empty
+  EXPECT_EQ(registerWord(folder.path("u.dic"), unmapped, index, &codec), RegisterResult::NotInUtf8);
+  EXPECT_EQ(readBytes(folder.path("u.dic")), "ねこ\nイヌ\r\n");
+  EXPECT_LT(index[1].findWord(unmapped), 0);
+}
+
+TEST(DictionaryAppend, WordGoesBeforeTheCtrlZSoThatItIsRead) {
+  TempFolder folder;
+  const std::string path = folder.path("z.dic");
+  const auto appendAndLoad = [&](const std::string& before) {
+    writeBytes(path, before);
+    EXPECT_EQ(appendDictionaryWord(path, sj("はる")), AppendResult::Appended);
+    WordIndex index;
+    EXPECT_TRUE(loadDictionaryFile(path, index));
+    return std::pair(readBytes(path), wordsOf(index, {2}));
+  };
+  EXPECT_EQ(appendAndLoad(sj("ふゆ\r\n\x1A")),
+            std::pair(sj("ふゆ\r\nはる\r\n\x1A"), (Words{"ふゆ", "はる"})));
+  EXPECT_EQ(appendAndLoad(sj("ふゆ\x1A")),
+            std::pair(sj("ふゆ\r\nはる\r\n\x1A"), (Words{"ふゆ", "はる"})));
+  EXPECT_EQ(appendAndLoad(sj("\x1A")), std::pair(sj("はる\r\n\x1A"), (Words{"はる"})));
+  EXPECT_EQ(appendAndLoad(sj("ふゆ\n\x1Aなつ\r\n\x1A")),
+            std::pair(sj("ふゆ\nはる\r\n\x1Aなつ\r\n\x1A"), (Words{"ふゆ", "はる"})));
+
+  writeBytes(path, sj("ふゆ\r\n\x1A"));
+  {
+    const test::FileSizeLimit limit(8);
+    EXPECT_EQ(appendDictionaryWord(path, sj("はる")), AppendResult::WriteFailed);
+  }
+  EXPECT_EQ(readBytes(path), sj("ふゆ\r\n\x1A"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")),
+                          std::filesystem::directory_iterator()),
+            1);  // no temporary file left behind
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPaintEvent>
 #include <QTest>
 #include <vector>
 
@@ -24,6 +25,7 @@ class TrackingEvents : public GridEvents {
   void leftPressed(Point point) override { results.push_back(grid_.track(start, point)); }
   void rightPressed(Point point) override { rightPresses.push_back(point); }
   void doubleClicked(Point point) override { doubleClicks.push_back(point); }
+  void wheelTurned(int, bool) override {}  // the wheel is tried through the window
 
   Rect start{40, 40, 70, 70};
   Color paintColour{255, 255, 0};
@@ -127,9 +129,21 @@ TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsT
   EXPECT_EQ(painted.pixelColor(95, 85), QColor(0, 0, 255));  // client (105, 105)
   EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));  // outside the invalid area
 
+  // Drawing at once reaches the screen at the next dispatches, without painting the grid.
+  struct ScreenPaints : QObject {
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } screen;
+  grid.installEventFilter(&screen);
   grid.immediateContext().fillRect({200, 200, 210, 210}, Color{0, 255, 0});
-  EXPECT_TRUE(events.paints.size() == 1u);  // no painting asked for
   EXPECT_EQ(grid.image().pixelColor(195, 185), QColor(0, 255, 0));
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  EXPECT_TRUE(screen.region.contains(QRect(190, 180, 10, 10)));
+  EXPECT_TRUE(events.paints.size() == 1u);  // no painting asked for
+  grid.removeEventFilter(&screen);
 }
 
 }  // namespace

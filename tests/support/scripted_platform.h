@@ -56,6 +56,8 @@ class ScriptedPlatform : public Platform {
   void setControlText(int id, std::string_view text) override { texts[id] = std::string(text); }
   bool isChecked(int id) override { return checks[id]; }
   void setChecked(int id, bool checked) override { checks[id] = checked; }
+  std::map<int, bool> commandsEnabled;  // menu items greyed out or not, by id
+  void enableCommand(int id, bool enabled) override { commandsEnabled[id] = enabled; }
 
   // Grid surface: a 540 by 534 frame, pitch 33 by 33 with remainders 12 and 6.
   Rect frame{10, 10, 550, 544};

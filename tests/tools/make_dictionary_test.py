@@ -74,6 +74,14 @@ class MakeDictionary(unittest.TestCase):
                 self.assertEqual(done.returncode, 0, done.stderr.decode())
                 self.assertEqual(self.words(), wanted)
 
+    def test_utf8_writes_the_same_words_after_a_byte_order_mark(self):
+        self.lists(**{"Noun.csv": [entry("猫", "ネコ"), entry("客", "キャク")]})
+        done = subprocess.run([TOOL, self.output, "--source", self.source, "--utf8"],
+                              capture_output=True, check=False)
+        self.assertEqual(done.returncode, 0, done.stderr.decode())
+        with open(self.output, "rb") as raw:
+            self.assertEqual(raw.read(), "\ufeffキャク\r\nネコ\r\n".encode("utf-8"))
+
     def test_a_folder_without_noun_lists_is_an_error_and_writes_nothing(self):
         self.lists(**{"Verb.csv": [entry("走る", "ハシル", "自立")]})
         done = self.run_tool()

@@ -120,6 +120,26 @@ class Samples(unittest.TestCase):
                         if flag == 3:
                             self.assertEqual(shown, text, (r, c))
 
+    def test_a_utf8_copy_of_the_dictionary_gives_the_same_fill(self):
+        with open(os.path.join(DATA, "sample.dic"), "rb") as raw:
+            text = raw.read().decode("cp932")
+        with tempfile.TemporaryDirectory() as folder:
+            copies = {"lf.dic": text.replace("\r\n", "\n").encode("utf-8"),
+                      "bom.dic": ("\ufeff" + text).encode("utf-8")}
+            for name, data in copies.items():
+                with open(os.path.join(folder, name), "wb") as out:
+                    out.write(data)
+            for puzzle in PUZZLES:
+                runs = [subprocess.run([CLI, "search", os.path.join(DATA, puzzle), "--dic", dic],
+                                       capture_output=True, check=False)
+                        for dic in [os.path.join(DATA, "sample.dic")] +
+                        [os.path.join(folder, name) for name in copies]]
+                with self.subTest(puzzle=puzzle):
+                    self.assertNotIn("□", runs[0].stdout.decode("utf-8"))
+                    for run in runs[1:]:
+                        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                                         (0, runs[0].stdout, b""))
+
     def test_search_without_the_dictionary_leaves_cells_open(self):
         done = subprocess.run([CLI, "search", os.path.join(DATA, "sample-5x5.crs")],
                               capture_output=True, check=False)

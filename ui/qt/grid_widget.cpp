@@ -1,10 +1,12 @@
 #include "ui/qt/grid_widget.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QWheelEvent>
 
 namespace vexilo::qt {
 
@@ -12,6 +14,8 @@ namespace {
 
 constexpr int HatchWidth = 4;  // of the tracker's hatched outline
 constexpr int HandleSize = 5;  // of its resize handles, outside the rectangle
+
+const QEvent::Type FlushDamage = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
@@ -57,12 +61,20 @@ DrawingContext& GridWidget::immediateContext() {
   return immediate_;
 }
 
-// One growing rectangle, so that the many small strokes of a cell cost few updates.
+// Gathered into one rectangle that goes to the screen at the next dispatch of events: a cell is
+// many small strokes, and one update per stroke would cost more than the drawing.
 void GridWidget::damaged(const QRect& imageArea) {
-  const QRect area = imageArea & image_.rect();
-  if (area.isEmpty() || scheduled_.contains(area)) return;
-  scheduled_ |= area;
-  update(scheduled_);
+  scheduled_ |= imageArea & image_.rect();
+  if (flushPosted_) return;
+  flushPosted_ = true;
+  QCoreApplication::postEvent(this, new QEvent(FlushDamage));
+}
+
+bool GridWidget::event(QEvent* event) {
+  if (event->type() != FlushDamage) return QWidget::event(event);
+  flushPosted_ = false;
+  update(std::exchange(scheduled_, QRect()));
+  return true;
 }
 
 const QImage& GridWidget::image() {
@@ -106,7 +118,6 @@ void GridWidget::paintPending() {
 }
 
 void GridWidget::paintEvent(QPaintEvent* event) {
-  scheduled_ = QRect();
   paintPending();
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());
@@ -138,6 +149,19 @@ void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   if (events_ != nullptr && !tracking_ && event->button() == Qt::LeftButton) {
     events_->doubleClicked(clientPoint(event->position()));
   }
+}
+
+void GridWidget::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  if (events_ == nullptr || tracking_) return;
+  const QPoint delta = event->angleDelta();
+  // Shift turns the wheel to the columns; a tilted wheel or a sideways swipe reaches them too.
+  const bool columns = delta.y() == 0 || (event->modifiers() & Qt::ShiftModifier) != 0;
+  int& turned = columns ? wheelColumns_ : wheelRows_;
+  turned += delta.y() != 0 ? delta.y() : delta.x();
+  const int notches = turned / 120;  // small steps of a touchpad add up to a notch
+  turned -= notches * 120;
+  if (notches != 0) events_->wheelTurned(-notches * QApplication::wheelScrollLines(), columns);
 }
 
 QRegion GridWidget::trackerBand(const QRect& r) const {

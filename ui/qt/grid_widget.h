@@ -19,6 +19,7 @@ class GridEvents {
   virtual void leftPressed(Point point) = 0;
   virtual void rightPressed(Point point) = 0;
   virtual void doubleClicked(Point point) = 0;
+  virtual void wheelTurned(int lines, bool columns) = 0;  // lines > 0: down or right
 };
 
 // The grid frame 1000. Everything is drawn into a backing image that the widget copies to the
@@ -44,10 +45,12 @@ class GridWidget final : public QWidget, private DamageSink {
   const SystemColors& colors() const { return colors_; }
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -63,6 +66,8 @@ class GridWidget final : public QWidget, private DamageSink {
   void endTracking(bool accepted);
 
   GridEvents* events_ = nullptr;
+  int wheelRows_ = 0;  // eighths of a degree turned and not yet scrolled; a notch is 120
+  int wheelColumns_ = 0;
   SystemColors colors_;
   GlyphCache glyphs_;
   QImage image_;
@@ -71,6 +76,7 @@ class GridWidget final : public QWidget, private DamageSink {
   QRegion erase_;     // part of pending_ whose background is filled first
   ImageContext immediate_;
   QRect scheduled_;  // drawn at once and not yet on the screen, bounding box
+  bool flushPosted_ = false;
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on

@@ -4,13 +4,18 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <exception>
+#include <functional>
+#include <utility>
 
 #include "app/control_ids.h"
 #include "app/main_dialog.h"
@@ -20,6 +25,31 @@
 namespace vexilo::qt {
 
 namespace {
+
+// Shows a widget's events to a handler first, which returns true for those it took; it lives as
+// long as the widget.
+class EventHook : public QObject {
+ public:
+  EventHook(QObject* watched, std::function<bool(const QEvent&)> handler)
+      : QObject(watched), handler_(std::move(handler)) {
+    watched->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override { return handler_(*event); }
+
+ private:
+  std::function<bool(const QEvent&)> handler_;
+};
+
+// Ctrl+Z and its kin undo the typing of an edit that has some to undo, and the grid otherwise:
+// the edit lets such a key go by, so the menu's shortcut takes it.
+bool leavesUndoKeyToMenu(const QEvent& event, bool editCanUndo, bool editCanRedo) {
+  if (event.type() != QEvent::ShortcutOverride) return false;
+  const auto& key = static_cast<const QKeyEvent&>(event);
+  return (key.matches(QKeySequence::Undo) && !editCanUndo) ||
+         (key.matches(QKeySequence::Redo) && !editCanRedo);
+}
 
 bool isPathControl(int id) { return id == IdDicPath1 || id == IdDicPath2 || id == IdDicPath3; }
 
@@ -100,6 +130,26 @@ void QtPlatform::attach(MainDialog& dialog) {
   grid_->setEvents(this);
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
+  if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
+    // A double click on a listed word locks it into the framed slot.
+    new EventHook(result->viewport(), [this, result](const QEvent& event) {
+      if (event.type() != QEvent::MouseButtonDblClick) return false;
+      const auto& mouse = static_cast<const QMouseEvent&>(event);
+      if (mouse.button() != Qt::LeftButton) return false;
+      const int line = result->cursorForPosition(mouse.position().toPoint()).blockNumber();
+      guarded([this, line] { dialog_->OnResultDoubleClick(line); });
+      return true;
+    });
+    new EventHook(result, [result](const QEvent& event) {
+      return leavesUndoKeyToMenu(event, result->document()->isUndoAvailable(),
+                                 result->document()->isRedoAvailable());
+    });
+  }
+  for (QLineEdit* edit : window_->findChildren<QLineEdit*>()) {
+    new EventHook(edit, [edit](const QEvent& event) {
+      return leavesUndoKeyToMenu(event, edit->isUndoAvailable(), edit->isRedoAvailable());
+    });
+  }
   // No access to the window manager's window menu: its About entry joins the Help menu.
   if (QMenu* help = window_->menu(2)) {
     help->addSeparator();
@@ -193,6 +243,10 @@ void QtPlatform::setChecked(int id, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr)) {
     button->setChecked(checked);
   }
+}
+
+void QtPlatform::enableCommand(int id, bool enabled) {
+  if (QAction* action = window_ ? window_->action(id) : nullptr) action->setEnabled(enabled);
 }
 
 Rect QtPlatform::gridFrameRect() {
@@ -316,6 +370,10 @@ void QtPlatform::rightPressed(Point point) {
 
 void QtPlatform::doubleClicked(Point point) {
   guarded([this, point] { dialog_->OnGridDoubleClick(point); });
+}
+
+void QtPlatform::wheelTurned(int lines, bool columns) {
+  guarded([this, lines, columns] { dialog_->OnGridWheel(lines, columns); });
 }
 
 }  // namespace vexilo::qt

@@ -33,6 +33,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void setControlText(int id, std::string_view text) override;
   bool isChecked(int id) override;
   void setChecked(int id, bool checked) override;
+  void enableCommand(int id, bool enabled) override;
   // GridSurfacePort
   Rect gridFrameRect() override;
   void invalidate(const Rect& rect, bool erase) override;
@@ -59,6 +60,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void leftPressed(Point point) override;
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
+  void wheelTurned(int lines, bool columns) override;
 
   void wireScrollBar(int barId);
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.

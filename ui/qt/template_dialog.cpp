@@ -1,11 +1,13 @@
 #include "ui/qt/template_dialog.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -144,6 +146,12 @@ void TemplateDialog::buildMenu() {
         popup->addSeparator();
       } else {
         QAction* action = popup->addAction(fromSjis(item.text));
+        QList<QKeySequence> keys;
+        for (const AcceleratorTemplate& key : accelerators()) {
+          if (key.id == item.id) keys << QKeySequence(QString::fromLatin1(key.keys));
+        }
+        action->setShortcuts(keys);
+        actions_[item.id] = action;
         connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
       }
     }
@@ -153,6 +161,11 @@ void TemplateDialog::buildMenu() {
 QWidget* TemplateDialog::control(int id) const {
   const auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second;
+}
+
+QAction* TemplateDialog::action(int id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
 }
 
 QMenu* TemplateDialog::menu(int index) const {

@@ -22,7 +22,8 @@ class TemplateDialog : public QDialog {
 
   QWidget* control(int id) const;
   QWidget* clientArea() const { return client_; }  // dialog client coordinates are its own
-  QMenu* menu(int index) const;  // a menu of the menu bar, left to right; nullptr without
+  QMenu* menu(int index) const;   // a menu of the menu bar, left to right; nullptr without
+  QAction* action(int id) const;  // the menu item of a command; nullptr without
   const DialogUnits& units() const { return units_; }
 
   std::function<void(int)> onCommand;
@@ -45,6 +46,7 @@ class TemplateDialog : public QDialog {
   QWidget* client_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
   std::map<int, QWidget*> controls_;
+  std::map<int, QAction*> actions_;
 };
 
 }  // namespace vexilo::qt

@@ -1,0 +1,81 @@
+#include "puzzle/grid_history.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/grid_picture.h"
+
+namespace vexilo {
+namespace {
+
+using test::pictureOf;
+
+TEST(GridHistory, ANewChangeDropsWhatCouldBeRedone) {
+  PuzzleGrid grid;
+  GridHistory history;
+  history.reset(grid);
+  EXPECT_FALSE(history.record(grid, {}));  // nothing changed, no step
+
+  grid.makeOpen(0);
+  history.record(grid, {});
+  grid.linkCells(0, 1);
+  history.record(grid, {3, 4});
+  ViewOffsets view;
+  ASSERT_TRUE(history.undo(grid, view));
+  EXPECT_EQ(pictureOf(grid, 1, 2), (std::vector<std::string>{".#"}));
+  EXPECT_EQ(view, (ViewOffsets{3, 4}));
+  EXPECT_EQ(grid.nextMark(), 0);
+
+  grid.makeOpen(5);  // not yet recorded: undo takes it back first, and redo is gone
+  ASSERT_FALSE(history.redo(grid, view));
+  ASSERT_TRUE(history.undo(grid, view));
+  EXPECT_EQ(pictureOf(grid, 1, 6), (std::vector<std::string>{".#####"}));
+  ASSERT_TRUE(history.undo(grid, view));
+  EXPECT_EQ(pictureOf(grid, 1, 6), (std::vector<std::string>{"######"}));
+  EXPECT_FALSE(history.canUndo());
+
+  grid.cellAt(7) = {std::string(511, 'x'), Fixed, 1023};  // as a hand-edited file may hold
+  history.record(grid, {});
+  ASSERT_TRUE(history.undo(grid, view));
+  EXPECT_EQ(grid.cellAt(7).str, "");
+  EXPECT_EQ(grid.cellAt(7).mark, -1);
+  ASSERT_TRUE(history.redo(grid, view));
+  EXPECT_EQ(grid.cellAt(7).str, std::string(511, 'x'));
+  EXPECT_EQ(grid.cellAt(7).mark, 1023);
+}
+
+TEST(GridHistory, HoldsAThousandStepsThatEachRewriteTheWholeGrid) {
+  PuzzleGrid grid;
+  GridHistory history;
+  history.reset(grid);
+  for (int step = 0; step < 1000; ++step) {
+    for (int i = 0; i < CellCount; ++i) {
+      grid.cellAt(i) = {std::string(2, char('a' + step % 2)), Fixed, step % 2 == 0 ? i : -1};
+    }
+    history.record(grid, {});
+  }
+  EXPECT_EQ(history.stepCount(), 1000u);
+  EXPECT_LE(history.byteSize(), GridHistory::DefaultByteBudget);
+}
+
+TEST(GridHistory, OldestStepsGoPastTheByteBudget) {
+  PuzzleGrid grid;
+  GridHistory history(20000);
+  history.reset(grid);
+  for (int step = 0; step < 100; ++step) {
+    for (int i = 0; i < 64; ++i) grid.cellAt(i).str = std::string(2, char('a' + step % 26));
+    history.record(grid, {});
+  }
+  EXPECT_LE(history.byteSize(), 20000u);
+  const std::size_t kept = history.stepCount();
+  EXPECT_GT(kept, 5u);
+  EXPECT_LT(kept, 100u);
+  ViewOffsets view;
+  for (std::size_t k = 0; k < kept; ++k) ASSERT_TRUE(history.undo(grid, view));
+  EXPECT_FALSE(history.undo(grid, view));
+  EXPECT_EQ(grid.cellAt(63).str, std::string(2, char('a' + (100 - kept - 1) % 26)));
+}
+
+}  // namespace
+}  // namespace vexilo
