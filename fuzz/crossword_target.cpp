@@ -39,9 +39,17 @@ std::size_t count(std::string_view text, char c) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
 }
 
-constexpr std::string_view AnswerLine = "$ans[";  // $ans[cell] = "text";
+// Lines that hold a cell text as a PHP string rather than as markup: $ans[cell] = "text"; for
+// the answers and $given[group] = "text"; for the given letter of a numbered group.
+constexpr std::string_view AnswerLine = "$ans[";
+constexpr std::string_view GivenLine = "$given[";
 
-// The page without its answer lines, which hold the texts as PHP strings rather than markup.
+bool isTextLine(std::string_view line) {
+  return line.substr(0, AnswerLine.size()) == AnswerLine ||
+         line.substr(0, GivenLine.size()) == GivenLine;
+}
+
+// The page without its text lines.
 std::string markupOf(std::string_view page) {
   std::string markup;
   std::size_t start = 0;
@@ -49,7 +57,7 @@ std::string markupOf(std::string_view page) {
     const std::size_t lf = page.find('\n', start);
     const std::size_t end = lf == std::string_view::npos ? page.size() : lf + 1;
     const std::string_view line = page.substr(start, end - start);
-    if (line.substr(0, AnswerLine.size()) != AnswerLine) markup += line;
+    if (!isTextLine(line)) markup += line;
     start = end;
   }
   return markup;
@@ -72,25 +80,40 @@ std::optional<std::string> phpStringValue(std::string_view literal) {
   return value;
 }
 
-// Every answer line gives back its cell's text byte for byte.
-void checkAnswerLines(const PuzzleGrid& grid, std::string_view page) {
+bool isGivenLetterOf(const PuzzleGrid& grid, int group, std::string_view text) {
+  for (int i = 0; i < CellCount; ++i) {
+    const NodeBox& cell = grid.cellAt(i);
+    if (cell.mark == group && cell.flag == Fixed && cell.str == text) return true;
+  }
+  return false;
+}
+
+// Every text line gives back the text of its cell, or of a given cell of its group, byte for
+// byte.
+void checkTextLines(const PuzzleGrid& grid, std::string_view page) {
   std::size_t start = 0;
   while (start < page.size()) {
     const std::size_t lineEnd = page.find("\r\n", start);
     require(lineEnd != std::string_view::npos, "the page ends without CR LF");
     const std::string_view line = page.substr(start, lineEnd - start);
     start = lineEnd + 2;
-    if (line.substr(0, AnswerLine.size()) != AnswerLine) continue;
+    if (!isTextLine(line)) continue;
+    const std::size_t open = line.find('[');
     const std::size_t close = line.find("] = \"");
     require(close != std::string_view::npos && line.size() >= close + 7 &&
                 line.substr(line.size() - 2) == "\";",
-            "an answer line is not $ans[cell] = \"text\";");
-    int cell = -1;
-    const std::string_view number = line.substr(AnswerLine.size(), close - AnswerLine.size());
-    std::from_chars(number.data(), number.data() + number.size(), cell);
-    require(0 <= cell && cell < CellCount, "an answer line names no cell");
+            "a text line is not $name[number] = \"text\";");
+    int number = -1;
+    const std::string_view digits = line.substr(open + 1, close - open - 1);
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    require(0 <= number && number < CellCount, "a text line names no cell or group");
     const auto value = phpStringValue(line.substr(close + 5, line.size() - close - 7));
-    require(value && *value == grid.cellAt(cell).str, "an answer line does not give its text back");
+    require(value.has_value(), "a text line is not one whole PHP string");
+    if (line.substr(0, AnswerLine.size()) == AnswerLine) {
+      require(*value == grid.cellAt(number).str, "an answer line does not give its text back");
+    } else {
+      require(isGivenLetterOf(grid, number, *value), "a group's letter is none of its given cells");
+    }
   }
 }
 
@@ -107,7 +130,7 @@ void checkPageEscaping(const PuzzleGrid& grid, PageForm form, const std::string&
     require(count(markup, c) == count(plainMarkup, c),
             std::string("a cell text adds or removes a ") + c);
   }
-  checkAnswerLines(grid, page);
+  checkTextLines(grid, page);
 }
 
 void checkPage(const PuzzleGrid& grid, PageForm form) {
