@@ -26,6 +26,8 @@ enum ControlId : int {
   IdEnabled3 = 1016,
   IdHorizontalBar = 1018,
   IdVerticalBar = 1019,
+  IdSearchInOrder = 32771,  // menu 検索: 辞書順で検索
+  IdSearchFast = 32772,     // menu 検索: 高速検索
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,

@@ -109,6 +109,12 @@ constexpr std::array EditItems{
     MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
 };
 
+constexpr std::array SearchItems{
+    MenuItemTemplate{IdSearchInOrder,
+                     "\x8E\xAB\x8F\x91\x8F\x87\x82\xC5\x8C\x9F\x8D\xF5(&D)", true},  // 辞書順で検索(&D)
+    MenuItemTemplate{IdSearchFast, "\x8D\x82\x91\xAC\x8C\x9F\x8D\xF5(&Q)", true},  // 高速検索(&Q)
+};
+
 constexpr std::array Accelerators{
     AcceleratorTemplate{IdUndo, "Ctrl+Z"},
     AcceleratorTemplate{IdRedo, "Ctrl+Y"},
@@ -123,6 +129,7 @@ constexpr std::array HelpItems{
 constexpr std::array MainMenu{
     MenuTemplate{"\x83\x74\x83\x40\x83\x43\x83\x8B(&F)", FileItems},  // ファイル(&F)
     MenuTemplate{"\x95\xD2\x8F\x57(&E)", EditItems},                  // 編集(&E)
+    MenuTemplate{"\x8C\x9F\x8D\xF5(&S)", SearchItems},                // 検索(&S)
     MenuTemplate{"\x83\x77\x83\x8B\x83\x76(&H)", HelpItems},          // ヘルプ(&H)
 };
 

@@ -72,6 +72,7 @@ struct DialogTemplate {
 struct MenuItemTemplate {
   int id = 0;  // 0: separator
   const char* text = "";
+  bool radio = false;  // one of the menu's exclusive choices, checked through the control port
 };
 
 struct MenuTemplate {

@@ -43,6 +43,8 @@ void MainDialog::OnCommand(int id) {
     case IdOpenFile: OpenCrosswordFile(); break;
     case IdSaveFile: SaveCrosswordFile(); break;
     case IdExportHtml: ExportPuzzleHtml(); break;
+    case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
+    case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
     case IdUndo: Undo(); break;
     case IdRedo: Redo(); break;
     default: break;
@@ -100,6 +102,12 @@ void MainDialog::pushControls() {
     platform.setControlText(PathEdits[row], dictionaryRows[row].path);
     platform.setChecked(UseBoxes[row], dictionaryRows[row].enabled);
   }
+  showSearchEngine();
+}
+
+void MainDialog::showSearchEngine() {
+  platform.setChecked(IdSearchInOrder, searchEngine == SearchEngine::DictionaryOrder);
+  platform.setChecked(IdSearchFast, searchEngine == SearchEngine::Fast);
 }
 
 GridGeometry MainDialog::geometry() { return {platform.gridFrameRect(), colOffset, rowOffset}; }
@@ -124,10 +132,17 @@ void MainDialog::drawCellNow(int index) {
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
   if (highlightShown) dc.frameRect(highlightRect, dc.buttonFaceColor());
+  for (const Rect& shown : blockingFramesShown) dc.frameRect(shown, dc.buttonFaceColor());
+  blockingFramesShown.clear();
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
     if (rect.intersects(area)) vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+  }
+  for (const int slot : blockingSlots) {
+    if (!slots.holds(slot)) continue;
+    blockingFramesShown.push_back(slotRect(slot));
+    dc.frameRect(blockingFramesShown.back(), BlockingFrame);
   }
   if (slots.holds(slots.currentSlot)) drawSlotHighlight(dc, slots.currentSlot, true);
 }

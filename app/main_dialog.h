@@ -1,14 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/control_ids.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
+#include "search/fast_fill.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 #include "ui/geometry.h"
@@ -19,6 +22,12 @@ namespace vexilo {
 
 inline constexpr const char* AppTitle = "Vexilo";
 inline constexpr const char* AppCaption = "Vexilo Version 1.16";
+
+// Values of the settings entry Search/Engine.
+enum class SearchEngine : int {
+  DictionaryOrder = 0,  // the search of the Search button as it always was
+  Fast = 1,             // FastFill
+};
 
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
@@ -54,6 +63,7 @@ class MainDialog : public CellListener {
   void RunSearch();
   void ShowNextResult();
   void listCandidates(int k);
+  void ChooseSearchEngine(SearchEngine engine);
 
   // Dictionary panel (main_dialog_dictionary.cpp).
   void refreshDictionaries();
@@ -83,6 +93,7 @@ class MainDialog : public CellListener {
   // Data exchange: the whole list each time.
   void pullControls();
   void pushControls();
+  void showSearchEngine();  // the radio items of the 検索 menu
 
   // Grid view (main_dialog.cpp).
   GridGeometry geometry();
@@ -119,10 +130,18 @@ class MainDialog : public CellListener {
   std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
+  SearchEngine searchEngine = SearchEngine::DictionaryOrder;
+  FastFill fastFill;
+  std::optional<FastOutcome> fastOutcome;  // of the last run of the fast engine
+  std::vector<int> blockingSlots;          // framed after the fast engine found no fill
+  std::vector<Rect> blockingFramesShown;
+  std::uint64_t decisions = 0;  // totals of the fast engine over every run
+  std::uint64_t backtracks = 0;
 
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
   friend class SearchHost;
+  void runFastFill(SearchHost& host);
 };
 
 }  // namespace vexilo

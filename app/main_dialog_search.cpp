@@ -10,6 +10,14 @@ namespace {
 
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
+// 埋められる組み合わせがありません
+constexpr const char* NoFillMessage =
+    "\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD\x8D\x87\x82\xED\x82\xB9"
+    "\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// ほかに埋められる組み合わせはありません
+constexpr const char* NoFurtherFillMessage =
+    "\x82\xD9\x82\xA9\x82\xC9\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD"
+    "\x8D\x87\x82\xED\x82\xB9\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 
 }  // namespace
 
@@ -33,17 +41,32 @@ class MainDialog::SearchHost : public FillHost {
     testedBefore_ = dialog_.candidatesTested;
     placedBefore_ = dialog_.wordsPlaced;
   }
+  void follow(const FastFill& engine) {
+    fast_ = &engine;
+    placedBefore_ = dialog_.wordsPlaced;
+    decisionsBefore_ = dialog_.decisions;
+    backtracksBefore_ = dialog_.backtracks;
+  }
   void updateTotals() {
-    if (engine_ == nullptr) return;
-    dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
-    dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+    if (engine_ != nullptr) {
+      dialog_.candidatesTested = testedBefore_ + engine_->candidatesTested();
+      dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
+    }
+    if (fast_ != nullptr) {
+      dialog_.decisions = decisionsBefore_ + fast_->decisions();
+      dialog_.backtracks = backtracksBefore_ + fast_->backtracks();
+      dialog_.wordsPlaced = placedBefore_ + fast_->wordsPlaced();
+    }
   }
 
  private:
   MainDialog& dialog_;
   const FillSearch* engine_ = nullptr;
+  const FastFill* fast_ = nullptr;
   std::uint64_t testedBefore_ = 0;
   std::uint64_t placedBefore_ = 0;
+  std::uint64_t decisionsBefore_ = 0;
+  std::uint64_t backtracksBefore_ = 0;
 };
 
 namespace {
@@ -91,6 +114,7 @@ void MainDialog::RunSearch() {
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     SearchHost host(*this);
+    blockingSlots.clear();
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
     if (slots.holds(slots.currentSlot)) {
@@ -102,6 +126,11 @@ void MainDialog::RunSearch() {
     if (!slots.slotsCurrent) {
       extractSlots(grid, slots);
       slots.slotsCurrent = true;
+      fastFill.forget();
+    }
+    if (searchEngine == SearchEngine::Fast) {
+      runFastFill(host);
+      return;
     }
     FillSearch search(grid, wordIndex, slots, host);
     host.follow(search);
@@ -113,6 +142,40 @@ void MainDialog::RunSearch() {
     if (slots.slotCount > 0) listCandidates(0);
     invalidateCell(-1);
   }
+}
+
+void MainDialog::runFastFill(SearchHost& host) {
+  host.follow(fastFill);
+  const FastOutcome outcome = fastFill.run(grid, wordIndex, slots, host);
+  host.updateTotals();
+  fastOutcome = outcome;
+  slots.currentSlot = 0;
+  if (outcome != FastOutcome::NoFill) {
+    if (slots.slotCount > 0) listCandidates(0);
+    invalidateCell(-1);
+    if (outcome == FastOutcome::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
+    return;
+  }
+  // The slots that block the fill are framed and listed with their patterns instead.
+  slots.currentSlot = -1;
+  resultText.clear();
+  for (const BlockingSlot& blocking : fastFill.blocking()) {
+    blockingSlots.push_back(blocking.slot);
+    resultText += blockingSlotLine(grid, slots.slots[static_cast<std::size_t>(blocking.slot)],
+                                   blocking.candidates);
+    resultText += "\r\n";
+  }
+  pushControls();
+  invalidateCell(-1);
+  platform.showMessage(NoFillMessage);
+}
+
+void MainDialog::ChooseSearchEngine(SearchEngine engine) {
+  if (engine != searchEngine) {
+    searchEngine = engine;
+    slots.markStale();  // neither engine continues from what the other left in the slots
+  }
+  showSearchEngine();  // only the menu: typed paths not yet pulled stay as typed
 }
 
 void MainDialog::ShowNextResult() {

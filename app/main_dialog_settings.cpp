@@ -17,6 +17,8 @@ constexpr std::array<std::string_view, DictionaryRowCount> DicSections{"DicFile1
                                                                        "DicFile3"};
 constexpr std::string_view NameEntry = "Name";
 constexpr std::string_view FlagEntry = "Flag";
+constexpr std::string_view SearchSection = "Search";
+constexpr std::string_view EngineEntry = "Engine";
 
 constexpr int NoMark = -1;
 constexpr int DicEnabledByDefault = 1;
@@ -42,6 +44,9 @@ void MainDialog::restoreSettings() {
     dictionaryRows[row].enabled =
         settings.readInt(DicSections[row], FlagEntry, DicEnabledByDefault) != 0;
   }
+  const int engine = settings.readInt(SearchSection, EngineEntry, 0);
+  searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
+                                                                : SearchEngine::DictionaryOrder;
 }
 
 void MainDialog::OnExit() {
@@ -63,6 +68,7 @@ void MainDialog::OnExit() {
   for (std::size_t row = 0; row < DicSections.size(); ++row) {
     settings.writeInt(DicSections[row], FlagEntry, dictionaryRows[row].enabled ? 1 : 0);
   }
+  settings.writeInt(SearchSection, EngineEntry, static_cast<int>(searchEngine));
   platform.endDialog(IdOk);
 }
 

@@ -42,6 +42,7 @@ struct Options {
   std::optional<std::string> out;
   std::optional<std::string> slots;
   bool stats = false;
+  bool fast = false;  // --engine fast
   bool help = false;
   std::vector<NamedPath> read;
   std::vector<NamedPath> written;
@@ -121,8 +122,32 @@ int runExport(const Options& options, Session& session) {
   return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk : ExitFailed;
 }
 
+// The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
+int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, double seconds,
+                     int status) {
+  const FastOutcome outcome = dialog.fastOutcome.value_or(FastOutcome::Stopped);
+  if (outcome == FastOutcome::NoFill) {
+    std::fputs("no fill: no words fill the grid; the slots that block it:\n", err);
+    for (const BlockingSlot& blocking : dialog.fastFill.blocking()) {
+      const WordSlot& slot = dialog.slots.slots[static_cast<std::size_t>(blocking.slot)];
+      std::fprintf(err, "%s\n",
+                   cp932ToUtf8(blockingSlotLine(dialog.grid, slot, blocking.candidates)).c_str());
+    }
+  } else if (outcome == FastOutcome::NoFurtherFill) {
+    std::fputs("no fill: every fill has been shown since the search started afresh\n", err);
+  }
+  if (stats) {
+    std::fprintf(err, "slots %d, decisions %llu, backtracks %llu, seconds %.3f\n",
+                 dialog.slots.slotCount, static_cast<unsigned long long>(dialog.decisions),
+                 static_cast<unsigned long long>(dialog.backtracks), seconds);
+  }
+  if (status != ExitOk) return status;
+  return outcome == FastOutcome::Filled ? ExitOk : ExitNoFill;
+}
+
 int runSearch(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
+  if (options.fast) session.dialog->OnCommand(IdSearchFast);
   constexpr int pathIds[MaxDictionaries] = {IdDicPath1, IdDicPath2, IdDicPath3};
   constexpr int enabledIds[MaxDictionaries] = {IdEnabled1, IdEnabled2, IdEnabled3};
   for (std::size_t row = 0; row < MaxDictionaries; ++row) {
@@ -151,6 +176,10 @@ int runSearch(const Options& options, Session& session) {
     status = ExitFailed;
   }
   printGrid(dialog.grid, session.out);
+  if (options.fast) {
+    return finishFastSearch(dialog, session.err, options.stats, seconds.count(),
+                            watch.interrupted() ? ExitInterrupted : status);
+  }
   if (options.stats) {
     std::fprintf(session.err,
                  "slots %d, groups %d, candidates tested %llu, words placed %llu, seconds %.3f\n",
@@ -189,6 +218,13 @@ const Option SearchOptions[] = {
      [](Options& o, const std::string& value) -> Complaint {
        if (o.dictionaries.size() == MaxDictionaries) return "at most three --dic files";
        o.dictionaries.push_back(value);
+       return std::nullopt;
+     }},
+    {"--engine", "dfs|fast", false, PathUse::None,
+     "dfs: the search in dictionary order (the default); fast: the fast search",
+     [](Options& o, const std::string& value) -> Complaint {
+       if (value != "fast" && value != "dfs") return "--engine takes dfs or fast";
+       o.fast = value == "fast";
        return std::nullopt;
      }},
     {"--runs", "N", false, PathUse::None, "presses Search N times in a row (default 1)",

@@ -7,7 +7,13 @@
 namespace vexilo::cli {
 
 // Exit statuses of the tool.
-enum ExitStatus : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitInterrupted = 130 };
+enum ExitStatus : int {
+  ExitOk = 0,
+  ExitFailed = 1,
+  ExitUsage = 2,
+  ExitNoFill = 3,  // the fast engine proved that no (further) fill exists
+  ExitInterrupted = 130,
+};
 
 // Runs the subcommand named by the first argument (the program name not included), printing
 // the grid to out and messages and usage lines to err.

@@ -14,6 +14,7 @@ inline constexpr Color StarText{0, 128, 0};
 inline constexpr Color FixedText{0, 0, 0};
 inline constexpr Color NumberText{64, 64, 64};
 inline constexpr Color SlotFrame{255, 0, 0};
+inline constexpr Color BlockingFrame{0, 0, 255};  // a slot that keeps the grid from a fill
 
 // The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
 struct GridGeometry {

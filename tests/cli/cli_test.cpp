@@ -181,6 +181,34 @@ TEST_F(Tool, RepeatedSearchesContinueThenStartAfresh) {
   EXPECT_EQ(readBytes(folder.path("3.tsv")), firstSlots);
 }
 
+TEST_F(Tool, FastEngineExitsWithThreeWhenNoFillExistsAndNamesTheBlockingSlots) {
+  const std::string puzzle = crossword("p.crs", repeated("\t1\t-1\r\n", 3));
+  const std::string dictionary = crossword("d.dic", sj("アイ\r\nアイウ\r\nカキク\r\n"));
+  const Result found = run("search " + puzzle + " --dic " + dictionary + " --engine fast --slots " +
+                           path("s.tsv") + " --stats");
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(found.out, "アイウ\n");
+  EXPECT_EQ(readBytes(folder.path("s.tsv")), "0\t0\t0\t3\t0\t0\t3\t-1\t-1\t2\tアイウ\tカキク\n");
+  EXPECT_TRUE(found.err.starts_with("slots 1, decisions 1, backtracks 0, seconds ")) << found.err;
+
+  const Result next = run("search " + puzzle + " --dic " + dictionary + " --engine fast --runs 3");
+  EXPECT_EQ(next.status, 3);
+  EXPECT_EQ(next.out, "□□□\n");
+  EXPECT_EQ(next.err,
+            "ほかに埋められる組み合わせはありません\n"
+            "no fill: every fill has been shown since the search started afresh\n");
+
+  const Result none =
+      run("search " + puzzle + " --dic " + crossword("two.dic", sj("アイ\r\n")) + " --engine fast");
+  EXPECT_EQ(none.status, 3);
+  EXPECT_EQ(none.out, "□□□\n");
+  EXPECT_EQ(none.err,
+            "埋められる組み合わせがありません\n"
+            "no fill: no words fill the grid; the slots that block it:\n"
+            "横 1行1列 3文字 ・・・: 0語\n");
+  EXPECT_EQ(run("search " + puzzle + " --engine slow").status, 2);
+}
+
 TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
   // A 7 by 7 open grid over many random words: far longer than the test waits.
   std::string open;
@@ -232,14 +260,15 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
   const Result help = run("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  for (const char* line : {"\n  search ", "\n  export ", "\n  show ", "\n  --dic FILE ",
-                           "\n  --runs N ", "\n  --out RESULT.crs ", "\n  --slots SLOTS.tsv ",
-                           "\n  --stats ", "\n  -h, --help, help ", "\n  --version "}) {
+  for (const char* line :
+       {"\n  search ", "\n  export ", "\n  show ", "\n  --dic FILE ", "\n  --engine dfs|fast ",
+        "\n  --runs N ", "\n  --out RESULT.crs ", "\n  --slots SLOTS.tsv ", "\n  --stats ",
+        "\n  -h, --help, help ", "\n  --version "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
-  EXPECT_TRUE(
-      help.out.starts_with("usage: vexilo-cli search PUZZLE.crs [--dic FILE]... [--runs N] "
-                           "[--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
+  EXPECT_TRUE(help.out.starts_with(
+      "usage: vexilo-cli search PUZZLE.crs [--dic FILE]... [--engine dfs|fast] "
+      "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;

@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -233,6 +236,59 @@ TEST(PuzzleApp, SearchFillsTheGridFromTheDictionary) {
   EXPECT_EQ(session.platform.controlText(IdResult), sj("サクラ") + "\r\n");
 }
 
+TEST(PuzzleApp, FastSearchChosenInTheMenuFramesTheBlockingSlotsAndIsKeptAtExit) {
+  QTemporaryDir dir;
+  const QString store = dir.filePath(QStringLiteral("store.conf"));
+  {
+    Session session(store);
+    MainDialog& dialog = *session.dialog;
+    QMenuBar* bar = session.platform.window()->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    QAction* searchMenu = bar->actions()[2];
+    EXPECT_EQ(searchMenu->text().toStdString(), "検索(&S)");
+    QAction* fast = searchMenu->menu()->actions()[1];
+    EXPECT_TRUE(searchMenu->menu()->actions()[0]->isChecked());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(searchMenu).center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return searchMenu->menu()->isVisible(); }));
+    QTest::mouseClick(searchMenu->menu(), Qt::LeftButton, {},
+                      searchMenu->menu()->actionGeometry(fast).center());
+    EXPECT_TRUE(fast->isChecked());
+    EXPECT_EQ(dialog.searchEngine, SearchEngine::Fast);
+
+    // No word begins with キ: the across slot through it is framed in blue and listed.
+    const std::string dictionary = writeDictionary(dir, "words.dic", {sj("アイウ"), sj("イイイ")});
+    openBlock(dialog, 3, 3);
+    dialog.grid.makeBlock(GridSize + 1);
+    dialog.grid.cellAt(0).flag = Fixed;
+    dialog.grid.cellAt(0).str = sj("キ");
+    auto* path = qobject_cast<QLineEdit*>(session.platform.window()->control(IdDicPath1));
+    path->clear();
+    QTest::keyClicks(path, fromPath(dictionary));
+    std::string told;
+    test::whenModal(session.platform.window(), [&told](QWidget* box) {
+      told = qobject_cast<QMessageBox*>(box)->text().toStdString();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    clickButton(session.platform, IdSearch);
+    EXPECT_EQ(told, "埋められる組み合わせがありません");
+    EXPECT_EQ(toSjis(qobject_cast<QPlainTextEdit*>(session.platform.window()->control(IdResult))
+                         ->toPlainText()),
+              sj("横 1行1列 3文字 キ・・: 0語\n縦 1行1列 3文字 キ・・: 0語\n"));
+    EXPECT_EQ(test::pictureOf(dialog.grid, 3, 3), (std::vector<std::string>{"キ..", ".#.", "..."}));
+    QApplication::processEvents();
+    const Rect frame = dialog.slotRect(dialog.blockingSlots.at(0));
+    const auto blue = [](QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; };
+    EXPECT_GT(test::countWhere(session.platform.grid()->image(), session.platform.grid()->origin(),
+                               frame, blue),
+              20);
+    clickButton(session.platform, IdOk);  // 終了 keeps the choice
+  }
+  Session again(store);
+  EXPECT_EQ(again.dialog->searchEngine, SearchEngine::Fast);
+  QMenuBar* bar = again.platform.window()->findChild<QMenuBar*>();
+  EXPECT_TRUE(bar->actions()[2]->menu()->actions()[1]->isChecked());
+}
+
 TEST(PuzzleApp, ButtonsPressedDuringALongSearchRunInsideIt) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
@@ -264,7 +320,7 @@ TEST(PuzzleApp, BothAboutEntriesOpenTheAboutBox) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
   int shown = 0;
-  const QList<QAction*> help = session.platform.window()->menu(2)->actions();
+  const QList<QAction*> help = session.platform.window()->menu(3)->actions();
   for (QAction* entry : {help[0], help[2]}) {
     test::whenModal(session.platform.window(), [&shown](QWidget* box) {
       EXPECT_EQ(box->windowTitle().toStdString(), "Vexiloのﾊﾞｰｼﾞｮﾝ情報");

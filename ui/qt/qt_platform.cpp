@@ -1,6 +1,7 @@
 #include "ui/qt/qt_platform.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -151,7 +152,7 @@ void QtPlatform::attach(MainDialog& dialog) {
     });
   }
   // No access to the window manager's window menu: its About entry joins the Help menu.
-  if (QMenu* help = window_->menu(2)) {
+  if (QMenu* help = window_->menu(static_cast<int>(mainMenu().size()) - 1)) {
     help->addSeparator();
     QAction* about = help->addAction(fromSjis(systemMenuAboutText()));
     QObject::connect(about, &QAction::triggered, window_.get(),
@@ -236,12 +237,16 @@ void QtPlatform::setControlText(int id, std::string_view text) {
 
 bool QtPlatform::isChecked(int id) {
   auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr);
-  return button != nullptr && button->isChecked();
+  if (button != nullptr) return button->isChecked();
+  const QAction* item = window_ ? window_->action(id) : nullptr;  // a radio item of the menu
+  return item != nullptr && item->isChecked();
 }
 
 void QtPlatform::setChecked(int id, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(window_ ? window_->control(id) : nullptr)) {
     button->setChecked(checked);
+  } else if (QAction* item = window_ ? window_->action(id) : nullptr) {
+    item->setChecked(checked);
   }
 }
 

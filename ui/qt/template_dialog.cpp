@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
@@ -141,11 +142,17 @@ void TemplateDialog::buildMenu() {
   menuBar_ = new QMenuBar(this);
   for (const MenuTemplate& menu : mainMenu()) {
     QMenu* popup = menuBar_->addMenu(fromSjis(menu.text));
+    QActionGroup* choices = nullptr;
     for (const MenuItemTemplate& item : menu.items) {
       if (item.id == 0) {
         popup->addSeparator();
       } else {
         QAction* action = popup->addAction(fromSjis(item.text));
+        if (item.radio) {
+          if (choices == nullptr) choices = new QActionGroup(popup);
+          action->setCheckable(true);
+          choices->addAction(action);
+        }
         QList<QKeySequence> keys;
         for (const AcceleratorTemplate& key : accelerators()) {
           if (key.id == item.id) keys << QKeySequence(QString::fromLatin1(key.keys));

@@ -1,0 +1,197 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dictionary/dictionary_file.h"
+#include "dictionary/word_index.h"
+#include "files/crossword_file.h"
+#include "files/text_file.h"
+#include "puzzle/puzzle_grid.h"
+#include "search/fast_fill.h"
+#include "search/fill_search.h"
+#include "search/word_slot.h"
+
+// The fast engine against the dictionary-order search on the same grids and words: the
+// samples and a 13x13 without its given letters with every word of tools/make-dictionary, and
+// two grids that no 20,000 of those words fill.
+//
+//     fast_fill_bench [benchmark flags] [--budget=CANDIDATES] [DICTIONARY]
+
+namespace vexilo {
+namespace {
+
+std::uint64_t candidateBudget = 40'000'000;  // for the dictionary-order search
+
+// Draws nothing. For the dictionary-order search, asks for the stop once the budget is spent.
+class QuietHost : public FillHost {
+ public:
+  explicit QuietHost(std::uint64_t budget) : budget_(budget) {}
+  void cellChanged(int) override {}
+  bool pumpMessages() override {
+    ++pumps_;
+    return false;
+  }
+  SearchState searchState() const override {
+    return pumps_ < budget_ ? SearchRunning : SearchCancelled;
+  }
+  bool stopped() const { return pumps_ >= budget_; }
+
+ private:
+  std::uint64_t budget_;
+  std::uint64_t pumps_ = 0;
+};
+
+struct Case {
+  std::string name;
+  PuzzleGrid grid;
+  std::shared_ptr<const WordIndex> index;
+};
+
+bool everyOpenCellFilled(const PuzzleGrid& grid) {
+  for (int i = 0; i < CellCount; ++i) {
+    if (grid.cellAt(i).flag != Block && grid.cellAt(i).str.empty()) return false;
+  }
+  return true;
+}
+
+void fastFill(benchmark::State& state, const Case& c) {
+  FastOutcome outcome = FastOutcome::Stopped;
+  std::uint64_t decisions = 0;
+  std::uint64_t backtracks = 0;
+  for (auto _ : state) {
+    QuietHost host(~std::uint64_t{0});
+    PuzzleGrid grid = c.grid;
+    SlotTable table;
+    clearSearchLetters(grid, host);
+    spreadFixedLetters(grid, host);
+    extractSlots(grid, table);
+    FastFill engine;
+    outcome = engine.run(grid, *c.index, table, host);
+    benchmark::DoNotOptimize(grid);
+    decisions = engine.decisions();
+    backtracks = engine.backtracks();
+  }
+  state.counters["filled"] = outcome == FastOutcome::Filled ? 1 : 0;
+  state.counters["no_fill"] = outcome == FastOutcome::NoFill ? 1 : 0;
+  state.counters["decisions"] = static_cast<double>(decisions);
+  state.counters["backtracks"] = static_cast<double>(backtracks);
+}
+
+void dictionaryOrder(benchmark::State& state, const Case& c) {
+  bool filled = false;
+  bool stopped = false;
+  std::uint64_t tested = 0;
+  for (auto _ : state) {
+    QuietHost host(candidateBudget);
+    PuzzleGrid grid = c.grid;
+    SlotTable table;
+    clearSearchLetters(grid, host);
+    spreadFixedLetters(grid, host);
+    extractSlots(grid, table);
+    FillSearch search(grid, *c.index, table, host);
+    search.fillGroups();
+    search.placeFirstCandidates();
+    benchmark::DoNotOptimize(grid);
+    filled = everyOpenCellFilled(grid);
+    stopped = host.stopped();
+    tested = search.candidatesTested();
+  }
+  state.counters["filled"] = filled ? 1 : 0;
+  state.counters["stopped"] = stopped ? 1 : 0;
+  state.counters["tested"] = static_cast<double>(tested);
+}
+
+// count lines spread evenly over the whole text, as fill_bench cuts its dictionaries.
+std::string spreadSelection(const std::string& text, std::size_t count) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.emplace_back(text.data() + start, end - start);
+    start = end;
+  }
+  std::string selection;
+  const std::size_t total = lines.size();
+  for (std::size_t i = 0; i < total; ++i) {
+    if (i * count / total != (i + 1) * count / total) selection += lines[i];
+  }
+  return selection;
+}
+
+std::optional<PuzzleGrid> loadGrid(const std::filesystem::path& path) {
+  PuzzleGrid grid;
+  if (!loadCrosswordFile(path.string(), grid)) {
+    std::fprintf(stderr, "fast_fill_bench: cannot read %s\n", path.string().c_str());
+    return std::nullopt;
+  }
+  return grid;
+}
+
+}  // namespace
+}  // namespace vexilo
+
+int main(int argc, char** argv) {
+  using namespace vexilo;
+  benchmark::Initialize(&argc, argv);
+  std::string dictionary = VEXILO_BENCH_DICTIONARY;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.starts_with("--budget=")) {
+      candidateBudget = std::strtoull(argv[i] + 9, nullptr, 10);
+    } else {
+      dictionary = argument;
+    }
+  }
+  const std::optional<std::string> text = readTextFile(dictionary);
+  if (!text) {
+    std::fprintf(stderr, "fast_fill_bench: no %s (tools/make-dictionary %s builds it)\n",
+                 dictionary.c_str(), dictionary.c_str());
+    return 1;
+  }
+  auto all = std::make_shared<WordIndex>();
+  loadDictionaryText(*text, *all);
+  auto subset = std::make_shared<WordIndex>();
+  loadDictionaryText(spreadSelection(*text, 20000), *subset);
+
+  const std::filesystem::path data = VEXILO_DATA_DIR;
+  const std::filesystem::path grids = VEXILO_GRID_DIR;
+  const std::pair<const char*, std::filesystem::path> wholeDictionary[] = {
+      {"sample-5x5", data / "sample-5x5.crs"},
+      {"sample-9x9", data / "sample-9x9.crs"},
+      {"sample-13x13", data / "sample-13x13.crs"},
+      {"13x13-no-given", grids / "13x13-no-given.crs"},
+  };
+  const std::pair<const char*, std::filesystem::path> unfillable[] = {
+      {"open-5x5", grids / "open-5x5.crs"},
+      {"blocks-7x7", grids / "blocks-7x7.crs"},
+  };
+  std::vector<std::unique_ptr<Case>> cases;
+  for (const auto& [name, path] : wholeDictionary) {
+    const std::optional<PuzzleGrid> grid = loadGrid(path);
+    if (!grid) return 1;
+    cases.push_back(std::make_unique<Case>(Case{std::string(name) + "/all", *grid, all}));
+  }
+  for (const auto& [name, path] : unfillable) {
+    const std::optional<PuzzleGrid> grid = loadGrid(path);
+    if (!grid) return 1;
+    cases.push_back(std::make_unique<Case>(Case{std::string(name) + "/20000", *grid, subset}));
+  }
+  for (const auto& c : cases) {
+    benchmark::RegisterBenchmark(("Fast/" + c->name).c_str(), fastFill, std::cref(*c))
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("DictionaryOrder/" + c->name).c_str(), dictionaryOrder,
+                                 std::cref(*c))
+        ->Unit(benchmark::kMillisecond);
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

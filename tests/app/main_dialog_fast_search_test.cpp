@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/main_dialog.h"
+#include "support/fill_checker.h"
+#include "support/grid_picture.h"
+#include "support/scripted_platform.h"
+#include "support/sjis.h"
+#include "support/temp_folder.h"
+
+namespace vexilo {
+namespace {
+
+using test::sj;
+using Picture = std::vector<std::string>;
+
+const Picture Ring = {"...", ".#.", "..."};
+
+class FastSearchCommand : public ::testing::Test {
+ protected:
+  FastSearchCommand() { dialog->OnInitDialog(); }
+
+  void useWords(const std::vector<std::string>& utf8) {
+    std::string bytes;
+    words.clear();
+    for (const std::string& word : utf8) {
+      words.push_back(sj(word));
+      bytes += words.back() + "\r\n";
+    }
+    test::writeBytes(folder.path("words.dic"), bytes);
+    platform.texts[IdDicPath1] = folder.path("words.dic");
+    platform.checks[IdEnabled1] = true;
+  }
+  void press(int id) { dialog->OnCommand(id); }
+  std::string box() { return test::u8(platform.texts[IdResult]); }
+  Picture picture(int rows, int columns) { return test::pictureOf(dialog->grid, rows, columns); }
+  std::vector<test::DrawOp> paint() {
+    std::vector<test::DrawOp> ops;
+    test::RecordingContext dc(ops);
+    dialog->OnPaint(dc, dialog->gridFrameRect());
+    return ops;
+  }
+  std::vector<Rect> framesIn(const std::vector<test::DrawOp>& ops, Color color) {
+    std::vector<Rect> frames;
+    for (const test::DrawOp& op : ops) {
+      if (op.kind == test::DrawOp::Frame && op.color == color) frames.push_back(op.rect);
+    }
+    return frames;
+  }
+  void expectIdle() {
+    EXPECT_EQ(dialog->searchState, SearchIdle);
+    EXPECT_EQ(platform.waitCursor, 0);
+  }
+
+  test::TempFolder folder;
+  test::ScriptedPlatform platform;
+  test::MemorySettingsStore settings;
+  std::unique_ptr<MainDialog> dialog = std::make_unique<MainDialog>(platform, settings);
+  std::vector<std::string> words;
+};
+
+const std::vector<std::string> RingWords = {"アイウ", "アカサ", "サシス", "ウメオ",
+                                            "サクラ", "ウドラ", "ウミラ", "ラクダ"};
+
+TEST_F(FastSearchCommand, TheMenuChoiceIsShownKeptAtExitAndReadAtStart) {
+  EXPECT_TRUE(platform.checks[IdSearchInOrder]);
+  EXPECT_FALSE(platform.checks[IdSearchFast]);
+  platform.texts[IdDicPath1] = "typed.dic";  // not yet pulled: choosing leaves it alone
+  press(IdSearchFast);
+  EXPECT_EQ(dialog->searchEngine, SearchEngine::Fast);
+  EXPECT_FALSE(platform.checks[IdSearchInOrder]);
+  EXPECT_TRUE(platform.checks[IdSearchFast]);
+  EXPECT_EQ(platform.texts[IdDicPath1], "typed.dic");
+  press(IdOk);
+  EXPECT_EQ(settings.readInt("Search", "Engine", -1), 1);
+
+  test::ScriptedPlatform next;
+  MainDialog again(next, settings);
+  again.OnInitDialog();
+  EXPECT_EQ(again.searchEngine, SearchEngine::Fast);
+  EXPECT_TRUE(next.checks[IdSearchFast]);
+  again.OnCommand(IdSearchInOrder);
+  again.OnCommand(IdOk);
+  EXPECT_EQ(settings.readInt("Search", "Engine", -1), 0);
+
+  settings.writeInt("Search", "Engine", 7);  // no such engine: the default
+  MainDialog third(next, settings);
+  third.OnInitDialog();
+  EXPECT_EQ(third.searchEngine, SearchEngine::DictionaryOrder);
+}
+
+TEST_F(FastSearchCommand, EachSearchShowsAFillNotShownBeforeUntilNoneIsLeft) {
+  test::drawPicture(dialog->grid, Ring);
+  const PuzzleGrid start = dialog->grid;
+  useWords(RingWords);
+  press(IdSearchFast);
+  press(IdSearch);
+  expectIdle();
+  EXPECT_EQ(test::checkFill(start, dialog->grid, words), std::nullopt);
+  EXPECT_EQ(dialog->slots.currentSlot, 0);
+  const WordSlot& first = dialog->slots.slots[0];
+  std::string placed;
+  for (int p = 0; p < first.length; ++p) placed += dialog->grid.cellAt(slotCell(first, p)).str;
+  EXPECT_EQ(platform.texts[IdResult].substr(0, placed.size() + 2), placed + "\r\n");
+  EXPECT_GT(dialog->decisions, 0U);
+  EXPECT_EQ(framesIn(paint(), SlotFrame), std::vector<Rect>{dialog->slotRect(0)});
+  press(IdShowResult);
+  EXPECT_EQ(dialog->slots.currentSlot, 1);
+
+  std::set<Picture> shown = {picture(3, 3)};
+  const Picture firstFill = picture(3, 3);
+  while (platform.messages.empty()) {
+    press(IdSearch);
+    if (!platform.messages.empty()) break;
+    EXPECT_EQ(test::checkFill(start, dialog->grid, words), std::nullopt);
+    EXPECT_TRUE(shown.insert(picture(3, 3)).second);
+  }
+  EXPECT_GE(shown.size(), 2U);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{sj("ほかに埋められる組み合わせはありません")});
+  EXPECT_EQ(picture(3, 3), Ring);
+  EXPECT_EQ(box(), "");
+  press(IdSearch);  // afresh
+  EXPECT_EQ(picture(3, 3), firstFill);
+}
+
+TEST_F(FastSearchCommand, NoFillFramesAndListsTheSlotsThatBlockIt) {
+  test::drawPicture(dialog->grid, {"キ.*", "#.#", "#.#"});
+  useWords({"アイウ", "イイイ"});
+  press(IdSearchFast);
+  press(IdSearch);
+  expectIdle();
+  EXPECT_EQ(platform.messages, std::vector<std::string>{sj("埋められる組み合わせがありません")});
+  EXPECT_EQ(box(), "横 1行1列 3文字 キ・＊: 0語\r\n");
+  EXPECT_EQ(picture(3, 3), (Picture{"キ.*", "#.#", "#.#"}));
+  EXPECT_EQ(framesIn(paint(), BlockingFrame), std::vector<Rect>{dialog->slotRect(0)});
+  EXPECT_TRUE(framesIn(paint(), SlotFrame).empty());
+
+  test::drawPicture(dialog->grid, {"ア"});
+  dialog->slots.markStale();
+  press(IdSearch);
+  EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "#イ#", "#イ#"}));
+  const std::vector<test::DrawOp> ops = paint();
+  EXPECT_TRUE(framesIn(ops, BlockingFrame).empty());
+  EXPECT_EQ(framesIn(ops, test::RecordingContext::ButtonFace).front(), dialog->slotRect(0));
+}
+
+TEST_F(FastSearchCommand, SearchPressedDuringTheRunStopsItWithNoLetterLeft) {
+  test::drawPicture(dialog->grid, Ring);
+  useWords(RingWords);
+  press(IdSearchFast);
+  platform.atPump(platform.pumps + 1, [this] { press(IdSearch); });
+  press(IdSearch);
+  expectIdle();
+  EXPECT_EQ(picture(3, 3), Ring);
+  EXPECT_EQ(box(), "");
+  EXPECT_TRUE(platform.messages.empty());
+  press(IdSearch);
+  EXPECT_NE(picture(3, 3), Ring);
+}
+
+}  // namespace
+}  // namespace vexilo
