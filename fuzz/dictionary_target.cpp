@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,14 @@
 #include "fuzz/fill_rules.h"
 #include "fuzz/targets.h"
 #include "search/fill_search.h"
+#include "support/fill_checker.h"
 
 namespace vexilo::fuzz {
 
 namespace {
 
-// Candidates each search may test before Search is pressed again to stop it, so that a run
-// stays short whatever the dictionary.
+// Candidates (or decisions of the fast engine) each search may take before Search is pressed
+// again to stop it, so that a run stays short whatever the dictionary.
 constexpr int CandidateBudget = 3000;
 
 // A grid with a given letter, two star cells in one word and a numbered group of two cells in
@@ -107,12 +109,28 @@ void dictionaryTarget(std::string_view input) {
   platform.pumpHook = [&] {
     if (++pumps == CandidateBudget) dialog->OnCommand(IdSearch);
   };
-  // The second press continues each group from where the first one left it.
-  for (int run = 0; run < 2; ++run) {
-    pumps = 0;
-    dialog->RunSearch();
-    require(dialog->searchState == SearchIdle, "a search did not end idle");
-    checkDictionaryOrderFill(before, dialog->grid, dialog->slots, words);
+  const std::vector<std::string> lines = expectedWords(text);
+  // The second press of each engine continues from where the first one left it.
+  for (const SearchEngine engine : {SearchEngine::DictionaryOrder, SearchEngine::Fast}) {
+    dialog->ChooseSearchEngine(engine);
+    for (int run = 0; run < 2; ++run) {
+      pumps = 0;
+      dialog->RunSearch();
+      require(dialog->searchState == SearchIdle, "a search did not end idle");
+      const bool filled =
+          engine == SearchEngine::Fast
+              ? dialog->fastOutcome == FastOutcome::Filled
+              : std::all_of(dialog->slots.slots.begin(),
+                            dialog->slots.slots.begin() + dialog->slots.slotCount,
+                            [](const WordSlot& s) { return !s.candidates.empty(); });
+      if (engine == SearchEngine::DictionaryOrder) {
+        checkDictionaryOrderFill(before, dialog->grid, dialog->slots, words);
+      }
+      if (filled) {
+        const std::optional<std::string> broken = test::checkFill(before, dialog->grid, lines);
+        require(!broken, "a fill breaks a rule: " + broken.value_or(""));
+      }
+    }
   }
 }
 
