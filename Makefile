@@ -2,8 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: setup configure build run test test-browser bench package clean
+.PHONY: setup configure build run test test-browser bench package fuzz clean
 
 setup:
 	@tools/setup
@@ -30,6 +32,14 @@ bench: build
 # The Debian package, written into $(BUILD).
 package: build
 	cmake --build $(BUILD) --target package
+
+# Builds the fuzz targets with clang and runs each for FUZZ_SECONDS seconds (tools/run-fuzz).
+fuzz:
+	@tools/setup fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DVEXILO_FUZZ=ON -DVEXILO_QT=OFF -DVEXILO_BENCH=OFF \
+	  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/run-fuzz $(FUZZ_BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -16,10 +16,10 @@
 
 #include "app/main_dialog.h"
 #include "app/memory_settings_store.h"
+#include "cli/grid_text.h"
 #include "cli/headless_platform.h"
 #include "cli/search_watch.h"
 #include "files/atomic_file.h"
-#include "files/web_export.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo::cli {
@@ -76,38 +76,7 @@ struct Session {
   std::unique_ptr<MainDialog> dialog;
 };
 
-std::string printable(std::string_view cp932) {
-  std::string text = cp932ToUtf8(cp932);
-  std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      shown += "\xEF\xBF\xBD";  // a control byte would break the row apart
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
-void printGrid(const PuzzleGrid& grid, std::FILE* out) {
-  const ExportRectangle area = exportedRectangle(grid);
-  for (int row = area.top; row < area.bottom; ++row) {
-    std::string line;
-    for (int column = area.left; column < area.right; ++column) {
-      const NodeBox& cell = grid.cellAt(PuzzleGrid::indexOf(row, column));
-      if (cell.flag == Block) {
-        line += "\xE2\x96\xA0";  // ■
-      } else if (cell.str.empty()) {
-        line += "\xE2\x96\xA1";  // □
-      } else {
-        line += printable(cell.str);
-      }
-    }
-    line += '\n';
-    std::fputs(line.c_str(), out);
-  }
-}
+void printGrid(const PuzzleGrid& grid, std::FILE* out) { std::fputs(gridText(grid).c_str(), out); }
 
 // One line per slot in table order, TAB between fields, UTF-8 words.
 std::string slotLines(const SlotTable& table) {
