@@ -90,6 +90,12 @@ struct LengthWords {
            static_cast<std::size_t>(set) * static_cast<std::size_t>(blocks);
   }
 
+  std::size_t bytes() const {
+    std::size_t total = 0;
+    for (const std::vector<Bits>& dense : sets) total += dense.size() * sizeof(Bits);
+    return total;
+  }
+
   int letterAt(int word, int position) const {
     return letters[static_cast<std::size_t>(word * length + position)];
   }
@@ -118,6 +124,11 @@ class FastFill::Solver {
 
   std::size_t wordCountSeen() const { return indexWords_; }
   int slotCount() const { return slotCount_; }
+  std::size_t wordSetBytes() const {
+    std::size_t bytes = 0;
+    for (const LengthWords& words : lengths_) bytes += words.bytes();
+    return bytes;
+  }
 
   // False when some slot has no word for its given letters and marks alone.
   bool start() {
@@ -823,6 +834,7 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
   resumable_ = false;
   if (!resume) {
     solver_ = std::make_unique<Solver>(grid, index, table);
+    wordSetBytes_ = solver_->wordSetBytes();
     if (!solver_->start()) {
       blockedByEmptySlot_ = true;
       for (int s = 0; s < table.slotCount; ++s) {
