@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +22,8 @@
 
 // The fast engine against the dictionary-order search on the same grids and words: the
 // samples and a 13x13 without its given letters with every word of tools/make-dictionary, and
-// two grids that no 20,000 of those words fill.
+// two grids that no 20,000 of those words fill. Beside them, the memory of the engine's tables
+// with a made-up dictionary of kanji words, thousands of letters at each position.
 //
 //     fast_fill_bench [benchmark flags] [--budget=CANDIDATES] [DICTIONARY]
 
@@ -52,7 +55,19 @@ struct Case {
   std::string name;
   PuzzleGrid grid;
   std::shared_ptr<const WordIndex> index;
+  std::uint64_t decisions = ~std::uint64_t{0};  // the fast search stops after these
 };
+
+// The peak resident memory of the process in bytes; resetPeak() starts a new peak (Linux).
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakBytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmHWM:")) return std::strtod(line.c_str() + 6, nullptr) * 1024;
+  }
+  return 0;
+}
 
 bool everyOpenCellFilled(const PuzzleGrid& grid) {
   for (int i = 0; i < CellCount; ++i) {
@@ -65,8 +80,11 @@ void fastFill(benchmark::State& state, const Case& c) {
   FastOutcome outcome = FastOutcome::Stopped;
   std::uint64_t decisions = 0;
   std::uint64_t backtracks = 0;
+  std::size_t setBytes = 0;
+  resetPeak();
+  const double peakBefore = peakBytes();
   for (auto _ : state) {
-    QuietHost host(~std::uint64_t{0});
+    QuietHost host(c.decisions);
     PuzzleGrid grid = c.grid;
     SlotTable table;
     clearSearchLetters(grid, host);
@@ -77,7 +95,11 @@ void fastFill(benchmark::State& state, const Case& c) {
     benchmark::DoNotOptimize(grid);
     decisions = engine.decisions();
     backtracks = engine.backtracks();
+    setBytes = engine.wordSetBytes();
   }
+  state.counters["sets_MB"] = static_cast<double>(setBytes) / 1e6;
+  state.counters["peak_MB"] = (peakBytes() - peakBefore) / 1e6;
+  state.counters["stopped"] = outcome == FastOutcome::Stopped ? 1 : 0;
   state.counters["filled"] = outcome == FastOutcome::Filled ? 1 : 0;
   state.counters["no_fill"] = outcome == FastOutcome::NoFill ? 1 : 0;
   state.counters["decisions"] = static_cast<double>(decisions);
@@ -124,6 +146,29 @@ std::string spreadSelection(const std::string& text, std::size_t count) {
     if (i * count / total != (i + 1) * count / total) selection += lines[i];
   }
   return selection;
+}
+
+// 145,000 words of 2 to 6 kanji out of 3,000 two-byte codes, the low ones far more often, as
+// in real words; fixed seed.
+std::string kanjiDictionary() {
+  std::vector<std::string> kanji;
+  for (int lead = 0x88; lead <= 0x9F && kanji.size() < 3000; ++lead) {
+    for (int second = 0x40; second <= 0xFC && kanji.size() < 3000; ++second) {
+      if (second != 0x7F) kanji.push_back({static_cast<char>(lead), static_cast<char>(second)});
+    }
+  }
+  std::mt19937 random(932);
+  std::string text;
+  for (int w = 0; w < 145000; ++w) {
+    const int draw = static_cast<int>(random() % 100);
+    const int length = draw < 30 ? 2 : draw < 55 ? 3 : draw < 75 ? 4 : draw < 90 ? 5 : 6;
+    for (int p = 0; p < length; ++p) {
+      const double u = static_cast<double>(random()) / 4294967296.0;
+      text += kanji[static_cast<std::size_t>(u * u * static_cast<double>(kanji.size()))];
+    }
+    text += '\n';
+  }
+  return text;
 }
 
 std::optional<PuzzleGrid> loadGrid(const std::filesystem::path& path) {
@@ -183,6 +228,21 @@ int main(int argc, char** argv) {
     const std::optional<PuzzleGrid> grid = loadGrid(path);
     if (!grid) return 1;
     cases.push_back(std::make_unique<Case>(Case{std::string(name) + "/20000", *grid, subset}));
+  }
+  auto kanji = std::make_shared<WordIndex>();
+  loadDictionaryText(kanjiDictionary(), *kanji);
+  for (const char* name : {"sample-9x9.crs", "sample-13x13.crs"}) {
+    std::optional<PuzzleGrid> grid = loadGrid(data / name);
+    if (!grid) return 1;
+    // Its given letters are kana, which no kanji word has.
+    for (int i = 0; i < CellCount; ++i) {
+      if (grid->cellAt(i).flag == Fixed) {
+        grid->cellAt(i).flag = Open;
+        grid->cellAt(i).str.clear();
+      }
+    }
+    std::string caseName = std::string(name).substr(0, std::string_view(name).size() - 4);
+    cases.push_back(std::make_unique<Case>(Case{caseName + "-no-given/kanji", *grid, kanji, 2000}));
   }
   for (const auto& c : cases) {
     benchmark::RegisterBenchmark(("Fast/" + c->name).c_str(), fastFill, std::cref(*c))

@@ -7,12 +7,16 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace vexilo {
 
 namespace {
 
 using Bits = std::uint64_t;
+
+// More letters than this at one position: their rare ones get word lists instead of bits.
+constexpr int ManyLetters = 256;
 
 constexpr int bitBlocks(int count) { return (count + 63) / 64; }
 bool testBit(const Bits* bits, int i) { return ((bits[i >> 6] >> (i & 63)) & 1U) != 0; }
@@ -33,6 +37,53 @@ void forEachBit(const Bits* bits, int from, int to, Visit visit) {
       if (!visit(b * 64 + std::countr_zero(word))) return;
     }
   }
+}
+
+// The words of one length that have a letter at a position: dense bits over all the words, or,
+// when few words have it, their numbers in ascending order, so that thousands of rare letters
+// (kanji) do not take a bit per word each.
+struct WordSet {
+  const Bits* bits = nullptr;  // dense; else [first, last)
+  const int* first = nullptr;
+  const int* last = nullptr;
+
+  // The words of [first, last) in blocks [lo, hi).
+  std::pair<const int*, const int*> within(int lo, int hi) const {
+    const int* from = std::lower_bound(first, last, lo * 64);
+    return {from, std::lower_bound(from, last, hi * 64)};
+  }
+};
+
+// bits &= set, over blocks [lo, hi).
+void keepOnly(Bits* bits, int lo, int hi, const WordSet& set) {
+  if (set.bits) {
+    for (int b = lo; b < hi; ++b) bits[b] &= set.bits[b];
+    return;
+  }
+  auto [word, end] = set.within(lo, hi);
+  for (int b = lo; b < hi; ++b) {
+    Bits mask = 0;
+    for (; word != end && *word < (b + 1) * 64; ++word) mask |= Bits{1} << (*word & 63);
+    bits[b] &= mask;
+  }
+}
+
+// bits &= ~set, over blocks [lo, hi).
+void removeAll(Bits* bits, int lo, int hi, const WordSet& set) {
+  if (set.bits) {
+    for (int b = lo; b < hi; ++b) bits[b] &= ~set.bits[b];
+    return;
+  }
+  for (auto [word, end] = set.within(lo, hi); word != end; ++word) clearBit(bits, *word);
+}
+
+// bits |= set, over blocks [lo, hi).
+void addAll(Bits* bits, int lo, int hi, const WordSet& set) {
+  if (set.bits) {
+    for (int b = lo; b < hi; ++b) bits[b] |= set.bits[b];
+    return;
+  }
+  for (auto [word, end] = set.within(lo, hi); word != end; ++word) setBit(bits, *word);
 }
 
 // Small ids for letters: two-byte characters by their code, any other given text by itself.
@@ -75,31 +126,45 @@ struct LengthWords {
   int count = 0;
   int blocks = 0;  // of a word set
   std::vector<std::string_view> words;
-  std::vector<int> letters;                // count * length letter ids
-  std::vector<std::vector<int>> setIndex;  // [position][letter]: its set, or -1
-  std::vector<std::vector<Bits>> sets;     // [position]: the sets, `blocks` each
-  std::vector<int> setOffset;              // [position]: its first set counted over all positions
+  std::vector<int> letters;                   // count * length letter ids
+  std::vector<std::vector<int>> setIndex;     // [position][letter]: its set, or -1
+  std::vector<std::vector<int>> denseRow;     // [position][set]: its row in `dense`, or -1
+  std::vector<std::vector<Bits>> dense;       // [position]: the dense sets, `blocks` each
+  std::vector<std::vector<int>> sparseStart;  // [position][set]: its words in `sparse`, to [set+1]
+  std::vector<std::vector<int>> sparse;       // [position]: the words of the sparse sets
+  std::vector<int> setOffset;  // [position]: its first set counted over all positions
   int setTotal = 0;
 
   int setAt(int position, int letter) const {
     const std::vector<int>& index = setIndex[static_cast<std::size_t>(position)];
     return letter < static_cast<int>(index.size()) ? index[static_cast<std::size_t>(letter)] : -1;
   }
-  const Bits* setBits(int position, int set) const {
-    return sets[static_cast<std::size_t>(position)].data() +
-           static_cast<std::size_t>(set) * static_cast<std::size_t>(blocks);
+  WordSet setOf(int position, int set) const {
+    const auto p = static_cast<std::size_t>(position);
+    const auto k = static_cast<std::size_t>(set);
+    const int row = denseRow[p][k];
+    if (row >= 0) {
+      return {dense[p].data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blocks)};
+    }
+    const int* words = sparse[p].data();
+    return {nullptr, words + sparseStart[p][k], words + sparseStart[p][k + 1]};
+  }
+
+  std::size_t bytes() const {
+    std::size_t total = 0;
+    for (const std::vector<Bits>& bits : dense) total += bits.size() * sizeof(Bits);
+    for (const std::vector<int>& words : sparse) total += words.size() * sizeof(int);
+    for (const std::vector<int>& starts : sparseStart) total += starts.size() * sizeof(int);
+    return total;
   }
 
   int letterAt(int word, int position) const {
     return letters[static_cast<std::size_t>(word * length + position)];
   }
-  // The words with the letter at the position; nullptr when there is none.
-  const Bits* wordsWith(int position, int letter) const {
-    const std::vector<int>& index = setIndex[static_cast<std::size_t>(position)];
-    if (letter < 0 || letter >= static_cast<int>(index.size())) return nullptr;
-    const int set = index[static_cast<std::size_t>(letter)];
-    if (set < 0) return nullptr;
-    return sets[static_cast<std::size_t>(position)].data() + static_cast<std::size_t>(set) * blocks;
+  // The words with the letter at the position; an empty set when there is none.
+  WordSet wordsWith(int position, int letter) const {
+    const int set = letter < 0 ? -1 : setAt(position, letter);
+    return set < 0 ? WordSet{} : setOf(position, set);
   }
 };
 
@@ -118,6 +183,11 @@ class FastFill::Solver {
 
   std::size_t wordCountSeen() const { return indexWords_; }
   int slotCount() const { return slotCount_; }
+  std::size_t wordSetBytes() const {
+    std::size_t bytes = 0;
+    for (const LengthWords& words : lengths_) bytes += words.bytes();
+    return bytes;
+  }
 
   // False when some slot has no word for its given letters and marks alone.
   bool start() {
@@ -202,10 +272,7 @@ class FastFill::Solver {
       const int v = d.vars[static_cast<std::size_t>(p)];
       const LetterVar& var = vars_[static_cast<std::size_t>(v)];
       if (var.fixed >= 0 || reachesOutside(var, s)) {
-        const Bits* with = words.wordsWith(p, words.letterAt(d.assigned, p));
-        for (int b = 0; b < words.blocks; ++b) {
-          fit[static_cast<std::size_t>(b)] &= with ? with[b] : 0;
-        }
+        keepOnly(fit.data(), 0, words.blocks, words.wordsWith(p, words.letterAt(d.assigned, p)));
       } else {
         for (int q = 0; q < p; ++q) {
           if (d.vars[static_cast<std::size_t>(q)] == v) {
@@ -423,24 +490,56 @@ class FastFill::Solver {
   void buildSets(LengthWords& words) const {
     const auto n = static_cast<std::size_t>(words.length);
     words.setIndex.assign(n, std::vector<int>(static_cast<std::size_t>(letters_.count()), -1));
-    words.sets.resize(n);
+    words.denseRow.resize(n);
+    words.dense.resize(n);
+    words.sparseStart.resize(n);
+    words.sparse.resize(n);
     words.setOffset.assign(n, 0);
     for (std::size_t p = 0; p < n; ++p) {
+      const int position = static_cast<int>(p);
       std::vector<int>& index = words.setIndex[p];
-      int sets = 0;
+      std::vector<int> sizes;
       for (int w = 0; w < words.count; ++w) {
-        int& set = index[static_cast<std::size_t>(words.letterAt(w, static_cast<int>(p)))];
-        if (set < 0) set = sets++;
+        int& set = index[static_cast<std::size_t>(words.letterAt(w, position))];
+        if (set < 0) {
+          set = static_cast<int>(sizes.size());
+          sizes.push_back(0);
+        }
+        ++sizes[static_cast<std::size_t>(set)];
       }
+      const int sets = static_cast<int>(sizes.size());
+      // Where a position has hundreds of letters (kanji), a rare one keeps its words as a list:
+      // four bytes a word against a bit for every word of the length. With kana every set stays
+      // bits, which are quicker to search within a slot's few remaining blocks.
+      const int sparseBelow = sets > ManyLetters ? words.count / 64 : 0;
       words.setOffset[p] = words.setTotal;
       words.setTotal += sets;
-      words.sets[p].assign(static_cast<std::size_t>(sets) * static_cast<std::size_t>(words.blocks),
-                           0);
+      std::vector<int>& rows = words.denseRow[p];
+      std::vector<int>& starts = words.sparseStart[p];
+      rows.assign(static_cast<std::size_t>(sets), -1);
+      starts.assign(static_cast<std::size_t>(sets) + 1, 0);
+      int denseSets = 0;
+      for (int k = 0; k < sets; ++k) {
+        const int size = sizes[static_cast<std::size_t>(k)];
+        const bool isDense = size >= sparseBelow;
+        if (isDense) rows[static_cast<std::size_t>(k)] = denseSets++;
+        starts[static_cast<std::size_t>(k) + 1] =
+            starts[static_cast<std::size_t>(k)] + (isDense ? 0 : size);
+      }
+      words.dense[p].assign(
+          static_cast<std::size_t>(denseSets) * static_cast<std::size_t>(words.blocks), 0);
+      words.sparse[p].resize(static_cast<std::size_t>(starts.back()));
+      std::vector<int> next(starts.begin(), starts.end() - 1);
       for (int w = 0; w < words.count; ++w) {
-        const int set = index[static_cast<std::size_t>(words.letterAt(w, static_cast<int>(p)))];
-        setBit(words.sets[p].data() +
-                   static_cast<std::size_t>(set) * static_cast<std::size_t>(words.blocks),
-               w);
+        const auto set =
+            static_cast<std::size_t>(index[static_cast<std::size_t>(words.letterAt(w, position))]);
+        if (rows[set] >= 0) {
+          setBit(words.dense[p].data() +
+                     static_cast<std::size_t>(rows[set]) * static_cast<std::size_t>(words.blocks),
+                 w);
+        } else {
+          words.sparse[p][static_cast<std::size_t>(next[set]++)] = w;
+        }
       }
     }
   }
@@ -455,8 +554,7 @@ class FastFill::Solver {
     for (int p = 0; p < d.length; ++p) {
       const LetterVar& var = vars_[static_cast<std::size_t>(d.vars[static_cast<std::size_t>(p)])];
       if (var.fixed == -1) continue;
-      const Bits* with = words.wordsWith(p, var.fixed);
-      for (int b = 0; b < words.blocks; ++b) bits[b] &= with ? with[b] : 0;
+      keepOnly(bits, 0, words.blocks, words.wordsWith(p, var.fixed));
     }
     for (int p = 1; p < d.length; ++p) {
       for (int q = 0; q < p; ++q) {
@@ -668,20 +766,33 @@ class FastFill::Solver {
     });
   }
 
-  // Some word of slot d has the letter at position p. The block where one was found last is
-  // tried first; it needs no undo, since a stale block only costs the scan.
+  // Some word of slot d has the letter at position p. Where one was found last (a block of a
+  // dense set, an entry of a sparse one) is tried first; it needs no undo, since a stale one
+  // only costs the scan.
   bool supported(const SlotDomain& d, int p, int letter) {
     const LengthWords& words = *d.words;
     const int set = words.setAt(p, letter);
     if (set < 0) return false;
-    const Bits* with = words.setBits(p, set);
+    const WordSet with = words.setOf(p, set);
     const Bits* bits = bitsOf(d);
     int& residue =
         residues_[d.residueOffset +
                   static_cast<std::size_t>(words.setOffset[static_cast<std::size_t>(p)] + set)];
-    if (d.lo <= residue && residue < d.hi && (bits[residue] & with[residue]) != 0) return true;
+    if (!with.bits) {
+      if (residue < with.last - with.first && testBit(bits, with.first[residue])) return true;
+      for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
+        if (testBit(bits, *word)) {
+          residue = static_cast<int>(word - with.first);
+          return true;
+        }
+      }
+      return false;
+    }
+    if (d.lo <= residue && residue < d.hi && (bits[residue] & with.bits[residue]) != 0) {
+      return true;
+    }
     for (int b = d.lo; b < d.hi; ++b) {
-      if ((bits[b] & with[b]) != 0) {
+      if ((bits[b] & with.bits[b]) != 0) {
         residue = b;
         return true;
       }
@@ -702,9 +813,7 @@ class FastFill::Solver {
       std::fill(temp + d.lo, temp + d.hi, 0);
       forEachBit(allowed, 0, varBlocks_, [&](int letter) {
         const int set = words.setAt(q, letter);
-        if (set < 0) return true;
-        const Bits* with = words.setBits(q, set);
-        for (int b = d.lo; b < d.hi; ++b) temp[b] |= with[b];
+        if (set >= 0) addAll(temp, d.lo, d.hi, words.setOf(q, set));
         return true;
       });
       for (int b = d.lo; b < d.hi; ++b) temp[b] &= bits[b];
@@ -712,9 +821,7 @@ class FastFill::Solver {
       std::copy(bits + d.lo, bits + d.hi, temp + d.lo);
       for (const int letter : dropped_) {
         const int set = words.setAt(q, letter);
-        if (set < 0) continue;
-        const Bits* with = words.setBits(q, set);
-        for (int b = d.lo; b < d.hi; ++b) temp[b] &= ~with[b];
+        if (set >= 0) removeAll(temp, d.lo, d.hi, words.setOf(q, set));
       }
     }
     if (std::equal(bits + d.lo, bits + d.hi, temp + d.lo)) return true;
@@ -823,6 +930,7 @@ FastOutcome FastFill::run(PuzzleGrid& grid, const WordIndex& index, SlotTable& t
   resumable_ = false;
   if (!resume) {
     solver_ = std::make_unique<Solver>(grid, index, table);
+    wordSetBytes_ = solver_->wordSetBytes();
     if (!solver_->start()) {
       blockedByEmptySlot_ = true;
       for (int s = 0; s < table.slotCount; ++s) {

@@ -53,6 +53,8 @@ class FastFill {
   // After NoFill: the slots with no word at all, else those that failed most (at most five).
   const std::vector<BlockingSlot>& blocking() const { return blocking_; }
   bool blockedByEmptySlot() const { return blockedByEmptySlot_; }
+  // Bytes taken by the word sets per (position, letter) that the last fresh run built.
+  std::size_t wordSetBytes() const { return wordSetBytes_; }
 
   class Solver;
 
@@ -64,6 +66,7 @@ class FastFill {
   std::uint64_t wordsPlaced_ = 0;
   std::vector<BlockingSlot> blocking_;
   bool blockedByEmptySlot_ = false;
+  std::size_t wordSetBytes_ = 0;
 };
 
 // "横 3行2列 7文字 ア・・・・・ン: 0語" in Shift_JIS: direction, first cell counted from 1,

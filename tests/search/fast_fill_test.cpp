@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -278,6 +279,101 @@ TEST(FastFill, RandomGridsShowEveryFillOnceAndOnlyValidOnes) {
   }
   EXPECT_GT(fillable, 40);
   EXPECT_GT(blocked, 40);
+}
+
+// Kanji words: hundreds of letters at each end of a word, most in a handful of words each, and
+// one letter in the middle of every tenth word. Every fill of a ring of four three-letter slots,
+// run after run, and the candidate lists of the first, against those found by trying each word
+// in each slot.
+TEST(FastFill, ManyRareLettersFillLikeFew) {
+  std::vector<std::string> kanji;
+  for (int code = 0x889F; kanji.size() < 400; ++code) {
+    const int second = code & 0xFF;
+    if (second == 0x7F || second < 0x40 || second > 0xFC) continue;
+    kanji.push_back({static_cast<char>(code >> 8), static_cast<char>(second)});
+  }
+  std::mt19937 random(932);
+  std::vector<std::string> words = {kanji[1] + kanji[2] + kanji[3], kanji[4] + kanji[5] + kanji[6],
+                                    kanji[1] + kanji[7] + kanji[4], kanji[3] + kanji[8] + kanji[6]};
+  while (words.size() < 1800) {
+    const std::string middle = words.size() % 10 == 0 ? kanji[0] : kanji[random() % 400];
+    words.push_back(kanji[random() % 400] + middle + kanji[random() % 400]);
+  }
+  Stage stage(test::gridFromPicture({"...", ".#.", "..."}), words);
+
+  const std::set<std::string> distinct(words.begin(), words.end());
+  std::map<std::string, std::vector<std::string>> byFirst;
+  for (const std::string& word : distinct) byFirst[word.substr(0, 2)].push_back(word);
+  auto startingWith = [&byFirst](const std::string& letter) -> const std::vector<std::string>& {
+    static const std::vector<std::string> none;
+    const auto found = byFirst.find(letter);
+    return found == byFirst.end() ? none : found->second;
+  };
+  std::set<std::string> expected;
+  for (const std::string& a : distinct) {                            // row 1
+    for (const std::string& c : startingWith(a.substr(0, 2))) {      // column 1
+      for (const std::string& d : startingWith(a.substr(4, 2))) {    // column 3
+        for (const std::string& b : startingWith(c.substr(4, 2))) {  // row 3
+          const bool distinctWords = a != c && a != d && a != b && c != d && c != b && d != b;
+          if (distinctWords && b.substr(4, 2) == d.substr(4, 2)) expected.insert(a + b + c + d);
+        }
+      }
+    }
+  }
+  ASSERT_FALSE(expected.empty());
+
+  auto fillOf = [](const PuzzleGrid& grid) {
+    std::string fill;
+    for (const int cell : {0, 1, 2, 64, 65, 66, 0, 32, 64, 2, 34, 66})
+      fill += grid.cellAt(cell).str;
+    return fill;
+  };
+  std::set<std::string> shown;
+  FastOutcome outcome = stage.run();
+  ASSERT_EQ(outcome, FastOutcome::Filled);
+  for (int s = 0; s < stage.table.slotCount; ++s) {
+    const WordSlot& slot = stage.table.slots[static_cast<std::size_t>(s)];
+    std::set<std::string> fitting;
+    for (const std::string& word : distinct) {
+      PuzzleGrid changed = stage.grid;
+      for (int p = 0; p < slot.length; ++p) {
+        changed.cellAt(slotCell(slot, p)).str = word.substr(static_cast<std::size_t>(p) * 2, 2);
+      }
+      if (expected.contains(fillOf(changed))) fitting.insert(word);
+    }
+    EXPECT_EQ(std::set<std::string>(slot.candidates.begin(), slot.candidates.end()), fitting);
+  }
+  while (outcome == FastOutcome::Filled) {
+    ASSERT_EQ(stage.check(), std::nullopt);
+    EXPECT_TRUE(shown.insert(fillOf(stage.grid)).second) << "a fill shown twice";
+    ASSERT_LE(shown.size(), expected.size());
+    outcome = stage.run();
+  }
+  EXPECT_EQ(outcome, FastOutcome::NoFurtherFill);
+  EXPECT_EQ(shown, expected);
+
+  // A given rare letter: the words with it there, in file order.
+  Stage given(test::gridFromPicture({"..."}), words);
+  given.grid.cellAt(1).flag = Fixed;
+  given.grid.cellAt(1).str = kanji[2];
+  ASSERT_EQ(given.run(), FastOutcome::Filled);
+  std::vector<std::string> withGiven;
+  for (const std::string& word : words) {
+    if (word.substr(2, 2) == kanji[2] &&
+        std::find(withGiven.begin(), withGiven.end(), word) == withGiven.end()) {
+      withGiven.push_back(word);
+    }
+  }
+  EXPECT_EQ(given.table.slots[0].candidates, withGiven);
+
+  // The rare letters take far less than a bit per word each would.
+  std::size_t letters = 0;
+  for (std::size_t p = 0; p < 6; p += 2) {
+    std::set<std::string> at;
+    for (const std::string& word : distinct) at.insert(word.substr(p, 2));
+    letters += at.size();
+  }
+  EXPECT_LT(stage.engine.wordSetBytes() * 4, letters * (distinct.size() + 63) / 64 * 8);
 }
 
 TEST(FastFill, WordsGoInPriorityOrderEachOnceInTheGrid) {
