@@ -55,19 +55,13 @@ bool SearchWatch::interrupted() const { return stopPressed_ || interruptSeen != 
 
 void SearchWatch::printProgress(std::chrono::steady_clock::duration elapsed) {
   const double seconds = std::chrono::duration<double>(elapsed).count();
-  if (dialog_.searchEngine == SearchEngine::Fast) {
-    std::fprintf(err_, "decisions %llu, backtracks %llu, %.1f s%s",
-                 static_cast<unsigned long long>(dialog_.decisions),
-                 static_cast<unsigned long long>(dialog_.backtracks), seconds,
-                 terminal_ ? "\x1B[K\r" : "\n");
-    std::fflush(err_);
-    lineShown_ = true;
-    return;
-  }
-  std::fprintf(err_, "candidates tested %llu, words placed %llu, %.1f s%s",
-               static_cast<unsigned long long>(dialog_.candidatesTested),
-               static_cast<unsigned long long>(dialog_.wordsPlaced), seconds,
-               terminal_ ? "\x1B[K\r" : "\n");
+  const bool fast = dialog_.searchEngine == SearchEngine::Fast;
+  std::fprintf(err_,
+               fast ? "decisions %llu, backtracks %llu, %.1f s%s"
+                    : "candidates tested %llu, words placed %llu, %.1f s%s",
+               static_cast<unsigned long long>(fast ? dialog_.decisions : dialog_.candidatesTested),
+               static_cast<unsigned long long>(fast ? dialog_.backtracks : dialog_.wordsPlaced),
+               seconds, terminal_ ? "\x1B[K\r" : "\n");
   std::fflush(err_);
   lineShown_ = true;
 }
