@@ -31,6 +31,14 @@ class SearchCommand : public ::testing::Test {
     platform.checks[IdEnabled1] = true;
   }
   void press(int id) { dialog->OnCommand(id); }
+  // Two words apart, one word for both: the second group has no fill.
+  void searchTwoWordsApartWithOneWord() {
+    dialog->grid.clearGrid();
+    test::drawPicture(dialog->grid, {"..#.."});
+    dialog->slots.markStale();
+    useWords({sj("アイ")}, "one.dic");
+    press(IdSearch);
+  }
   std::string box() { return platform.texts[IdResult]; }
   std::vector<std::string> picture(int rows, int columns) {
     return test::pictureOf(dialog->grid, rows, columns);
@@ -199,12 +207,7 @@ TEST_F(SearchCommand, StatusLineFollowsTheSearchAndTellsHowItEnded) {
   press(IdSearch);
   EXPECT_EQ(platform.statuses.back().text, sj("辞書順検索: 中止しました  0.0 秒"));
 
-  // Two words apart, one word for both: the second group has no fill.
-  dialog->grid.clearGrid();
-  test::drawPicture(dialog->grid, {"..#.."});
-  dialog->slots.markStale();
-  useWords({sj("アイ")}, "one.dic");
-  press(IdSearch);
+  searchTwoWordsApartWithOneWord();
   EXPECT_EQ(platform.statuses.back().text,
             sj("辞書順検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
   EXPECT_EQ(platform.statuses.back().path, "");
@@ -245,11 +248,7 @@ TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
   EXPECT_EQ(platform.statuses.front().text, sj("高速検索中  0.0 秒  決定 0  後戻り 0  配置 0"));
   EXPECT_EQ(platform.statuses.back().text, sj("高速検索: すべて埋まりました  0.0 秒"));
 
-  dialog->grid.clearGrid();
-  test::drawPicture(dialog->grid, {"..#.."});
-  dialog->slots.markStale();
-  useWords({sj("アイ")}, "one.dic");
-  press(IdSearch);
+  searchTwoWordsApartWithOneWord();
   EXPECT_EQ(platform.statuses.back().text,
             sj("高速検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
 }
