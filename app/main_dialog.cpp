@@ -126,12 +126,9 @@ void MainDialog::invalidateCell(int index) {
   platform.invalidate(0 <= index && index < CellCount ? cellRect(index) : gridFrameRect(), false);
 }
 
-void MainDialog::drawCell(DrawingContext& dc, int index, const Rect& rect) {
-  vexilo::drawCell(dc, grid.cellAt(index), index, rect, gridFrameRect());
-}
-
-void MainDialog::drawCellNow(int index) {
-  drawCell(platform.immediateContext(), index, cellRect(index));
+void MainDialog::drawCellNow(int index, const NodeBox* shown) {
+  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index), gridFrameRect(),
+           shown);
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {

@@ -1,6 +1,7 @@
 #include "ui/grid_view.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace vexilo {
@@ -10,6 +11,15 @@ namespace {
 constexpr int Gap = 6;  // band left of and above each cell for outlines and the slot frame
 constexpr int MaxOffset = GridSize - VisibleCells;
 const std::string StarSign = "\x81\x96";  // ＊
+
+// Everything a cell's drawing depends on beside its size.
+std::string drawingKey(const NodeBox& cell, bool fifth) {
+  std::string key(9, fifth ? '5' : '-');
+  std::memcpy(key.data(), &cell.flag, 4);
+  std::memcpy(key.data() + 4, &cell.mark, 4);
+  key += cell.str;
+  return key;
+}
 
 }  // namespace
 
@@ -46,21 +56,29 @@ Rect GridGeometry::slotRect(int column, int row, int length, SlotDirection direc
 }
 
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame) {
+              const Rect& frame, const NodeBox* shown) {
   if (!rect.intersects(frame)) return;
-  dc.drawSunkenEdge(rect);
   const int column = index % GridSize;
   const int row = index / GridSize;
   const bool fifth = column % 5 == 4 || row % 5 == 4;
-  dc.frameRect(rect.inflated(1), fifth ? OutlineBlue : dc.buttonFaceColor());
+  const std::string key = drawingKey(cell, fifth);
+  const Rect outlined = rect.inflated(1);
+  if (dc.drawKept(outlined, key, shown != nullptr ? drawingKey(*shown, fifth) : std::string())) {
+    return;
+  }
 
+  dc.drawSunkenEdge(rect);
+  dc.frameRect(outlined, fifth ? OutlineBlue : dc.buttonFaceColor());
   const Rect inner = rect.inflated(-2);
   Color fill = CellFill;
   Color textColor = FixedText;
   std::string_view text = cell.str;
   bool known = true;
   switch (cell.flag) {
-    case Block: dc.fillRect(inner, BlockFill); return;
+    case Block:
+      dc.fillRect(inner, BlockFill);
+      dc.keep(outlined, key);
+      return;
     case Open: textColor = OpenText; break;
     case Star:
       textColor = StarText;
@@ -85,6 +103,7 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
     dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1), DrawingContext::Font::Numbers,
                 NumberText, fill);
   }
+  dc.keep(outlined, key);
 }
 
 int scrolledOffset(int offset, ScrollCode code, int position) {

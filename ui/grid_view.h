@@ -29,9 +29,10 @@ struct GridGeometry {
   Rect slotRect(int column, int row, int length, SlotDirection direction) const;
 };
 
-// Draws one cell into rect; nothing when rect misses the frame.
+// Draws one cell into rect; nothing when rect misses the frame. shown: the cell as rect shows
+// it now, drawn by this function, when known.
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame);
+              const Rect& frame, const NodeBox* shown = nullptr);
 
 // The first visible row or column after a scroll bar action; position is the thumb's.
 int scrolledOffset(int offset, ScrollCode code, int position);

@@ -29,6 +29,17 @@ class DrawingContext {
   virtual void drawText(int x, int y, std::string_view text, Font font, Color textColor,
                         Color background) = 0;
   virtual Color buttonFaceColor() = 0;
+
+  // What is drawn into area may depend on nothing but key and the size of area; the context
+  // may then keep those pixels (keep, after drawing them) and copy them back the next time
+  // (drawKept: true when it did, and the caller draws nothing). shownKey, when not empty, is
+  // the key of what area shows now, so that only what differs need be copied. A search draws
+  // the same few cells thousands of times a second.
+  virtual bool drawKept(const Rect& /*area*/, std::string_view /*key*/,
+                        std::string_view /*shownKey*/) {
+    return false;
+  }
+  virtual void keep(const Rect& /*area*/, std::string_view /*key*/) {}
 };
 
 // The dialog's controls by id, for the data exchange.

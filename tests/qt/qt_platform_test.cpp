@@ -341,6 +341,43 @@ TEST_F(WindowFixture, CellsDrawnAtOnceMatchThePaintedOnesPixelForPixel) {
   }
 }
 
+// As a search draws them: letters placed and taken back over what each cell showed, the same
+// letters in cells with and without the blue outline of every fifth row and column, and in a
+// numbered group. The grid then looks as a new window paints it.
+TEST_F(WindowFixture, CellsRedrawnOverWhatTheyShowedMatchAFreshWindow) {
+  const std::vector<int> open{2, 3, 4, 5, GridSize + 3, 4 * GridSize + 3, 5 * GridSize + 4};
+  for (const int i : open) dialog->grid.makeOpen(i);
+  dialog->grid.linkCells(5, 5 * GridSize + 4);
+  dialog->grid.cellAt(2).flag = Star;
+  dialog->invalidateCell(-1);
+  (void)platform.grid()->image();
+  std::vector<NodeBox> shown(CellCount);
+  for (int i = 0; i < CellCount; ++i) shown[i] = dialog->grid.cellAt(i);
+  const auto place = [&](int index, const char* text) {
+    NodeBox& cell = dialog->grid.cellAt(index);
+    cell.str = sj(text);
+    dialog->drawCellNow(index, &shown[index]);
+    shown[index] = cell;
+  };
+  std::mt19937 random(11);
+  const char* letters[] = {"", "ア", "イ", "ン", "ア"};
+  for (int step = 0; step < 200; ++step) {
+    place(open[random() % open.size()], letters[random() % 5]);
+  }
+  for (const int i : open) place(i, letters[(i % 4) + 1]);
+
+  test::MemorySettingsStore freshStore;
+  QtPlatform fresh;
+  MainDialog freshDialog(fresh, freshStore);
+  fresh.attach(freshDialog);
+  fresh.window()->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh.window()));
+  freshDialog.grid = dialog->grid;
+  fresh.invalidate(fresh.gridFrameRect(), true);
+  EXPECT_EQ(platform.grid()->image(), fresh.grid()->image());
+  fresh.detach();
+}
+
 TEST_F(WindowFixture, DraggedOutlineLeavesTheGridAsItWas) {
   for (const int i : {0, 1, 2, 3, GridSize, GridSize + 2}) dialog->grid.makeOpen(i);
   dialog->grid.cellAt(1).str = sj("ア");

@@ -26,7 +26,7 @@ GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbe
     : QWidget(parent),
       colors_(SystemColors::fromPalette()),
       glyphs_(letters, numbers),
-      immediate_(painter_, glyphs_, {}, colors_, this, &image_) {
+      immediate_(painter_, glyphs_, {}, colors_, this, &image_, &tiles_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(letters);
   restartImage();
@@ -122,7 +122,8 @@ void GridWidget::paintPending() {
     painter_.setClipRegion(region);
   }
   if (events_ != nullptr) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, single ? &image_ : nullptr);
+    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, single ? &image_ : nullptr,
+                    &tiles_);
     dc.setBounds(region.boundingRect());
     const QRect box = region.boundingRect().translated(x(), y());
     events_->paintGrid(

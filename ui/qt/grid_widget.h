@@ -70,6 +70,7 @@ class GridWidget final : public QWidget, private DamageSink {
   int wheelColumns_ = 0;
   SystemColors colors_;
   GlyphCache glyphs_;
+  TileCache tiles_;  // cells as drawn, for drawing the same cell again
   QImage image_;
   QPainter painter_;  // open on image_ for the widget's whole life, except while resizing
   QRegion pending_;   // to be painted by the dialog, image coordinates

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 #include "ui/qt/qt_text.h"
 
@@ -64,14 +66,106 @@ const QImage& GlyphCache::image(std::string_view text, DrawingContext::Font font
   return found.renders.back().image;
 }
 
+std::uint32_t TileCache::hashOf(std::string_view key, QSize size) {
+  const auto load = [&key](std::size_t at, std::size_t n) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, key.data() + at, n);
+    return word;
+  };
+  std::uint64_t h = (static_cast<std::uint64_t>(size.width()) << 48 ^
+                     static_cast<std::uint64_t>(size.height()) << 32 ^ key.size()) *
+                    0x9E3779B97F4A7C15ULL;
+  std::size_t at = 0;
+  for (; at + 8 < key.size(); at += 8) h = (h ^ load(at, 8)) * 0xFF51AFD7ED558CCDULL;
+  // The last one to eight bytes, as two words that may overlap.
+  const std::size_t rest = key.size() - at;
+  if (rest >= 4) {
+    h ^= load(at, 4) << 32 | load(key.size() - 4, 4);
+  } else if (rest > 0) {
+    h ^= load(at, 1) << 16 | load(at + rest / 2, 1) << 8 | load(key.size() - 1, 1);
+  }
+  h *= 0xC4CEB9FE1A85EC53ULL;
+  return static_cast<std::uint32_t>(h >> 32);
+}
+
+int TileCache::find(std::string_view key, QSize size) const {
+  if (slots_.empty()) return -1;
+  const std::uint32_t hash = hashOf(key, size);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.id == -1) return -1;
+    if (slot.hash != hash) continue;
+    const Tile& found = tile(slot.id);
+    if (found.size == size && found.key == key) return slot.id;
+  }
+}
+
+void TileCache::clear() {
+  tiles_.clear();
+  slots_.clear();
+  bytes_ = 0;
+}
+
+void TileCache::place(std::uint32_t hash, int id) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].id != -1) i = (i + 1) & mask;
+  slots_[i] = {hash, id};
+}
+
+int TileCache::store(std::string_view key, const QImage& image, const QRect& area) {
+  const std::size_t count =
+      static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
+  if (count * sizeof(QRgb) > Budget / 16) return -1;
+  if (bytes_ + count * sizeof(QRgb) > Budget) clear();
+  Tile made{std::string(key), area.size(), std::vector<QRgb>(count), {}};
+  QRgb* to = made.pixels.data();
+  for (int y = area.top(); y <= area.bottom(); ++y, to += area.width()) {
+    std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(y)) + area.left(), area.width(),
+                to);
+  }
+  bytes_ += count * sizeof(QRgb);
+  const int id = static_cast<int>(tiles_.size());
+  tiles_.push_back(std::move(made));
+  if (2 * tiles_.size() > slots_.size()) {
+    slots_.assign(std::max<std::size_t>(256, 2 * slots_.size()), Slot{});
+    for (std::size_t t = 0; t < tiles_.size(); ++t) {
+      place(hashOf(tiles_[t].key, tiles_[t].size), static_cast<int>(t));
+    }
+  } else {
+    place(hashOf(key, area.size()), id);
+  }
+  return id;
+}
+
+QRect TileCache::changed(int from, int to) {
+  Tile& b = tiles_[static_cast<std::size_t>(to)];
+  for (const auto& [other, area] : b.changes) {
+    if (other == from) return area;
+  }
+  const Tile& a = tile(from);
+  QRect differ;
+  for (int y = 0; y < b.size.height(); ++y) {
+    for (int x = 0; x < b.size.width(); ++x) {
+      const std::size_t at = static_cast<std::size_t>(y * b.size.width() + x);
+      if (a.pixels[at] != b.pixels[at]) differ |= QRect(x, y, 1, 1);
+    }
+  }
+  b.changes.emplace_back(from, differ);
+  return differ;
+}
+
 ImageContext::ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin,
-                           const SystemColors& colors, DamageSink* sink, QImage* direct)
+                           const SystemColors& colors, DamageSink* sink, QImage* direct,
+                           TileCache* tiles)
     : painter_(painter),
       glyphs_(glyphs),
       origin_(origin),
       colors_(colors),
       sink_(sink),
-      direct_(direct) {}
+      direct_(direct),
+      tiles_(tiles) {}
 
 namespace {
 
@@ -88,6 +182,51 @@ QRect meet(const QRect& a, const QRect& b) {
 
 QRect ImageContext::limit(const QImage& image) const {
   return bounds_.isNull() ? image.rect() : meet(bounds_, image.rect());
+}
+
+QRect ImageContext::imageArea(const Rect& area) const {
+  return {area.left - origin_.x, area.top - origin_.y, area.width(), area.height()};
+}
+
+void ImageContext::touched(const QRect& area) {
+  if (sink_ != nullptr) sink_->damaged(area);
+  if (!keeping_.isNull() && !keeping_.contains(area)) spilled_ = true;
+}
+
+bool ImageContext::drawKept(const Rect& area, std::string_view key, std::string_view shownKey) {
+  keeping_ = QRect();
+  QImage* image = tiles_ != nullptr ? directTarget() : nullptr;
+  if (image == nullptr) return false;
+  const QRect at = imageArea(area);
+  if (at.isEmpty() || !limit(*image).contains(at)) return false;
+  const int id = tiles_->find(key, at.size());
+  if (id == -1) {
+    keeping_ = at;
+    spilled_ = false;
+    return false;
+  }
+  QRect part(QPoint(0, 0), at.size());  // of the tile
+  if (!shownKey.empty()) {
+    const int shown = tiles_->find(shownKey, at.size());
+    if (shown != -1) part = tiles_->changed(shown, id);
+    if (part.isEmpty()) return true;
+  }
+  const TileCache::Tile& tile = tiles_->tile(id);
+  const qsizetype stride = image->bytesPerLine();
+  uchar* row = image->bits() + (at.top() + part.top()) * stride;
+  const QRgb* from = tile.pixels.data() + part.top() * at.width() + part.left();
+  for (int y = part.top(); y <= part.bottom(); ++y, row += stride, from += at.width()) {
+    std::copy_n(from, part.width(), reinterpret_cast<QRgb*>(row) + at.left() + part.left());
+  }
+  touched(part.translated(at.topLeft()));
+  return true;
+}
+
+void ImageContext::keep(const Rect& area, std::string_view key) {
+  const QRect at = std::exchange(keeping_, QRect());
+  QImage* image = directTarget();
+  if (at.isNull() || spilled_ || image == nullptr || at != imageArea(area)) return;
+  tiles_->store(key, *image, at);
 }
 
 QImage* ImageContext::directTarget() const {
@@ -110,7 +249,7 @@ void ImageContext::fill(int left, int top, int width, int height, Color color) {
   } else {
     painter_.fillRect(area, toQColor(color));
   }
-  if (sink_ != nullptr) sink_->damaged(area);
+  touched(area);
 }
 
 void ImageContext::drawSunkenEdge(const Rect& r) {
@@ -154,7 +293,7 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
   QImage* image = directTarget();
   if (image == nullptr || glyph.format() != QImage::Format_RGB32) {
     painter_.drawImage(at, glyph);
-    if (sink_ != nullptr) sink_->damaged(QRect(at, glyph.size()));
+    touched(QRect(at, glyph.size()));
     return;
   }
   const QRect area = meet(QRect(at, glyph.size()), limit(*image));
@@ -166,7 +305,7 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
         reinterpret_cast<const QRgb*>(glyph.constScanLine(y - at.y())) + (area.left() - at.x());
     std::copy_n(from, area.width(), reinterpret_cast<QRgb*>(row) + area.left());
   }
-  if (sink_ != nullptr) sink_->damaged(area);
+  touched(area);
 }
 
 }  // namespace vexilo::qt

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,40 @@ class GlyphCache {
   Table tables_[2];
 };
 
+// Drawings kept by key and size, copied back pixel for pixel; bounded, and emptied when full.
+// Looked up for every cell a search draws, so by an open table of a hash of a few words.
+class TileCache {
+ public:
+  static constexpr std::size_t Budget = 8 << 20;  // bytes of pixels
+
+  struct Tile {
+    std::string key;
+    QSize size;
+    std::vector<QRgb> pixels;                    // row after row
+    std::vector<std::pair<int, QRect>> changes;  // where it differs from other tiles, by id
+  };
+
+  // -1 when there is none.
+  int find(std::string_view key, QSize size) const;
+  int store(std::string_view key, const QImage& image, const QRect& area);
+  const Tile& tile(int id) const { return tiles_[static_cast<std::size_t>(id)]; }
+  // Where two tiles of one size differ, in tile coordinates; empty when nowhere.
+  QRect changed(int from, int to);
+
+ private:
+  struct Slot {
+    std::uint32_t hash = 0;
+    int id = -1;
+  };
+  static std::uint32_t hashOf(std::string_view key, QSize size);
+  void clear();
+  void place(std::uint32_t hash, int id);
+
+  std::vector<Tile> tiles_;
+  std::vector<Slot> slots_;  // a power of two, at most half full
+  std::size_t bytes_ = 0;
+};
+
 // The system's 3-D colours, read from the palette once.
 struct SystemColors {
   Color face;        // button face, also the dialog background
@@ -75,7 +110,7 @@ class ImageContext final : public DrawingContext {
   // search draws thousands of cells a second; the painter's path costs several times the
   // pixels themselves).
   ImageContext(QPainter& painter, GlyphCache& glyphs, Point origin, const SystemColors& colors,
-               DamageSink* sink = nullptr, QImage* direct = nullptr);
+               DamageSink* sink = nullptr, QImage* direct = nullptr, TileCache* tiles = nullptr);
   void setOrigin(Point origin) { origin_ = origin; }
   // Straight drawing stays inside this image rectangle; null: the whole image.
   void setBounds(const QRect& bounds) { bounds_ = bounds; }
@@ -87,11 +122,16 @@ class ImageContext final : public DrawingContext {
   void drawText(int x, int y, std::string_view text, Font font, Color textColor,
                 Color background) override;
   Color buttonFaceColor() override { return colors_.face; }
+  // Only straight drawing is kept or copied back, and only wholly inside the bounds.
+  bool drawKept(const Rect& area, std::string_view key, std::string_view shownKey) override;
+  void keep(const Rect& area, std::string_view key) override;
 
  private:
   QImage* directTarget() const;
   QRect limit(const QImage& image) const;
+  QRect imageArea(const Rect& area) const;
   void fill(int left, int top, int width, int height, Color color);
+  void touched(const QRect& imageArea);
 
   QPainter& painter_;
   GlyphCache& glyphs_;
@@ -100,6 +140,9 @@ class ImageContext final : public DrawingContext {
   DamageSink* sink_;
   QImage* direct_;
   QRect bounds_;
+  TileCache* tiles_;
+  QRect keeping_;         // drawn since a drawKept that found nothing
+  bool spilled_ = false;  // something was drawn outside keeping_ meanwhile
 };
 
 QColor toQColor(Color color);
