@@ -510,6 +510,7 @@ TEST_F(WindowFixture, StatusLineUnderTheControlsShowsTheSearch) {
     QTest::mouseClick(control<QPushButton>(IdSearch), Qt::LeftButton);
   });
   dialog->RunSearch();
+  QCoreApplication::processEvents();  // shown at the next dispatch
   EXPECT_TRUE(during.startsWith(QStringLiteral("辞書順検索中  "))) << during.toStdString();
   EXPECT_FALSE(during.contains(QStringLiteral("候補 0  "))) << during.toStdString();
   EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: 中止しました  ")));
@@ -519,12 +520,14 @@ TEST_F(WindowFixture, StatusLineUnderTheControlsShowsTheSearch) {
   dialog->slots.markStale();
   dialog->wordIndex.addWord(sj("アイ"));
   dialog->RunSearch();
+  QCoreApplication::processEvents();
   EXPECT_TRUE(status->text().startsWith(
       QStringLiteral("辞書順検索: 2 グループ中 1 グループは埋まりません  ")));
   dialog->grid.makeBlock(3);
   dialog->grid.makeBlock(4);
   dialog->slots.markStale();
   dialog->RunSearch();
+  QCoreApplication::processEvents();
   EXPECT_TRUE(status->text().startsWith(QStringLiteral("辞書順検索: すべて埋まりました  ")));
   EXPECT_EQ(status->text(), platform.statusText());
 }

@@ -173,7 +173,9 @@ void QtPlatform::detach() {
   while (waitCursors_ > 0) endWaitCursor();
   timers_.clear();
   status_ = nullptr;
-  statusText_.clear();
+  statusRaw_.clear();
+  statusPath_.clear();
+  statusPosted_ = false;
   grid_ = nullptr;
   window_.reset();
   dialog_ = nullptr;
@@ -337,16 +339,27 @@ std::int64_t QtPlatform::milliseconds() {
       .count();
 }
 
+// Shown at the next dispatch of events, with whatever came last: a search that ends before
+// it shows only how it ended, and laying out the line costs as much as a short search.
 void QtPlatform::showStatus(std::string_view text, std::string_view path) {
-  statusText_ = fromSjis(text) + fromPath(path);
-  if (status_ == nullptr) return;
-  const int room = status_->contentsRect().width() - 2 * status_->margin();
-  // A path keeps its both ends; a long text its start.
-  status_->setText(status_->fontMetrics().elidedText(
-      statusText_, path.empty() ? Qt::ElideRight : Qt::ElideMiddle, room));
+  statusRaw_ = text;
+  statusPath_ = path;
+  if (status_ == nullptr || statusPosted_) return;
+  statusPosted_ = true;
+  QMetaObject::invokeMethod(
+      status_,
+      [this] {
+        statusPosted_ = false;
+        if (status_ == nullptr) return;
+        const int room = status_->contentsRect().width() - 2 * status_->margin();
+        // A path keeps its both ends; a long text its start.
+        status_->setText(status_->fontMetrics().elidedText(
+            statusText(), statusPath_.empty() ? Qt::ElideRight : Qt::ElideMiddle, room));
+      },
+      Qt::QueuedConnection);
 }
 
-QString QtPlatform::statusText() const { return statusText_; }
+QString QtPlatform::statusText() const { return fromSjis(statusRaw_) + fromPath(statusPath_); }
 
 void QtPlatform::showMessage(std::string_view text) {
   const BoxCursor pointer(waitCursors_);

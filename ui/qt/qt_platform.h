@@ -60,7 +60,7 @@ class QtPlatform final : public Platform, private GridEvents {
   std::int64_t milliseconds() override;
   // StatusLinePort
   void showStatus(std::string_view text, std::string_view path) override;
-  QString statusText() const;  // as shown, before eliding
+  QString statusText() const;  // as it will be shown, before eliding
   // DialogPort
   void showMessage(std::string_view text) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
@@ -95,7 +95,9 @@ class QtPlatform final : public Platform, private GridEvents {
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
   QLabel* status_ = nullptr;
-  QString statusText_;
+  std::string statusRaw_;  // Shift_JIS text and path, converted once it is shown
+  std::string statusPath_;
+  bool statusPosted_ = false;
   std::map<int, std::unique_ptr<QTimer>> timers_;
   int waitCursors_ = 0;
   DispatchPacer<PumpClock> pacer_{SteadyNow()};
