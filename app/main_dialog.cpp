@@ -126,9 +126,9 @@ void MainDialog::invalidateCell(int index) {
   platform.invalidate(0 <= index && index < CellCount ? cellRect(index) : gridFrameRect(), false);
 }
 
-void MainDialog::drawCellNow(int index, const NodeBox* shown) {
-  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index), gridFrameRect(),
-           shown);
+void MainDialog::drawCellNow(int index) {
+  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index),
+           gridFrameRect());
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {

@@ -98,8 +98,7 @@ class MainDialog : public CellListener {
   Rect cellRect(int index);
   int hitTest(Point point);
   void invalidateCell(int index);  // -1: the whole grid
-  // Through the immediate context, outside painting; shown: the cell as it is on the screen.
-  void drawCellNow(int index, const NodeBox* shown = nullptr);
+  void drawCellNow(int index);     // through the immediate context, outside painting
   void paintGrid(DrawingContext& dc, const Rect& area);
   Rect slotRect(int slot);
   void drawSlotHighlight(DrawingContext& dc, int slot, bool on);

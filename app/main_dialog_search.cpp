@@ -37,7 +37,7 @@ class MainDialog::SearchHost : public FillHost {
         shown.cell.str == cell.str) {
       return;
     }
-    dialog_.drawCellNow(cellIndex, shown.valid ? &shown.cell : nullptr);
+    dialog_.drawCellNow(cellIndex);
     shown = {cell, true};
   }
   bool pumpMessages() override {

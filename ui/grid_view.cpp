@@ -56,16 +56,14 @@ Rect GridGeometry::slotRect(int column, int row, int length, SlotDirection direc
 }
 
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame, const NodeBox* shown) {
+              const Rect& frame) {
   if (!rect.intersects(frame)) return;
   const int column = index % GridSize;
   const int row = index / GridSize;
   const bool fifth = column % 5 == 4 || row % 5 == 4;
   const std::string key = drawingKey(cell, fifth);
   const Rect outlined = rect.inflated(1);
-  if (dc.drawKept(outlined, key, shown != nullptr ? drawingKey(*shown, fifth) : std::string())) {
-    return;
-  }
+  if (dc.drawKept(outlined, key)) return;
 
   dc.drawSunkenEdge(rect);
   dc.frameRect(outlined, fifth ? OutlineBlue : dc.buttonFaceColor());

@@ -29,10 +29,9 @@ struct GridGeometry {
   Rect slotRect(int column, int row, int length, SlotDirection direction) const;
 };
 
-// Draws one cell into rect; nothing when rect misses the frame. shown: the cell as rect shows
-// it now, drawn by this function, when known.
+// Draws one cell into rect; nothing when rect misses the frame.
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame, const NodeBox* shown = nullptr);
+              const Rect& frame);
 
 // The first visible row or column after a scroll bar action; position is the thumb's.
 int scrolledOffset(int offset, ScrollCode code, int position);

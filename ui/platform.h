@@ -32,13 +32,9 @@ class DrawingContext {
 
   // What is drawn into area may depend on nothing but key and the size of area; the context
   // may then keep those pixels (keep, after drawing them) and copy them back the next time
-  // (drawKept: true when it did, and the caller draws nothing). shownKey, when not empty, is
-  // the key of what area shows now, so that only what differs need be copied. A search draws
-  // the same few cells thousands of times a second.
-  virtual bool drawKept(const Rect& /*area*/, std::string_view /*key*/,
-                        std::string_view /*shownKey*/) {
-    return false;
-  }
+  // (drawKept: true when it did, and the caller draws nothing), only where they differ from
+  // what it put there before. A search draws the same few cells thousands of times a second.
+  virtual bool drawKept(const Rect& /*area*/, std::string_view /*key*/) { return false; }
   virtual void keep(const Rect& /*area*/, std::string_view /*key*/) {}
 };
 

@@ -147,8 +147,9 @@ TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsT
   grid.removeEventFilter(&screen);
 }
 
-// Drawing kept by key comes back pixel for pixel anywhere; drawn over what it replaces, only
-// where the two differ; and what reached beyond its area is never kept.
+// Drawing kept by key comes back pixel for pixel anywhere; over what the context put there, only
+// where the two differ, unless something else was drawn over it since; and what reached beyond
+// its area is never kept.
 TEST(ImageContext, KeptDrawingsComeBackWhereTheyDifferAndOnlyWhenWhollyInside) {
   QImage image(200, 100, QImage::Format_RGB32);
   image.fill(Qt::gray);
@@ -157,10 +158,9 @@ TEST(ImageContext, KeptDrawingsComeBackWhereTheyDifferAndOnlyWhenWhollyInside) {
   const SystemColors colors = SystemColors::fromPalette();
   TileCache tiles;
   ImageContext dc(painter, glyphs, {0, 0}, colors, nullptr, &image, &tiles);
-  const auto draw = [&dc](const Rect& area, std::string_view key, std::string_view shown,
-                          Color fill, const Rect& stroke) {
-    if (dc.drawKept(area, key, shown)) return true;
-    dc.fillRect(area, fill);
+  const auto draw = [&dc](const Rect& area, std::string_view key, const Rect& stroke = {}) {
+    if (dc.drawKept(area, key)) return true;
+    dc.fillRect(area, Color{255, 255, 255});
     dc.fillRect(stroke, Color{0, 0, 0});
     dc.keep(area, key);
     return false;
@@ -169,32 +169,35 @@ TEST(ImageContext, KeptDrawingsComeBackWhereTheyDifferAndOnlyWhenWhollyInside) {
     return image.copy(r.left, r.top, r.width(), r.height());
   };
   const Rect first{10, 10, 40, 40};
-  EXPECT_FALSE(draw(first, "a", {}, Color{255, 255, 255}, {20, 20, 25, 25}));
+  EXPECT_FALSE(draw(first, "a", {20, 20, 25, 25}));
   const QImage a = part(first);
-  EXPECT_FALSE(draw(first, "b", {}, Color{255, 255, 255}, {30, 30, 35, 35}));
+  EXPECT_FALSE(draw(first, "b", {30, 30, 35, 35}));
   const QImage b = part(first);
   ASSERT_NE(a, b);
-  EXPECT_TRUE(draw(first, "a", {}, Color{255, 0, 0}, {}));
+  EXPECT_TRUE(draw(first, "a"));
   EXPECT_EQ(part(first), a);
 
   // Elsewhere, from what was kept: the strokes are not drawn again.
   const Rect second{100, 50, 130, 80};
-  EXPECT_TRUE(draw(second, "b", {}, Color{255, 0, 0}, {}));
+  EXPECT_TRUE(draw(second, "b"));
   EXPECT_EQ(part(second), b);
-  // Over a, only where b differs: a pixel they share, set apart here, is left alone.
+  // Over a, only where b differs: a pixel they share, changed behind the context's back, stays.
   const Rect third{150, 10, 180, 40};
-  EXPECT_TRUE(draw(third, "a", {}, Color{255, 0, 0}, {}));
+  EXPECT_TRUE(draw(third, "a"));
   image.setPixelColor(151, 11, Qt::green);
-  EXPECT_TRUE(draw(third, "b", "a", Color{255, 0, 0}, {}));
+  EXPECT_TRUE(draw(third, "b"));
+  EXPECT_TRUE(draw(third, "b"));
   EXPECT_EQ(image.pixelColor(151, 11), QColor(Qt::green));
-  image.setPixelColor(151, 11, Qt::white);
+  // Drawn over through the context: the next copy is whole.
+  dc.fillRect({170, 30, 175, 35}, Color{255, 0, 0});
+  EXPECT_TRUE(draw(third, "b"));
   EXPECT_EQ(part(third), b);
 
   // Strokes past the area leave nothing kept, as does an area not wholly in the image.
-  EXPECT_FALSE(draw(first, "c", {}, Color{255, 255, 255}, {35, 35, 45, 45}));
-  EXPECT_FALSE(draw(second, "c", {}, Color{255, 255, 255}, {}));
-  EXPECT_FALSE(draw({190, 90, 220, 120}, "d", {}, Color{255, 255, 255}, {}));
-  EXPECT_FALSE(draw({150, 60, 180, 90}, "d", {}, Color{255, 255, 255}, {}));
+  EXPECT_FALSE(draw(first, "c", {35, 35, 45, 45}));
+  EXPECT_FALSE(draw(second, "c"));
+  EXPECT_FALSE(draw({190, 90, 220, 120}, "d"));
+  EXPECT_FALSE(draw({150, 60, 180, 90}, "d"));
 }
 
 }  // namespace

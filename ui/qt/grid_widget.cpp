@@ -40,6 +40,7 @@ void GridWidget::restartImage() {
   if (painter_.isActive()) painter_.end();
   image_ = QImage(qMax(1, width()), qMax(1, height()), QImage::Format_RGB32);
   painter_.begin(&image_);
+  tiles_.forgetPlaces();
   pending_ = QRegion(image_.rect());
   erase_ = pending_;
 }
@@ -89,47 +90,47 @@ const QImage& GridWidget::image() {
   return image_;
 }
 
-void GridWidget::drawEtchedFrame() {
+void GridWidget::drawEtchedFrame(const QRect& area) {
   const int w = image_.width();
   const int h = image_.height();
   const QColor shadow = toQColor(colors_.shadow);
   const QColor highlight = toQColor(colors_.highlight);
-  painter_.fillRect(0, 0, w - 1, 1, shadow);
-  painter_.fillRect(0, 0, 1, h - 1, shadow);
-  painter_.fillRect(1, 1, w - 2, 1, highlight);
-  painter_.fillRect(1, 1, 1, h - 2, highlight);
-  painter_.fillRect(0, h - 1, w, 1, highlight);
-  painter_.fillRect(w - 1, 0, 1, h, highlight);
-  painter_.fillRect(1, h - 2, w - 2, 1, shadow);
-  painter_.fillRect(w - 2, 1, 1, h - 2, shadow);
+  const auto stroke = [this, &area](int left, int top, int width, int height, const QColor& c) {
+    const QRect part = QRect(left, top, width, height) & area;
+    if (!part.isEmpty()) painter_.fillRect(part, c);
+  };
+  stroke(0, 0, w - 1, 1, shadow);
+  stroke(0, 0, 1, h - 1, shadow);
+  stroke(1, 1, w - 2, 1, highlight);
+  stroke(1, 1, 1, h - 2, highlight);
+  stroke(0, h - 1, w, 1, highlight);
+  stroke(w - 1, 0, 1, h, highlight);
+  stroke(1, h - 2, w - 2, 1, shadow);
+  stroke(w - 2, 1, 1, h - 2, shadow);
 }
 
+// Rectangle by rectangle, each drawn straight within its bounds: the painter is never clipped.
+// (A clip of several rectangles, set after clipping had been turned off, was not honoured here:
+// erasing two places apart erased the whole grid, and the screen showed the holes wherever it
+// was next repainted, as under a dragged outline.)
 void GridWidget::paintPending() {
   if (pending_.isEmpty()) return;
   // Taken first: painting may invalidate again, which belongs to the next round.
   const QRegion region = std::exchange(pending_, QRegion());
   const QRegion erase = std::exchange(erase_, QRegion());
-  if (!erase.isEmpty()) {
-    painter_.setClipRegion(erase);
-    painter_.fillRect(image_.rect(), toQColor(colors_.face));
-    drawEtchedFrame();
+  for (const QRect& area : erase) {
+    painter_.fillRect(area, toQColor(colors_.face));
+    drawEtchedFrame(area);
+    tiles_.drawnOver(area);
   }
-  // One rectangle, the common case, needs no clip of the painter: drawn straight within it.
-  const bool single = region.rectCount() == 1;
-  if (single) {
-    painter_.setClipping(false);
-  } else {
-    painter_.setClipRegion(region);
-  }
-  if (events_ != nullptr) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, single ? &image_ : nullptr,
-                    &tiles_);
-    dc.setBounds(region.boundingRect());
-    const QRect box = region.boundingRect().translated(x(), y());
+  if (events_ == nullptr) return;
+  for (const QRect& area : region) {
+    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, &image_, &tiles_);
+    dc.setBounds(area);
+    const QRect box = area.translated(x(), y());
     events_->paintGrid(
         dc, Rect{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()});
   }
-  painter_.setClipping(false);
 }
 
 void GridWidget::paintEvent(QPaintEvent* event) {
@@ -137,12 +138,13 @@ void GridWidget::paintEvent(QPaintEvent* event) {
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());
   if (tracking_) {
-    screen.setClipRegion(trackerBand(trackRect_) & event->region());
-    screen.fillRect(rect(), QColor(Qt::white));
-    screen.fillRect(rect(), QBrush(Qt::black, Qt::BDiagPattern));
-    screen.setClipRegion(trackerHandles(trackRect_) & event->region());
-    screen.fillRect(rect(), QColor(Qt::black));
-    screen.setClipping(false);
+    for (const QRect& band : trackerBand(trackRect_) & event->region()) {
+      screen.fillRect(band, QColor(Qt::white));
+      screen.fillRect(band, QBrush(Qt::black, Qt::BDiagPattern));
+    }
+    for (const QRect& handle : trackerHandles(trackRect_) & event->region()) {
+      screen.fillRect(handle, QColor(Qt::black));
+    }
   }
 }
 

@@ -57,7 +57,7 @@ class GridWidget final : public QWidget, private DamageSink {
   void damaged(const QRect& imageArea) override;
   void restartImage();
   void paintPending();
-  void drawEtchedFrame();
+  void drawEtchedFrame(const QRect& area);  // the part inside area
   Point clientPoint(const QPointF& widgetPoint) const;
   QRegion trackerBand(const QRect& rect) const;     // hatched, just outside the rectangle
   QRegion trackerHandles(const QRect& rect) const;  // resize handles, outside the band

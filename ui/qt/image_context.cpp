@@ -104,7 +104,38 @@ int TileCache::find(std::string_view key, QSize size) const {
 void TileCache::clear() {
   tiles_.clear();
   slots_.clear();
+  placed_.clear();
   bytes_ = 0;
+}
+
+namespace {
+
+std::uint64_t corner(const QRect& area) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(area.left())) << 32 |
+         static_cast<std::uint32_t>(area.top());
+}
+
+}  // namespace
+
+int TileCache::placedAt(const QRect& area) const {
+  const auto found = placed_.find(corner(area));
+  return found != placed_.end() && found->second.area == area ? found->second.id : -1;
+}
+
+void TileCache::place(const QRect& area, int id) {
+  if (const auto found = placed_.find(corner(area));
+      found != placed_.end() && found->second.area == area) {
+    found->second.id = id;  // the same place, which overlaps no other
+    return;
+  }
+  drawnOver(area);
+  placed_.emplace(corner(area), Placed{area, id});
+}
+
+void TileCache::drawnOver(const QRect& area) {
+  for (auto at = placed_.begin(); at != placed_.end();) {
+    at = at->second.area.intersects(area) ? placed_.erase(at) : std::next(at);
+  }
 }
 
 void TileCache::place(std::uint32_t hash, int id) {
@@ -190,10 +221,11 @@ QRect ImageContext::imageArea(const Rect& area) const {
 
 void ImageContext::touched(const QRect& area) {
   if (sink_ != nullptr) sink_->damaged(area);
+  if (tiles_ != nullptr) tiles_->drawnOver(area);
   if (!keeping_.isNull() && !keeping_.contains(area)) spilled_ = true;
 }
 
-bool ImageContext::drawKept(const Rect& area, std::string_view key, std::string_view shownKey) {
+bool ImageContext::drawKept(const Rect& area, std::string_view key) {
   keeping_ = QRect();
   QImage* image = tiles_ != nullptr ? directTarget() : nullptr;
   if (image == nullptr) return false;
@@ -205,12 +237,9 @@ bool ImageContext::drawKept(const Rect& area, std::string_view key, std::string_
     spilled_ = false;
     return false;
   }
-  QRect part(QPoint(0, 0), at.size());  // of the tile
-  if (!shownKey.empty()) {
-    const int shown = tiles_->find(shownKey, at.size());
-    if (shown != -1) part = tiles_->changed(shown, id);
-    if (part.isEmpty()) return true;
-  }
+  const int there = tiles_->placedAt(at);
+  const QRect part = there == -1 ? QRect(QPoint(0, 0), at.size()) : tiles_->changed(there, id);
+  if (part.isEmpty()) return true;
   const TileCache::Tile& tile = tiles_->tile(id);
   const qsizetype stride = image->bytesPerLine();
   uchar* row = image->bits() + (at.top() + part.top()) * stride;
@@ -218,7 +247,8 @@ bool ImageContext::drawKept(const Rect& area, std::string_view key, std::string_
   for (int y = part.top(); y <= part.bottom(); ++y, row += stride, from += at.width()) {
     std::copy_n(from, part.width(), reinterpret_cast<QRgb*>(row) + at.left() + part.left());
   }
-  touched(part.translated(at.topLeft()));
+  tiles_->place(at, id);
+  if (sink_ != nullptr) sink_->damaged(part.translated(at.topLeft()));
   return true;
 }
 
@@ -226,7 +256,7 @@ void ImageContext::keep(const Rect& area, std::string_view key) {
   const QRect at = std::exchange(keeping_, QRect());
   QImage* image = directTarget();
   if (at.isNull() || spilled_ || image == nullptr || at != imageArea(area)) return;
-  tiles_->store(key, *image, at);
+  if (const int id = tiles_->store(key, *image, at); id != -1) tiles_->place(at, id);
 }
 
 QImage* ImageContext::directTarget() const {

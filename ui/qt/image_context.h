@@ -70,6 +70,14 @@ class TileCache {
   // Where two tiles of one size differ, in tile coordinates; empty when nowhere.
   QRect changed(int from, int to);
 
+  // Which tile was copied to or kept from an image rectangle and is there still, as far as
+  // the image's users tell: -1 when unknown. Rectangles placed never overlap.
+  int placedAt(const QRect& area) const;
+  void place(const QRect& area, int id);
+  // Something else was drawn over area: the tiles it touches are no longer known to be there.
+  void drawnOver(const QRect& area);
+  void forgetPlaces() { placed_.clear(); }
+
  private:
   struct Slot {
     std::uint32_t hash = 0;
@@ -82,6 +90,11 @@ class TileCache {
   std::vector<Tile> tiles_;
   std::vector<Slot> slots_;  // a power of two, at most half full
   std::size_t bytes_ = 0;
+  struct Placed {
+    QRect area;
+    int id;
+  };
+  std::unordered_map<std::uint64_t, Placed> placed_;  // by top-left corner
 };
 
 // The system's 3-D colours, read from the palette once.
@@ -123,7 +136,7 @@ class ImageContext final : public DrawingContext {
                 Color background) override;
   Color buttonFaceColor() override { return colors_.face; }
   // Only straight drawing is kept or copied back, and only wholly inside the bounds.
-  bool drawKept(const Rect& area, std::string_view key, std::string_view shownKey) override;
+  bool drawKept(const Rect& area, std::string_view key) override;
   void keep(const Rect& area, std::string_view key) override;
 
  private:
@@ -131,7 +144,7 @@ class ImageContext final : public DrawingContext {
   QRect limit(const QImage& image) const;
   QRect imageArea(const Rect& area) const;
   void fill(int left, int top, int width, int height, Color color);
-  void touched(const QRect& imageArea);
+  void touched(const QRect& imageArea);  // by anything but a tile
 
   QPainter& painter_;
   GlyphCache& glyphs_;
