@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -374,6 +375,35 @@ TEST_F(WindowFixture, CellsRedrawnOverWhatTheyShowedMatchAFreshWindow) {
   fresh.invalidate(fresh.gridFrameRect(), true);
   EXPECT_EQ(platform.grid()->image(), fresh.grid()->image());
   fresh.detach();
+}
+
+// The grid repainted as it stands (as at the end of every search) is not copied to the screen
+// again; a changed cell is, and only it.
+TEST_F(WindowFixture, RepaintingTheGridReachesTheScreenOnlyWhereItChanged) {
+  dialog->grid.makeOpen(0);
+  dialog->invalidateCell(-1);
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  struct ScreenPaints : QObject {
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } screen;
+  platform.grid()->installEventFilter(&screen);
+  dialog->invalidateCell(-1);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(screen.region.isEmpty());
+
+  dialog->grid.cellAt(0).str = sj("ア");
+  dialog->invalidateCell(-1);
+  QCoreApplication::processEvents();
+  const Rect cell = dialog->cellRect(0).inflated(1);
+  const QRect local(cell.left - platform.grid()->x(), cell.top - platform.grid()->y(), cell.width(),
+                    cell.height());
+  EXPECT_FALSE(screen.region.isEmpty());
+  EXPECT_TRUE(local.contains(screen.region.boundingRect())) << screen.region.boundingRect().x();
+  platform.grid()->removeEventFilter(&screen);
 }
 
 TEST_F(WindowFixture, DraggedOutlineLeavesTheGridAsItWas) {

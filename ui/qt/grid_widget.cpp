@@ -55,7 +55,13 @@ void GridWidget::invalidate(const Rect& rect, bool erase) {
   if (area.isEmpty()) return;
   pending_ += area;
   if (erase) erase_ += area;
-  update(area);
+  postFlush();
+}
+
+void GridWidget::postFlush() {
+  if (flushPosted_) return;
+  flushPosted_ = true;
+  QCoreApplication::postEvent(this, new QEvent(FlushDamage));
 }
 
 DrawingContext& GridWidget::immediateContext() {
@@ -64,7 +70,9 @@ DrawingContext& GridWidget::immediateContext() {
 }
 
 // Gathered into one rectangle that goes to the screen at the next dispatch of events: a cell is
-// many small strokes, and one update per stroke would cost more than the drawing.
+// many small strokes, and one update per stroke would cost more than the drawing. What is
+// painted lands here too, so that a repaint that leaves the image as it was (the whole grid at
+// the end of a search, drawn already) costs the screen nothing.
 void GridWidget::damaged(const QRect& imageArea) {
   // Compared inline: this runs for every stroke of every cell drawn during a search.
   if (!scheduled_.isEmpty() && imageArea.left() >= scheduled_.left() &&
@@ -73,15 +81,15 @@ void GridWidget::damaged(const QRect& imageArea) {
     return;
   }
   scheduled_ |= imageArea & image_.rect();
-  if (flushPosted_) return;
-  flushPosted_ = true;
-  QCoreApplication::postEvent(this, new QEvent(FlushDamage));
+  postFlush();
 }
 
 bool GridWidget::event(QEvent* event) {
   if (event->type() != FlushDamage) return QWidget::event(event);
+  paintPending();
   flushPosted_ = false;
-  update(std::exchange(scheduled_, QRect()));
+  // Now rather than at a later dispatch: the screen stays at most one dispatch behind.
+  if (!scheduled_.isEmpty()) repaint(std::exchange(scheduled_, QRect()));
   return true;
 }
 
@@ -122,10 +130,11 @@ void GridWidget::paintPending() {
     painter_.fillRect(area, toQColor(colors_.face));
     drawEtchedFrame(area);
     tiles_.drawnOver(area);
+    damaged(area);
   }
   if (events_ == nullptr) return;
   for (const QRect& area : region) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_, nullptr, &image_, &tiles_);
+    ImageContext dc(painter_, glyphs_, origin(), colors_, this, &image_, &tiles_);
     dc.setBounds(area);
     const QRect box = area.translated(x(), y());
     events_->paintGrid(

@@ -55,6 +55,7 @@ class GridWidget final : public QWidget, private DamageSink {
 
  private:
   void damaged(const QRect& imageArea) override;
+  void postFlush();  // of what is to be painted and what is to go to the screen
   void restartImage();
   void paintPending();
   void drawEtchedFrame(const QRect& area);  // the part inside area

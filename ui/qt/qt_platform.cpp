@@ -176,6 +176,7 @@ void QtPlatform::detach() {
   statusRaw_.clear();
   statusPath_.clear();
   statusPosted_ = false;
+  statusShown_.clear();
   grid_ = nullptr;
   window_.reset();
   dialog_ = nullptr;
@@ -351,6 +352,10 @@ void QtPlatform::showStatus(std::string_view text, std::string_view path) {
       [this] {
         statusPosted_ = false;
         if (status_ == nullptr) return;
+        // The same line again, as after every short search, is not laid out again.
+        std::string shown = statusRaw_ + '\0' + statusPath_;
+        if (shown == statusShown_) return;
+        statusShown_ = std::move(shown);
         const int room = status_->contentsRect().width() - 2 * status_->margin();
         // A path keeps its both ends; a long text its start.
         status_->setText(status_->fontMetrics().elidedText(

@@ -98,6 +98,7 @@ class QtPlatform final : public Platform, private GridEvents {
   std::string statusRaw_;  // Shift_JIS text and path, converted once it is shown
   std::string statusPath_;
   bool statusPosted_ = false;
+  std::string statusShown_;  // text and path as on the label
   std::map<int, std::unique_ptr<QTimer>> timers_;
   int waitCursors_ = 0;
   DispatchPacer<PumpClock> pacer_{SteadyNow()};
