@@ -138,7 +138,7 @@ void TileCache::drawnOver(const QRect& area) {
   }
 }
 
-void TileCache::place(std::uint32_t hash, int id) {
+void TileCache::addSlot(std::uint32_t hash, int id) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t i = hash & mask;
   while (slots_[i].id != -1) i = (i + 1) & mask;
@@ -162,10 +162,10 @@ int TileCache::store(std::string_view key, const QImage& image, const QRect& are
   if (2 * tiles_.size() > slots_.size()) {
     slots_.assign(std::max<std::size_t>(256, 2 * slots_.size()), Slot{});
     for (std::size_t t = 0; t < tiles_.size(); ++t) {
-      place(hashOf(tiles_[t].key, tiles_[t].size), static_cast<int>(t));
+      addSlot(hashOf(tiles_[t].key, tiles_[t].size), static_cast<int>(t));
     }
   } else {
-    place(hashOf(key, area.size()), id);
+    addSlot(hashOf(key, area.size()), id);
   }
   return id;
 }

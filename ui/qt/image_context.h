@@ -83,17 +83,17 @@ class TileCache {
     std::uint32_t hash = 0;
     int id = -1;
   };
-  static std::uint32_t hashOf(std::string_view key, QSize size);
-  void clear();
-  void place(std::uint32_t hash, int id);
-
-  std::vector<Tile> tiles_;
-  std::vector<Slot> slots_;  // a power of two, at most half full
-  std::size_t bytes_ = 0;
   struct Placed {
     QRect area;
     int id;
   };
+  static std::uint32_t hashOf(std::string_view key, QSize size);
+  void clear();
+  void addSlot(std::uint32_t hash, int id);
+
+  std::vector<Tile> tiles_;
+  std::vector<Slot> slots_;  // a power of two, at most half full
+  std::size_t bytes_ = 0;
   std::unordered_map<std::uint64_t, Placed> placed_;  // by top-left corner
 };
 

@@ -170,7 +170,9 @@ void QtPlatform::attach(MainDialog& dialog) {
 }
 
 void QtPlatform::detach() {
-  while (waitCursors_ > 0) endWaitCursor();
+  waitCursors_ = 0;
+  dropWaitCursor();
+  restorePosted_ = false;
   timers_.clear();
   status_ = nullptr;
   statusRaw_.clear();
@@ -307,13 +309,34 @@ void QtPlatform::pumpMessages() {
 
 void QtPlatform::beginWaitCursor() {
   ++waitCursors_;
+  if (waitShown_) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  waitShown_ = true;
 }
 
+// Taken back once the handler has returned to the event loop: searches run one after another
+// keep the cursor instead of asking the window system twice each (the restore waits for its
+// answer, which cost a short search in the window some 7 %).
 void QtPlatform::endWaitCursor() {
-  if (waitCursors_ == 0) return;
-  --waitCursors_;
+  if (waitCursors_ == 0 || --waitCursors_ > 0 || !waitShown_ || restorePosted_) return;
+  if (!window_) {
+    dropWaitCursor();
+    return;
+  }
+  restorePosted_ = true;
+  QMetaObject::invokeMethod(
+      window_.get(),
+      [this] {
+        restorePosted_ = false;
+        if (waitCursors_ == 0) dropWaitCursor();
+      },
+      Qt::QueuedConnection);
+}
+
+void QtPlatform::dropWaitCursor() {
+  if (!waitShown_) return;
   QApplication::restoreOverrideCursor();
+  waitShown_ = false;
 }
 
 void QtPlatform::endDialog(int result) {

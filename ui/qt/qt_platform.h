@@ -78,6 +78,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void wheelTurned(int lines, bool columns) override;
 
   void wireScrollBar(int barId);
+  void dropWaitCursor();
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
   template <class Handler>
   void guarded(Handler&& handler);
@@ -100,7 +101,9 @@ class QtPlatform final : public Platform, private GridEvents {
   bool statusPosted_ = false;
   std::string statusShown_;  // text and path as on the label
   std::map<int, std::unique_ptr<QTimer>> timers_;
-  int waitCursors_ = 0;
+  int waitCursors_ = 0;     // begun and not ended
+  bool waitShown_ = false;  // the wait cursor is set over the application
+  bool restorePosted_ = false;
   DispatchPacer<PumpClock> pacer_{SteadyNow()};
 };
 
