@@ -117,15 +117,14 @@ std::uint64_t corner(const QRect& area) {
 
 }  // namespace
 
-int TileCache::placedAt(const QRect& area) const {
+int* TileCache::placedSlot(const QRect& area) {
   const auto found = placed_.find(corner(area));
-  return found != placed_.end() && found->second.area == area ? found->second.id : -1;
+  return found != placed_.end() && found->second.area == area ? &found->second.id : nullptr;
 }
 
 void TileCache::place(const QRect& area, int id) {
-  if (const auto found = placed_.find(corner(area));
-      found != placed_.end() && found->second.area == area) {
-    found->second.id = id;  // the same place, which overlaps no other
+  if (int* there = placedSlot(area)) {
+    *there = id;  // the same place, which overlaps no other
     return;
   }
   drawnOver(area);
@@ -237,8 +236,9 @@ bool ImageContext::drawKept(const Rect& area, std::string_view key) {
     spilled_ = false;
     return false;
   }
-  const int there = tiles_->placedAt(at);
-  const QRect part = there == -1 ? QRect(QPoint(0, 0), at.size()) : tiles_->changed(there, id);
+  int* there = tiles_->placedSlot(at);
+  const QRect part =
+      there == nullptr ? QRect(QPoint(0, 0), at.size()) : tiles_->changed(*there, id);
   if (part.isEmpty()) return true;
   const TileCache::Tile& tile = tiles_->tile(id);
   const qsizetype stride = image->bytesPerLine();
@@ -247,7 +247,11 @@ bool ImageContext::drawKept(const Rect& area, std::string_view key) {
   for (int y = part.top(); y <= part.bottom(); ++y, row += stride, from += at.width()) {
     std::copy_n(from, part.width(), reinterpret_cast<QRgb*>(row) + at.left() + part.left());
   }
-  tiles_->place(at, id);
+  if (there != nullptr) {
+    *there = id;
+  } else {
+    tiles_->place(at, id);
+  }
   if (sink_ != nullptr) sink_->damaged(part.translated(at.topLeft()));
   return true;
 }

@@ -71,8 +71,9 @@ class TileCache {
   QRect changed(int from, int to);
 
   // Which tile was copied to or kept from an image rectangle and is there still, as far as
-  // the image's users tell: -1 when unknown. Rectangles placed never overlap.
-  int placedAt(const QRect& area) const;
+  // the image's users tell (null when unknown), to be read and changed at once. Rectangles
+  // placed never overlap.
+  int* placedSlot(const QRect& area);
   void place(const QRect& area, int id);
   // Something else was drawn over area: the tiles it touches are no longer known to be there.
   void drawnOver(const QRect& area);
