@@ -77,7 +77,7 @@ class GridWidget final : public QWidget, private DamageSink {
   QRegion pending_;   // to be painted by the dialog, image coordinates
   QRegion erase_;     // part of pending_ whose background is filled first
   ImageContext immediate_;
-  QRect scheduled_;  // drawn at once and not yet on the screen, bounding box
+  QRect scheduled_;  // changed in the image and not yet on the screen, bounding box
   bool flushPosted_ = false;
 
   bool tracking_ = false;
