@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/whole_fill_support.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "files/crossword_file.h"
@@ -26,6 +27,8 @@
 // with a made-up dictionary of kanji words, thousands of letters at each position.
 //
 //     fast_fill_bench [benchmark flags] [--budget=CANDIDATES] [DICTIONARY]
+
+using vexilo::bench::everyOpenCellFilled;
 
 namespace vexilo {
 namespace {
@@ -67,13 +70,6 @@ double peakBytes() {
     if (line.starts_with("VmHWM:")) return std::strtod(line.c_str() + 6, nullptr) * 1024;
   }
   return 0;
-}
-
-bool everyOpenCellFilled(const PuzzleGrid& grid) {
-  for (int i = 0; i < CellCount; ++i) {
-    if (grid.cellAt(i).flag != Block && grid.cellAt(i).str.empty()) return false;
-  }
-  return true;
 }
 
 void fastFill(benchmark::State& state, const Case& c) {
@@ -130,24 +126,6 @@ void dictionaryOrder(benchmark::State& state, const Case& c) {
   state.counters["tested"] = static_cast<double>(tested);
 }
 
-// count lines spread evenly over the whole text, as fill_bench cuts its dictionaries.
-std::string spreadSelection(const std::string& text, std::size_t count) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    lines.emplace_back(text.data() + start, end - start);
-    start = end;
-  }
-  std::string selection;
-  const std::size_t total = lines.size();
-  for (std::size_t i = 0; i < total; ++i) {
-    if (i * count / total != (i + 1) * count / total) selection += lines[i];
-  }
-  return selection;
-}
-
 // 145,000 words of 2 to 6 kanji out of 3,000 two-byte codes, the low ones far more often, as
 // in real words; fixed seed.
 std::string kanjiDictionary() {
@@ -187,14 +165,7 @@ int main(int argc, char** argv) {
   using namespace vexilo;
   benchmark::Initialize(&argc, argv);
   std::string dictionary = VEXILO_BENCH_DICTIONARY;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument.starts_with("--budget=")) {
-      candidateBudget = std::strtoull(argv[i] + 9, nullptr, 10);
-    } else {
-      dictionary = argument;
-    }
-  }
+  bench::readArguments(argc, argv, dictionary, candidateBudget);
   const std::optional<std::string> text = readTextFile(dictionary);
   if (!text) {
     std::fprintf(stderr, "fast_fill_bench: no %s (tools/make-dictionary %s builds it)\n",
@@ -204,7 +175,7 @@ int main(int argc, char** argv) {
   auto all = std::make_shared<WordIndex>();
   loadDictionaryText(*text, *all);
   auto subset = std::make_shared<WordIndex>();
-  loadDictionaryText(spreadSelection(*text, 20000), *subset);
+  loadDictionaryText(bench::spreadSelection(bench::dictionaryLines(*text), 20000), *subset);
 
   const std::filesystem::path data = VEXILO_DATA_DIR;
   const std::filesystem::path grids = VEXILO_GRID_DIR;

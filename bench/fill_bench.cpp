@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/whole_fill_support.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
 #include "files/crossword_file.h"
@@ -21,6 +22,10 @@
 // words, with the dictionary of tools/make-dictionary cut down to several sizes, and with both.
 //
 //     fill_bench [benchmark flags] [--budget=CANDIDATES] [DICTIONARY]
+
+using vexilo::bench::dictionaryLines;
+using vexilo::bench::everyOpenCellFilled;
+using vexilo::bench::spreadSelection;
 
 namespace vexilo {
 namespace {
@@ -58,37 +63,6 @@ constexpr Sample Samples[] = {
 
 // Word counts of the cut-down dictionaries; 0 stands for every word.
 constexpr int DictionarySizes[] = {10000, 50000, 100000, 0};
-
-// The lines of the dictionary, each with its line end.
-std::vector<std::string> dictionaryLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    lines.emplace_back(text, start, end - start);
-    start = end;
-  }
-  return lines;
-}
-
-// count words spread evenly over the whole file, so that every first letter stays in.
-std::string spreadSelection(const std::vector<std::string>& lines, std::size_t count) {
-  const std::size_t total = lines.size();
-  std::string text;
-  for (std::size_t i = 0; i < total; ++i) {
-    if (i * count / total != (i + 1) * count / total) text += lines[i];
-  }
-  return text;
-}
-
-bool everyOpenCellFilled(const PuzzleGrid& grid) {
-  for (int i = 0; i < CellCount; ++i) {
-    const NodeBox& cell = grid.cellAt(i);
-    if (cell.flag != Block && cell.str.empty()) return false;
-  }
-  return true;
-}
 
 void wholeFill(benchmark::State& state, const PuzzleGrid& puzzle,
                std::shared_ptr<const WordIndex> index, std::size_t words) {
@@ -132,14 +106,7 @@ int main(int argc, char** argv) {
   using namespace vexilo;
   benchmark::Initialize(&argc, argv);
   std::string dictionary = VEXILO_BENCH_DICTIONARY;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument.starts_with("--budget=")) {
-      candidateBudget = std::strtoull(argv[i] + 9, nullptr, 10);
-    } else {
-      dictionary = argument;
-    }
-  }
+  bench::readArguments(argc, argv, dictionary, candidateBudget);
 
   std::vector<std::pair<std::string, PuzzleGrid>> puzzles;
   for (const Sample& sample : Samples) {
