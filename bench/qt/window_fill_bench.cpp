@@ -150,38 +150,47 @@ class CountingPlatform final : public cli::HeadlessPlatform {
   long drawn = 0;
 };
 
-void FillHeadless(benchmark::State& state) {
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  CountingPlatform platform(quiet);
+// A dialog on the headless platform, its messages thrown away.
+template <class Platform = cli::HeadlessPlatform>
+struct HeadlessDialog {
+  HeadlessDialog()
+      : quiet(std::fopen("/dev/null", "w")),
+        platform(quiet),
+        dialog(std::make_unique<MainDialog>(platform, settings)) {}
+  ~HeadlessDialog() {
+    dialog.reset();
+    std::fclose(quiet);
+  }
+
+  std::FILE* quiet;
+  Platform platform;
   MemorySettingsStore settings;
-  auto dialog = std::make_unique<MainDialog>(platform, settings);
-  prepare(*dialog);
+  std::unique_ptr<MainDialog> dialog;
+};
+
+void FillHeadless(benchmark::State& state) {
+  HeadlessDialog<CountingPlatform> headless;
+  CountingPlatform& platform = headless.platform;
+  prepare(*headless.dialog);
   platform.pumps = 0;
   platform.drawn = 0;
-  fill(state, *dialog);
+  fill(state, *headless.dialog);
   state.counters["pumps"] =
       benchmark::Counter(static_cast<double>(platform.pumps), benchmark::Counter::kAvgIterations);
   state.counters["drawn"] =
       benchmark::Counter(static_cast<double>(platform.drawn), benchmark::Counter::kAvgIterations);
-  dialog.reset();
-  std::fclose(quiet);
 }
 BENCHMARK(FillHeadless)->Unit(benchmark::kMillisecond);
 
 void LongFillHeadless(benchmark::State& state) {
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  cli::HeadlessPlatform platform(quiet);
-  MemorySettingsStore settings;
-  auto dialog = std::make_unique<MainDialog>(platform, settings);
-  prepareLong(*dialog);
+  HeadlessDialog<> headless;
+  MainDialog& d = *headless.dialog;
+  prepareLong(d);
   std::uint64_t budget = 0;
-  MainDialog& d = *dialog;
-  platform.pumpHook = [&d, &budget] {
+  headless.platform.pumpHook = [&d, &budget] {
     if (d.candidatesTested >= budget) d.searchState = SearchCancelled;
   };
-  longFill(state, *dialog, [&budget](std::uint64_t until) { budget = until; });
-  dialog.reset();
-  std::fclose(quiet);
+  longFill(state, d, [&budget](std::uint64_t until) { budget = until; });
 }
 BENCHMARK(LongFillHeadless)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -193,6 +202,11 @@ struct ShownWindow {
     exposed = QTest::qWaitForWindowExposed(platform.window());
   }
   ~ShownWindow() { platform.detach(); }
+  // False, and the benchmark skipped, when the window never came up.
+  bool ready(benchmark::State& state) const {
+    if (!exposed) state.SkipWithError("the window was never shown");
+    return exposed;
+  }
 
   MemorySettingsStore settings;
   qt::QtPlatform platform;
@@ -202,10 +216,7 @@ struct ShownWindow {
 
 void FillInWindow(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
+  if (!window.ready(state)) return;
   prepare(*window.dialog);
   fill(state, *window.dialog);
 }
@@ -215,10 +226,7 @@ BENCHMARK(FillInWindow)->Unit(benchmark::kMillisecond);
 // beyond the budget: the time per candidate is the figure to compare.
 void LongFillInWindow(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
+  if (!window.ready(state)) return;
   prepareLong(*window.dialog);
   std::uint64_t budget = 0;
   MainDialog& d = *window.dialog;
@@ -287,15 +295,10 @@ struct Ratios {
 
 void FillInWindowOverHeadless(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  cli::HeadlessPlatform platform(quiet);
-  MemorySettingsStore settings;
-  auto headless = std::make_unique<MainDialog>(platform, settings);
-  prepare(*headless);
+  if (!window.ready(state)) return;
+  HeadlessDialog<> alone;
+  MainDialog& headless = *alone.dialog;
+  prepare(headless);
   prepare(*window.dialog);
   const auto block = [](MainDialog& dialog) {
     return Ratios::time([&dialog] {
@@ -309,12 +312,10 @@ void FillInWindowOverHeadless(benchmark::State& state) {
   };
   Ratios ratios;
   for (auto _ : state) {
-    ratios.headless.push_back(block(*headless));
+    ratios.headless.push_back(block(headless));
     ratios.window.push_back(block(*window.dialog));
   }
   ratios.report(state, "headless_ms", 1);
-  headless.reset();
-  std::fclose(quiet);
 }
 BENCHMARK(FillInWindowOverHeadless)->Unit(benchmark::kMillisecond)->Iterations(40);
 
@@ -322,21 +323,16 @@ BENCHMARK(FillInWindowOverHeadless)->Unit(benchmark::kMillisecond)->Iterations(4
 // dispatches, so a little later: the time per candidate is compared.
 void LongFillInWindowOverHeadless(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  cli::HeadlessPlatform platform(quiet);
-  MemorySettingsStore settings;
-  auto headless = std::make_unique<MainDialog>(platform, settings);
-  prepareLong(*headless);
+  if (!window.ready(state)) return;
+  HeadlessDialog<> alone;
+  MainDialog& headless = *alone.dialog;
+  prepareLong(headless);
   prepareLong(*window.dialog);
   std::uint64_t budget = 0;
   const auto stop = [&budget](MainDialog& dialog) {
     if (dialog.candidatesTested >= budget) dialog.searchState = SearchCancelled;
   };
-  platform.pumpHook = [&] { stop(*headless); };
+  alone.platform.pumpHook = [&] { stop(headless); };
   QTimer check;
   QObject::connect(&check, &QTimer::timeout, [&] { stop(*window.dialog); });
   check.start(0);
@@ -351,12 +347,10 @@ void LongFillInWindowOverHeadless(benchmark::State& state) {
   };
   Ratios ratios;
   for (auto _ : state) {
-    ratios.headless.push_back(run(*headless));
+    ratios.headless.push_back(run(headless));
     ratios.window.push_back(run(*window.dialog));
   }
   ratios.report(state, "headless_ns", 1e6);  // a candidate
-  headless.reset();
-  std::fclose(quiet);
 }
 BENCHMARK(LongFillInWindowOverHeadless)->Unit(benchmark::kMillisecond)->Iterations(6);
 
@@ -393,10 +387,7 @@ double msSincePosted() {
 
 void ClickDelayShowResult(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
+  if (!window.ready(state)) return;
   prepareLong(*window.dialog);
   auto* button = qobject_cast<QPushButton*>(window.platform.window()->control(IdShowResult));
   std::vector<double> delays;
@@ -433,10 +424,7 @@ BENCHMARK(ClickDelayShowResult)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void ClickDelaySearch(benchmark::State& state) {
   ShownWindow window;
-  if (!window.exposed) {
-    state.SkipWithError("the window was never shown");
-    return;
-  }
+  if (!window.ready(state)) return;
   prepareLong(*window.dialog);
   auto* button = qobject_cast<QPushButton*>(window.platform.window()->control(IdSearch));
   std::vector<double> delays;
@@ -478,12 +466,9 @@ void WindowPumpOnly(benchmark::State& state) {
 BENCHMARK(WindowPumpOnly);
 
 void WindowDrawAndPump(benchmark::State& state) {
-  MemorySettingsStore settings;
-  qt::QtPlatform platform;
-  auto dialog = std::make_unique<MainDialog>(platform, settings);
-  platform.attach(*dialog);
-  platform.window()->show();
-  (void)QTest::qWaitForWindowExposed(platform.window());
+  ShownWindow window;
+  if (!window.ready(state)) return;
+  MainDialog* dialog = window.dialog.get();
   dialog->OnInitDialog();
   dialog->grid.makeOpen(0);
   // A letter placed and taken back, as a search does.
@@ -491,9 +476,8 @@ void WindowDrawAndPump(benchmark::State& state) {
     NodeBox& cell = dialog->grid.cellAt(0);
     cell.str = cell.str.empty() ? "\x83\x41" : "";  // ア
     dialog->drawCellNow(0);
-    platform.pumpMessages();
+    window.platform.pumpMessages();
   }
-  platform.detach();
 }
 BENCHMARK(WindowDrawAndPump);
 
