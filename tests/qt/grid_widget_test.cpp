@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPaintEvent>
 #include <QTest>
 #include <vector>
 
@@ -131,20 +130,12 @@ TEST_F(GridFixture, InvalidatedAreasArePaintedIntoTheImageAndDrawingAtOnceLandsT
   EXPECT_NE(painted.pixelColor(85, 85), QColor(0, 0, 255));  // outside the invalid area
 
   // Drawing at once reaches the screen at the next dispatches, without painting the grid.
-  struct ScreenPaints : QObject {
-    QRegion region;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
-      return false;
-    }
-  } screen;
-  grid.installEventFilter(&screen);
+  const test::ScreenPaints screen(&grid);
   grid.immediateContext().fillRect({200, 200, 210, 210}, Color{0, 255, 0});
   EXPECT_EQ(grid.image().pixelColor(195, 185), QColor(0, 255, 0));
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   EXPECT_TRUE(screen.region.contains(QRect(190, 180, 10, 10)));
   EXPECT_TRUE(events.paints.size() == 1u);  // no painting asked for
-  grid.removeEventFilter(&screen);
 }
 
 // Drawing kept by key comes back pixel for pixel anywhere; over what the context put there, only

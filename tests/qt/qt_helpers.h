@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QColor>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPoint>
+#include <QRegion>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -55,6 +57,22 @@ int countWhere(const QImage& image, Point origin, const Rect& r, Test test) {
   }
   return count;
 }
+
+// What of a widget reaches the screen while this lives: the regions of its paint events.
+class ScreenPaints : public QObject {
+ public:
+  explicit ScreenPaints(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+  ~ScreenPaints() override { widget_->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+
+  QRegion region;
+
+ private:
+  QWidget* widget_;
+};
 
 inline QPoint centreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
