@@ -14,6 +14,16 @@ namespace {
 
 int index(DrawingContext::Font font) { return font == DrawingContext::Font::Letters ? 0 : 1; }
 
+// rows of width pixels from one block to another; strides in pixels.
+void copyPixels(const QRgb* from, qsizetype fromStride, QRgb* to, qsizetype toStride, int width,
+                int rows) {
+  for (int y = 0; y < rows; ++y, from += fromStride, to += toStride) std::copy_n(from, width, to);
+}
+
+qsizetype pixelStride(const QImage& image) {
+  return image.bytesPerLine() / qsizetype{sizeof(QRgb)};
+}
+
 }  // namespace
 
 QColor toQColor(Color color) { return QColor(color.red, color.green, color.blue); }
@@ -150,11 +160,8 @@ int TileCache::store(std::string_view key, const QImage& image, const QRect& are
   if (count * sizeof(QRgb) > Budget / 16) return -1;
   if (bytes_ + count * sizeof(QRgb) > Budget) clear();
   Tile made{std::string(key), area.size(), std::vector<QRgb>(count), {}};
-  QRgb* to = made.pixels.data();
-  for (int y = area.top(); y <= area.bottom(); ++y, to += area.width()) {
-    std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(y)) + area.left(), area.width(),
-                to);
-  }
+  copyPixels(reinterpret_cast<const QRgb*>(image.constScanLine(area.top())) + area.left(),
+             pixelStride(image), made.pixels.data(), area.width(), area.width(), area.height());
   bytes_ += count * sizeof(QRgb);
   const int id = static_cast<int>(tiles_.size());
   tiles_.push_back(std::move(made));
@@ -240,19 +247,16 @@ bool ImageContext::drawKept(const Rect& area, std::string_view key) {
   const QRect part =
       there == nullptr ? QRect(QPoint(0, 0), at.size()) : tiles_->changed(*there, id);
   if (part.isEmpty()) return true;
-  const TileCache::Tile& tile = tiles_->tile(id);
-  const qsizetype stride = image->bytesPerLine();
-  uchar* row = image->bits() + (at.top() + part.top()) * stride;
-  const QRgb* from = tile.pixels.data() + part.top() * at.width() + part.left();
-  for (int y = part.top(); y <= part.bottom(); ++y, row += stride, from += at.width()) {
-    std::copy_n(from, part.width(), reinterpret_cast<QRgb*>(row) + at.left() + part.left());
-  }
+  const QRect target = part.translated(at.topLeft());
+  copyPixels(tiles_->tile(id).pixels.data() + part.top() * at.width() + part.left(), at.width(),
+             reinterpret_cast<QRgb*>(image->scanLine(target.top())) + target.left(),
+             pixelStride(*image), part.width(), part.height());
   if (there != nullptr) {
     *there = id;
   } else {
     tiles_->place(at, id);
   }
-  if (sink_ != nullptr) sink_->damaged(part.translated(at.topLeft()));
+  if (sink_ != nullptr) sink_->damaged(target);
   return true;
 }
 
@@ -332,13 +336,10 @@ void ImageContext::drawText(int x, int y, std::string_view text, Font font, Colo
   }
   const QRect area = meet(QRect(at, glyph.size()), limit(*image));
   if (area.isEmpty()) return;
-  const qsizetype stride = image->bytesPerLine();
-  uchar* row = image->bits() + area.top() * stride;
-  for (int y = area.top(); y <= area.bottom(); ++y, row += stride) {
-    const auto* from =
-        reinterpret_cast<const QRgb*>(glyph.constScanLine(y - at.y())) + (area.left() - at.x());
-    std::copy_n(from, area.width(), reinterpret_cast<QRgb*>(row) + area.left());
-  }
+  copyPixels(reinterpret_cast<const QRgb*>(glyph.constScanLine(area.top() - at.y())) +
+                 (area.left() - at.x()),
+             pixelStride(glyph), reinterpret_cast<QRgb*>(image->scanLine(area.top())) + area.left(),
+             pixelStride(*image), area.width(), area.height());
   touched(area);
 }
 
