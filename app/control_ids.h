@@ -26,8 +26,12 @@ enum ControlId : int {
   IdEnabled3 = 1016,
   IdHorizontalBar = 1018,
   IdVerticalBar = 1019,
-  IdSearchInOrder = 32771,  // menu 検索: 辞書順で検索
-  IdSearchFast = 32772,     // menu 検索: 高速検索
+  IdSearchInOrder = 32771,     // menu 検索: 辞書順で検索
+  IdSearchFast = 32772,        // menu 検索: 高速検索
+  IdPuzzleProperties = 32850,  // menu ファイル: パズルのプロパティ
+  IdPrint = 32851,             // menu ファイル: 印刷
+  IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
+  IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,

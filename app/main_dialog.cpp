@@ -21,7 +21,8 @@ void MainDialog::OnInitDialog() {
   colOffset = 0;
   rowOffset = 0;
   pushControls();
-  history.reset(grid);  // the restored grid is where undo stops
+  history.reset(grid, clues);  // the restored puzzle is where undo stops
+  refreshClues();
   updateCommandStates();
 }
 
@@ -46,6 +47,8 @@ void MainDialog::OnCommand(int id) {
     case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
     case IdUndo: Undo(); break;
+    case IdPuzzleProperties: EditPuzzleProperties(); break;
+    case IdCluePanel: ShowCluePanel(); break;
     case IdRedo: Redo(); break;
     default: break;
   }
@@ -107,6 +110,8 @@ void MainDialog::pushControls() {
     platform.setChecked(UseBoxes[row], dictionaryRows[row].enabled);
   }
   showSearchEngine();
+  platform.showCluePanel(cluePanelShown);
+  platform.setChecked(IdCluePanel, cluePanelShown);
 }
 
 void MainDialog::showSearchEngine() {
@@ -127,8 +132,8 @@ void MainDialog::invalidateCell(int index) {
 }
 
 void MainDialog::drawCellNow(int index) {
-  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index),
-           gridFrameRect());
+  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index), gridFrameRect(),
+           labelOf(index));
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
@@ -138,7 +143,19 @@ void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
-    if (rect.intersects(area)) vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+    if (rect.intersects(area))
+      vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame, labelOf(i));
+  }
+  if (selectedFrameShown) dc.frameRect(*selectedFrameShown, dc.buttonFaceColor());
+  selectedFrameShown.reset();
+  if (selectedWord) {
+    if (const NumberedWord* word =
+            numberWords(grid, clues.properties.numbering).find(*selectedWord)) {
+      selectedFrameShown =
+          geometry().slotRect(PuzzleGrid::columnOf(word->key.cell),
+                              PuzzleGrid::rowOf(word->key.cell), word->length, word->key.direction);
+      dc.frameRect(*selectedFrameShown, ClueFrame);
+    }
   }
   for (const int slot : blockingSlots) {
     if (!slots.holds(slot)) continue;

@@ -10,6 +10,7 @@
 #include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
+#include "puzzle/clues.h"
 #include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
 #include "search/fast_fill.h"
@@ -47,6 +48,8 @@ class MainDialog : public CellListener {
   // Start-up and Exit (main_dialog_settings.cpp).
   void restoreSettings();
   void OnExit();
+  void restoreClues();  // the clues and properties kept with the grid between runs
+  void storeClues();
 
   // Grid editing (main_dialog_editing.cpp).
   void OnGridPress(Point point);
@@ -77,6 +80,14 @@ class MainDialog : public CellListener {
   void updateCommandStates();
   void showRestoredGrid(ViewOffsets view);
 
+  // Clues, their numbers and the puzzle's properties (main_dialog_clues.cpp).
+  void OnClueEdited(ClueKey key, std::string_view text);  // from the panel, Shift_JIS
+  void OnClueSelected(ClueKey key);                       // frames the word in the grid
+  void EditPuzzleProperties();
+  void ShowCluePanel();         // shows or hides the panel
+  void selectWordAt(int cell);  // the word through a pressed cell, its row in the panel
+  void refreshClues();          // numbers and panel after a change; repaints labels that moved
+
   // Files (main_dialog_files.cpp).
   void OpenCrosswordFile();
   void SaveCrosswordFile();
@@ -99,6 +110,9 @@ class MainDialog : public CellListener {
   int hitTest(Point point);
   void invalidateCell(int index);  // -1: the whole grid
   void drawCellNow(int index);     // through the immediate context, outside painting
+  std::string_view labelOf(int index) const {
+    return cellLabels.empty() ? std::string_view() : cellLabels[static_cast<std::size_t>(index)];
+  }
   void paintGrid(DrawingContext& dc, const Rect& area);
   Rect slotRect(int slot);
   void drawSlotHighlight(DrawingContext& dc, int slot, bool on);
@@ -118,6 +132,13 @@ class MainDialog : public CellListener {
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
   GridHistory history;
+  PuzzleClues clues;                    // clue texts and properties, in the history too
+  std::vector<std::string> cellLabels;  // clue label shown in each cell, Shift_JIS
+  CluePanelData cluePanel;              // as the panel last showed it
+  std::optional<ClueKey> selectedWord;  // framed in the grid, selected in the panel
+  std::optional<Rect> selectedFrameShown;
+  bool clueFileNoteShown = false;  // said once per puzzle that .crs keeps no clues
+  bool cluePanelShown = true;
   Rect highlightRect;
   bool highlightShown = false;
   std::string resultText;  // 1006, Shift_JIS

@@ -32,7 +32,10 @@ void MainDialog::OnGridPress(Point point) {
   slots.markStale();
 
   const TrackResult track = platform.trackRectangle(cellRect(i), point);
-  if (!track.changed) return;
+  if (!track.changed) {
+    selectWordAt(i);
+    return;
+  }
   // The cell under the point that moved with the outline.
   const int j = hitTest({point.x + track.dx, point.y + track.dy});
   if (j == -1 || j == i) return;
@@ -71,6 +74,10 @@ void MainDialog::Clear() {
     return;
   }
   grid.clearGrid();
+  const Numbering numbering = clues.properties.numbering;
+  clues = {};  // a new puzzle, numbered as the last
+  clues.properties.numbering = numbering;
+  clueFileNoteShown = false;
   slots.clear();
   pullControls();
   resultText.clear();

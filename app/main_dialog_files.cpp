@@ -3,7 +3,9 @@
 
 #include "app/main_dialog.h"
 #include "files/crossword_file.h"
+#include "files/puzzle_file.h"
 #include "files/web_export.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 
@@ -12,9 +14,17 @@ namespace {
 constexpr const char* CrosswordFailure = "Can't open CroosWord File";
 constexpr const char* HtmlFailure = "Can't open CroosWord Html File";
 
-// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|All Files (*.*)|*.*||
+constexpr const char* IpuzFailure = "Can't open ipuz File: ";
+constexpr const char* CluesNotInCrossword =
+    "A crossword file keeps the grid only: the clues and the puzzle's properties are kept in "
+    "ipuz files (.ipuz)";
+
+// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|ipuzﾌｧｲﾙ(*.ipuz)|*.ipuz|All Files (*.*)|*.*||
 constexpr const char* CrosswordFilter =
-    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|All Files (*.*)|*.*||";
+    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|"
+    "ipuz\xcc\xa7\xb2\xd9(*.ipuz)|*.ipuz|All Files (*.*)|*.*||";
+
+const Cp932WordListCodec puzzleCodec;  // ipuz files are UTF-8
 // htmlﾌｧｲﾙ(*.html)|*.html|phpﾌｧｲﾙ(*.php)|*.php|All Files (*.*)|*.*||
 constexpr const char* PageFilter =
     "html\xcc\xa7\xb2\xd9(*.html)|*.html|php\xcc\xa7\xb2\xd9(*.php)|*.php|All Files (*.*)|*.*||";
@@ -36,10 +46,14 @@ void MainDialog::OpenCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(false, "crs", CrosswordFilter));
   if (!path) return;
-  if (!loadCrosswordFile(*path, grid)) {
-    platform.showMessage(CrosswordFailure);
-    return;
+  std::string error;
+  switch (openPuzzleFile(*path, puzzleCodec, grid, clues, error)) {
+    case OpenResult::CouldNotOpen: platform.showMessage(CrosswordFailure); return;
+    case OpenResult::NotHeld: platform.showMessage(IpuzFailure + error); return;
+    case OpenResult::Opened: break;
   }
+  clueFileNoteShown = false;
+  selectedWord.reset();
   slots.markStale();
   invalidateCell(-1);
   platform.showStatus(OpenedText, *path);
@@ -49,11 +63,15 @@ void MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
   if (!path) return;
-  if (!saveCrosswordFile(*path, grid)) {
+  if (!savePuzzleFile(*path, grid, clues, puzzleCodec)) {
     platform.showMessage(CrosswordFailure);
     return;
   }
   platform.showStatus(SavedText, *path);
+  if (!isIpuzPath(*path) && clues != PuzzleClues{} && !clueFileNoteShown) {
+    clueFileNoteShown = true;
+    platform.showMessage(CluesNotInCrossword);
+  }
 }
 
 void MainDialog::ExportPuzzleHtml() {

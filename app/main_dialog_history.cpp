@@ -35,7 +35,10 @@ std::string_view lineOf(std::string_view text, int n) {
 
 void MainDialog::recordStep() {
   // A search's trials are no steps: the whole run becomes one once it has returned.
-  if (searchState == SearchIdle) history.record(grid, {rowOffset, colOffset});
+  if (searchState == SearchIdle) {
+    history.record(grid, clues, {rowOffset, colOffset});
+    refreshClues();
+  }
   updateCommandStates();
 }
 
@@ -47,14 +50,14 @@ void MainDialog::updateCommandStates() {
 void MainDialog::Undo() {
   if (searchState != SearchIdle) return;
   ViewOffsets view{rowOffset, colOffset};
-  if (!history.undo(grid, view)) return;
+  if (!history.undo(grid, clues, view)) return;
   showRestoredGrid(view);
 }
 
 void MainDialog::Redo() {
   if (searchState != SearchIdle) return;
   ViewOffsets view{rowOffset, colOffset};
-  if (!history.redo(grid, view)) return;
+  if (!history.redo(grid, clues, view)) return;
   showRestoredGrid(view);
 }
 

@@ -74,6 +74,8 @@ void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid) {
   readLines(toTextMode(raw), grid);
 }
 
+void readCrosswordText(std::string_view text, PuzzleGrid& grid) { readLines(text, grid); }
+
 bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
   return writeFileAtomically(path, formatCrosswordFile(grid));
 }

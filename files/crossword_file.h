@@ -15,6 +15,9 @@ std::string formatCrosswordFile(const PuzzleGrid& grid);
 // nextMark becomes one more than the highest mark read (0 when none). Never fails.
 void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid);
 
+// The same from text already read in text mode (readTextFile).
+void readCrosswordText(std::string_view text, PuzzleGrid& grid);
+
 // False, with nothing written, when the file cannot be written in full; an existing file then
 // stays as it was.
 bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid);

@@ -124,8 +124,8 @@ class Writer {
       clue.add("clue", text(clues_.textOf(word.key)));
       JsonValue cells = JsonValue::array();
       for (const int cell : wordCells(word)) {
-        cells.items.push_back(position(PuzzleGrid::columnOf(cell) - area_.left,
-                                       PuzzleGrid::rowOf(cell) - area_.top));
+        cells.items.push_back(
+            position(PuzzleGrid::columnOf(cell) - area_.left, PuzzleGrid::rowOf(cell) - area_.top));
       }
       clue.add("cells", std::move(cells));
       list.items.push_back(std::move(clue));
@@ -138,9 +138,9 @@ class Writer {
     vexilo.add("version", JsonValue::integer(FormatVersion));
     vexilo.add("top", JsonValue::integer(area_.top));
     vexilo.add("left", JsonValue::integer(area_.left));
-    vexilo.add("numbering", JsonValue::string(clues_.properties.numbering == Numbering::Sequence
-                                                  ? "sequence"
-                                                  : "magazine"));
+    vexilo.add("numbering",
+               JsonValue::string(clues_.properties.numbering == Numbering::Sequence ? "sequence"
+                                                                                    : "magazine"));
     JsonValue stars = JsonValue::array();
     JsonValue flags = JsonValue::array();
     for (int row = 0; row < area_.height; ++row) {
@@ -219,8 +219,8 @@ class Reader {
     readClues.properties.numbering = numbering_;
     for (int row = 0; row < height_; ++row) {
       for (int column = 0; column < width_; ++column) {
-        const JsonValue& entry = puzzle->items[static_cast<std::size_t>(row)]
-                                     .items[static_cast<std::size_t>(column)];
+        const JsonValue& entry =
+            puzzle->items[static_cast<std::size_t>(row)].items[static_cast<std::size_t>(column)];
         const JsonValue* answer = solution && !solution->isNull()
                                       ? &solution->items[static_cast<std::size_t>(row)]
                                              .items[static_cast<std::size_t>(column)]
@@ -254,8 +254,8 @@ class Reader {
     return false;
   }
   bool failAt(int row, int column, const std::string& message) {
-    return fail("row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
-                ": " + message);
+    return fail("row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) + ": " +
+                message);
   }
 
   static bool isCrossword(const JsonValue& root) {
@@ -352,7 +352,8 @@ class Reader {
       if (shape && shape->isString() && shape->text == "circle" && number) {
         const std::string shown = scalarText(*number);
         int group = 0;
-        const auto [end, problem] = std::from_chars(shown.data(), shown.data() + shown.size(), group);
+        const auto [end, problem] =
+            std::from_chars(shown.data(), shown.data() + shown.size(), group);
         if (problem == std::errc() && end == shown.data() + shown.size() && group >= 1 &&
             group <= CellCount) {
           cell.mark = group - 1;

@@ -56,7 +56,10 @@ class Parser {
       case '{': return parseObject(value, depth);
       case '[': return parseArray(value, depth);
       case '"': value.kind = JsonValue::Kind::String; return parseString(value.text);
-      case 't': value.kind = JsonValue::Kind::Boolean; value.boolean = true; return literal("true");
+      case 't':
+        value.kind = JsonValue::Kind::Boolean;
+        value.boolean = true;
+        return literal("true");
       case 'f': value.kind = JsonValue::Kind::Boolean; return literal("false");
       case 'n': return literal("null");
       default: value.kind = JsonValue::Kind::Number; return parseNumber(value.number);
@@ -276,16 +279,14 @@ class Parser {
   std::string error_;
 };
 
-bool isScalar(const JsonValue& value) {
-  return !value.isArray() && !value.isObject();
-}
+bool isScalar(const JsonValue& value) { return !value.isArray() && !value.isObject(); }
 
 // An array of scalars, or of arrays of scalars, stays on one line.
 bool isFlat(const JsonValue& value) {
   if (!value.isArray()) return isScalar(value);
   for (const JsonValue& item : value.items) {
-    if (!isScalar(item) && !(item.isArray() && std::all_of(item.items.begin(), item.items.end(),
-                                                           isScalar))) {
+    if (!isScalar(item) &&
+        !(item.isArray() && std::all_of(item.items.begin(), item.items.end(), isScalar))) {
       return false;
     }
   }
@@ -335,7 +336,8 @@ void formatValue(std::string& out, const JsonValue& value, int indent) {
         if (!flat) out += "\n" + inner;
         formatValue(out, value.items[i], indent + 2);
       }
-      if (!flat && !value.items.empty()) out += "\n" + std::string(static_cast<std::size_t>(indent), ' ');
+      if (!flat && !value.items.empty())
+        out += "\n" + std::string(static_cast<std::size_t>(indent), ' ');
       out += ']';
       break;
     }

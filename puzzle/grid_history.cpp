@@ -46,7 +46,7 @@ std::string takeText(const char*& in) {
   return text;
 }
 
-constexpr char ClueTag = 'c';      // cell, direction, the text (empty: no clue)
+constexpr char ClueTag = 'c';        // cell, direction, the text (empty: no clue)
 constexpr char PropertiesTag = 'p';  // title, author, copyright, numbering
 
 void packClue(std::string& out, const ClueKey& key, const std::string& text) {

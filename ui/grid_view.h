@@ -15,6 +15,7 @@ inline constexpr Color FixedText{0, 0, 0};
 inline constexpr Color NumberText{64, 64, 64};
 inline constexpr Color SlotFrame{255, 0, 0};
 inline constexpr Color BlockingFrame{0, 0, 255};  // a slot that keeps the grid from a fill
+inline constexpr Color ClueFrame{0, 150, 0};      // the word whose clue is selected
 
 // The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
 struct GridGeometry {
@@ -29,9 +30,10 @@ struct GridGeometry {
   Rect slotRect(int column, int row, int length, SlotDirection direction) const;
 };
 
-// Draws one cell into rect; nothing when rect misses the frame.
+// Draws one cell into rect; nothing when rect misses the frame. The clue label, when there is
+// one, stands in the top-right corner, away from the group number in the top-left.
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame);
+              const Rect& frame, std::string_view clueLabel = {});
 
 // The first visible row or column after a scroll bar action; position is the thumb's.
 int scrolledOffset(int offset, ScrollCode code, int position);

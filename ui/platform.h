@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "puzzle/clues.h"
 #include "puzzle/node_box.h"
 #include "ui/geometry.h"
 
@@ -158,12 +160,43 @@ class SettingsStore {
   virtual void writeInt(std::string_view section, std::string_view entry, int value) = 0;
 };
 
+// One row of the clue panel; texts are Shift_JIS.
+struct ClueRow {
+  ClueKey key;
+  std::string label;  // "3", "ア"; for a clue set aside, where its word began
+  std::string word;   // the letters as filled, ・ for an empty cell; empty when set aside
+  std::string text;
+  bool operator==(const ClueRow&) const = default;
+};
+
+struct CluePanelData {
+  std::vector<ClueRow> down;         // タテのカギ
+  std::vector<ClueRow> across;       // ヨコのカギ
+  std::vector<ClueRow> aside;        // clues whose word is gone
+  std::vector<std::string> keyword;  // the letter of group 1, 2 ...; empty when not known
+  bool operator==(const CluePanelData&) const = default;
+};
+
+// The clue panel beside the grid, the puzzle's properties and its printed pages. Not every
+// platform has them: the defaults show nothing and cancel.
+class CluePanelPort {
+ public:
+  virtual ~CluePanelPort() = default;
+  virtual void showClues(const CluePanelData& /*data*/) {}
+  // Selects the row of a word, or none; the panel reports no selection back for it.
+  virtual void selectClue(std::optional<ClueKey> /*key*/) {}
+  // The properties dialog; true when confirmed, with the fields as the user left them.
+  virtual bool runPuzzleProperties(PuzzleProperties& /*properties*/) { return false; }
+  virtual void showCluePanel(bool /*shown*/) {}
+};
+
 // The window's services, abstract so that every command runs on a scripted platform in tests.
 class Platform : public ControlPort,
                  public GridSurfacePort,
                  public ScrollBarPort,
                  public MessageLoopPort,
                  public StatusLinePort,
-                 public DialogPort {};
+                 public DialogPort,
+                 public CluePanelPort {};
 
 }  // namespace vexilo

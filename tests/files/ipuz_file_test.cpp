@@ -79,8 +79,8 @@ TEST(Json, ReadsWhatItWritesAndRefusesWhatIsNotJson) {
 // A random puzzle in a random part of the grid: open, star and given cells, groups, clues on
 // some words and some clues kept aside, properties with quotes and Shift_JIS 0x5C bytes.
 void randomPuzzle(std::mt19937& random, PuzzleGrid& grid, PuzzleClues& clues) {
-  const std::vector<std::string> letters{sj("ア"), sj("ソ"), sj("表"), sj("ン"), sj("Ａ"),
-                                         sj("ー"), sj("一"), sj("能")};
+  const std::vector<std::string> letters{sj("ア"), sj("ソ"), sj("表"), sj("ン"),
+                                         sj("Ａ"), sj("ー"), sj("一"), sj("能")};
   const int height = 1 + static_cast<int>(random() % GridSize);
   const int width = 1 + static_cast<int>(random() % GridSize);
   const int top = static_cast<int>(random() % static_cast<unsigned>(GridSize - height + 1));

@@ -27,7 +27,8 @@ struct Expected {
 
 std::string expectedKana(int ordinal) {
   static const std::u8string kana =
-      u8"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン";
+      u8"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲ"
+      u8"ン";
   constexpr int letters = 46;
   std::string label;
   if (ordinal >= letters) {
@@ -141,8 +142,7 @@ TEST(Clues, StayWithTheirWordAndAreKeptAsideWhenItGoes) {
 
   grid.makeBlock(GridSize + 1);
   words = numberWords(grid, Numbering::Magazine);
-  EXPECT_EQ(setAsideClues(clues, words),
-            (std::vector<ClueKey>{{1, Down}, {GridSize, Across}}));
+  EXPECT_EQ(setAsideClues(clues, words), (std::vector<ClueKey>{{1, Down}, {GridSize, Across}}));
   EXPECT_EQ(clues.textOf({1, Down}), sj("二つ目"));  // kept, not dropped
 
   grid.makeOpen(GridSize + 1);  // the word is back, and so is its clue

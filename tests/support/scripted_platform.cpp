@@ -87,4 +87,13 @@ TrackResult ScriptedPlatform::trackRectangle(const Rect& start, Point pressed) {
   return answer;
 }
 
+bool ScriptedPlatform::runPuzzleProperties(PuzzleProperties& properties) {
+  if (propertiesAnswers.empty()) return false;
+  const std::optional<PuzzleProperties> answer = propertiesAnswers.front();
+  propertiesAnswers.pop_front();
+  if (!answer) return false;
+  properties = *answer;
+  return true;
+}
+
 }  // namespace vexilo::test
