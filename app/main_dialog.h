@@ -88,10 +88,10 @@ class MainDialog : public CellListener {
   void selectWordAt(int cell);  // the word through a pressed cell, its row in the panel
   void refreshClues();          // numbers and panel after a change; repaints labels that moved
 
-  // Files (main_dialog_files.cpp).
-  void OpenCrosswordFile();
-  void SaveCrosswordFile();
-  void ExportPuzzleHtml();
+  // Files (main_dialog_files.cpp). Each is true when the file was read or written.
+  bool OpenCrosswordFile();
+  bool SaveCrosswordFile();
+  bool ExportPuzzleHtml();
 
   // Dictionary row 1, 2 or 3.
   DictionaryRow& dictionaryRow(int row) {

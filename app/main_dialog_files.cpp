@@ -42,14 +42,14 @@ FileDialogRequest fileRequest(bool save, const char* extension, const char* filt
 
 }  // namespace
 
-void MainDialog::OpenCrosswordFile() {
+bool MainDialog::OpenCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(false, "crs", CrosswordFilter));
-  if (!path) return;
+  if (!path) return false;
   std::string error;
   switch (openPuzzleFile(*path, puzzleCodec, grid, clues, error)) {
-    case OpenResult::CouldNotOpen: platform.showMessage(CrosswordFailure); return;
-    case OpenResult::NotHeld: platform.showMessage(IpuzFailure + error); return;
+    case OpenResult::CouldNotOpen: platform.showMessage(CrosswordFailure); return false;
+    case OpenResult::NotHeld: platform.showMessage(IpuzFailure + error); return false;
     case OpenResult::Opened: break;
   }
   clueFileNoteShown = false;
@@ -57,32 +57,35 @@ void MainDialog::OpenCrosswordFile() {
   slots.markStale();
   invalidateCell(-1);
   platform.showStatus(OpenedText, *path);
+  return true;
 }
 
-void MainDialog::SaveCrosswordFile() {
+bool MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
-  if (!path) return;
+  if (!path) return false;
   if (!savePuzzleFile(*path, grid, clues, puzzleCodec)) {
     platform.showMessage(CrosswordFailure);
-    return;
+    return false;
   }
   platform.showStatus(SavedText, *path);
   if (!isIpuzPath(*path) && clues != PuzzleClues{} && !clueFileNoteShown) {
     clueFileNoteShown = true;
     platform.showMessage(CluesNotInCrossword);
   }
+  return true;
 }
 
-void MainDialog::ExportPuzzleHtml() {
+bool MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
-  if (!path) return;
+  if (!path) return false;
   if (!exportPuzzlePage(*path, grid)) {
     platform.showMessage(HtmlFailure);
-    return;
+    return false;
   }
   platform.showStatus(SavedText, *path);
+  return true;
 }
 
 }  // namespace vexilo

@@ -20,6 +20,7 @@
 #include "cli/headless_platform.h"
 #include "cli/search_watch.h"
 #include "files/atomic_file.h"
+#include "files/puzzle_file.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo::cli {
@@ -60,13 +61,10 @@ struct Session {
     dialog->pushControls();
   }
 
-  // Runs a file command on path; false when it showed its failure message.
-  template <typename Command>
-  bool fileCommand(const std::string& path, Command command) {
-    const int before = platform.messagesShown();
+  // Runs a file command on path; false when it failed (and showed why).
+  bool fileCommand(const std::string& path, bool (MainDialog::*command)()) {
     platform.answerFileDialog(path);
-    ((*dialog).*command)();
-    return platform.messagesShown() == before;
+    return ((*dialog).*command)();
   }
 
   std::FILE* out;
@@ -119,7 +117,10 @@ int runShow(const Options& options, Session& session) {
 
 int runExport(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
-  return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk : ExitFailed;
+  const std::string& output = options.files[1];
+  const auto command =
+      isIpuzPath(output) ? &MainDialog::SaveCrosswordFile : &MainDialog::ExportPuzzleHtml;
+  return session.fileCommand(output, command) ? ExitOk : ExitFailed;
 }
 
 // The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
@@ -261,9 +262,9 @@ struct Argument {
   PathUse use;
 };
 
-constexpr Argument Puzzle{"PUZZLE.crs", "the puzzle", PathUse::Read};
+constexpr Argument Puzzle{"PUZZLE", "the puzzle", PathUse::Read};  // .crs or .ipuz, by content
 constexpr Argument PuzzleOnly[] = {Puzzle};
-constexpr Argument PuzzleAndPage[] = {Puzzle, {"PAGE", "the page", PathUse::Written}};
+constexpr Argument PuzzleAndOutput[] = {Puzzle, {"OUT", "the output", PathUse::Written}};
 
 struct Subcommand {
   std::string_view name;
@@ -278,9 +279,9 @@ const Subcommand Subcommands[] = {
     {"search", PuzzleOnly, "", "fills the puzzle's grid from the dictionaries and prints it",
      SearchOptions, runSearch},
     {"export",
-     PuzzleAndPage,
-     "(PAGE ending in .php gives the PHP form)",
-     "writes the puzzle as a web page",
+     PuzzleAndOutput,
+     "(by OUT's ending: .ipuz, .pdf, .php for the PHP page, else the HTML page)",
+     "writes the puzzle as an ipuz file, a PDF or a web page",
      {},
      runExport},
     {"show", PuzzleOnly, "", "prints the puzzle's grid", {}, runShow},
@@ -387,8 +388,8 @@ Complaint parseOptions(const Subcommand& sub, const std::vector<std::string>& ar
     if (option->use == PathUse::Written) options.written.push_back({arg, value});
   }
   if (files.size() != sub.files.size()) {
-    return sub.files.size() == 1 ? "expected one crossword file"
-                                 : "expected a crossword file and a page";
+    return sub.files.size() == 1 ? "expected one puzzle file"
+                                 : "expected a puzzle file and an output";
   }
   for (std::size_t f = 0; f < files.size(); ++f) {
     const Argument& file = sub.files[f];

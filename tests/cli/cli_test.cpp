@@ -65,6 +65,23 @@ TEST_F(Tool, ExportWritesTheWorkedExamplePages) {
   EXPECT_EQ(failed.err, "Can't open CroosWord Html File\n");
 }
 
+TEST_F(Tool, ReadsIpuzWhereverItReadsAPuzzleAndExportsByExtension) {
+  ASSERT_TRUE(saveCrosswordFile(folder.path("puzzle.crs"), test::workedExample()));
+  const Result ipuz = run("export " + path("puzzle.crs") + " " + path("p.IPUZ"));
+  EXPECT_EQ(ipuz.status, 0);
+  EXPECT_TRUE(
+      readBytes(folder.path("p.IPUZ")).starts_with("{\n  \"version\": \"http://ipuz.org/v2\""));
+  EXPECT_EQ(run("show " + path("p.IPUZ")).out, "アイ\n■カ\n");
+  EXPECT_EQ(run("search " + path("p.IPUZ")).out, "ア□\n■□\n");  // the search's letters go
+  EXPECT_EQ(run("export " + path("p.IPUZ") + " " + path("page.html")).status, 0);
+  EXPECT_EQ(readBytes(folder.path("page.html")), test::workedExampleHtml());
+
+  writeBytes(folder.path("bad.ipuz"), "{\"kind\": [\"http://ipuz.org/crossword#1\"]}");
+  const Result bad = run("show " + path("bad.ipuz"));
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "Can't open ipuz File: \"dimensions\" give no width and height\n");
+}
+
 TEST_F(Tool, ShowPrintsTheUsedRectangle) {
   ASSERT_TRUE(saveCrosswordFile(folder.path("puzzle.crs"), test::workedExample()));
   const Result shown = run("show " + path("puzzle.crs"));
@@ -256,7 +273,7 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
     EXPECT_EQ(result.out, "") << arguments;
   }
   EXPECT_EQ(run("show").err,
-            "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
+            "vexilo-cli: expected one puzzle file\nusage: vexilo-cli show PUZZLE\n");
 }
 
 TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
@@ -269,9 +286,9 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
         "\n  -h, --help, help ", "\n  --version "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
-  EXPECT_TRUE(help.out.starts_with(
-      "usage: vexilo-cli search PUZZLE.crs [--dic FILE]... [--engine dfs|fast] "
-      "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
+  EXPECT_TRUE(
+      help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
+                           "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;
@@ -298,10 +315,10 @@ TEST_F(Tool, AnOutputNamingAnInputIsRefused) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"export " + puzzle + " " + puzzle, "the page " + folder.path("p.crs") +
+      {"export " + puzzle + " " + puzzle, "the output " + folder.path("p.crs") +
                                               " is the same file as the puzzle " +
                                               folder.path("p.crs")},
-      {"export " + puzzle + " " + path("link.crs"), "the page " + folder.path("link.crs")},
+      {"export " + puzzle + " " + path("link.crs"), "the output " + folder.path("link.crs")},
       {"search " + puzzle + " --dic " + dictionary + " --slots " + path("hard.dic"),
        "--slots " + folder.path("hard.dic") + " is the same file as --dic " + folder.path("d.dic")},
       {"search ../p.crs --out ./../sub/../p.crs", "--out ./../sub/../p.crs"},
