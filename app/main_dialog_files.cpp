@@ -60,11 +60,13 @@ void MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
   if (!path) return;
-  if (!exportPuzzlePage(*path, grid)) {
+  const FileWrite exported = exportPuzzlePage(*path, grid);
+  if (!exported) {
     platform.showMessage(HtmlFailure);
     return;
   }
   platform.showStatus(SavedText, *path);
+  if (!exported.note.empty()) platform.showNotice(exported.note);
 }
 
 }  // namespace vexilo

@@ -5,6 +5,14 @@
 
 namespace vexilo {
 
+// What a command that writes a file did: written or not, and what the author should know about
+// it (Shift_JIS, empty when nothing).
+struct FileWrite {
+  bool written = false;
+  std::string note;
+  explicit operator bool() const { return written; }
+};
+
 // Replaces the file at path with bytes, or leaves it exactly as it was: the bytes go to a
 // temporary file beside it, renamed over it only once every write, the flush and the close
 // succeeded. An existing file keeps its permissions; a new one gets 0666 less the umask.
