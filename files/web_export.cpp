@@ -319,7 +319,8 @@ bool takesGroupLetter(const PuzzleGrid& grid, int index) {
 }
 
 // The group's letter as the grid shows it: its key's text, else the first text of its cells.
-std::string_view groupLetter(const PuzzleGrid& grid, int group, const std::array<int, CellCount>& keys) {
+std::string_view groupLetter(const PuzzleGrid& grid, int group,
+                             const std::array<int, CellCount>& keys) {
   if (!grid.cellAt(keys[group]).str.empty()) return grid.cellAt(keys[group]).str;
   for (int c = FindMarkedCell(grid, 0, group); c != -1; c = FindMarkedCell(grid, c + 1, group)) {
     if (!grid.cellAt(c).str.empty()) return grid.cellAt(c).str;
@@ -327,7 +328,8 @@ std::string_view groupLetter(const PuzzleGrid& grid, int group, const std::array
   return {};
 }
 
-std::string_view answerOf(const PuzzleGrid& grid, int index, const std::array<int, CellCount>& keys) {
+std::string_view answerOf(const PuzzleGrid& grid, int index,
+                          const std::array<int, CellCount>& keys) {
   const NodeBox& cell = grid.cellAt(index);
   return takesGroupLetter(grid, index) ? groupLetter(grid, groupOf(cell), keys) : cell.str;
 }
@@ -432,8 +434,9 @@ std::string gradingNote(const PuzzleGrid& grid) {
                      std::to_string(group + 1);
   if (letter.empty()) {
     // に文字がないので空で採点します
-    note += " \x82\xC9\x95\xB6\x8E\x9A\x82\xAA\x82\xC8\x82\xA2\x82\xCC\x82\xC5\x8B\xF3\x82\xC5"
-            "\x8D\xCC\x93\x5F\x82\xB5\x82\xDC\x82\xB7";
+    note +=
+        " \x82\xC9\x95\xB6\x8E\x9A\x82\xAA\x82\xC8\x82\xA2\x82\xCC\x82\xC5\x8B\xF3\x82\xC5"
+        "\x8D\xCC\x93\x5F\x82\xB5\x82\xDC\x82\xB7";
   } else {
     note += " \x82\xCC\x95\xB6\x8E\x9A ";  // の文字
     note += letter;

@@ -313,8 +313,7 @@ TEST_F(PhpPage, EntriesAreKeptInOneCookieForAWeekAndPutBackOnTheNextVisit) {
   const std::vector<std::string> cookies = sent.all("Set-Cookie");
   ASSERT_EQ(cookies.size(), 1u);
   EXPECT_TRUE(cookies[0].starts_with("coboxes=49388162.g0ODiQAA; expires=")) << cookies[0];
-  EXPECT_TRUE(
-      cookies[0].ends_with("; Max-Age=604800; path=/my%20puzzles/; HttpOnly; SameSite=Lax"))
+  EXPECT_TRUE(cookies[0].ends_with("; Max-Age=604800; path=/my%20puzzles/; HttpOnly; SameSite=Lax"))
       << cookies[0];
 
   const Response back = get(cookiesFrom(sent));
@@ -352,9 +351,9 @@ TEST_F(PhpPage, AWholeOpenGridIsGradedAndKeptInOneSmallCookie) {
 
   const std::string back = get(cookie).body;
   for (int n = 0; n < CellCount; ++n) {
-    ASSERT_EQ(count(back, "name=\"box[" + std::to_string(n) + "]\" value=\"" +
-                              grid.cellAt(n).str + "\""),
-              1)
+    ASSERT_EQ(
+        count(back, "name=\"box[" + std::to_string(n) + "]\" value=\"" + grid.cellAt(n).str + "\""),
+        1)
         << n;
   }
 }
