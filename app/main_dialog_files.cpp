@@ -49,11 +49,13 @@ void MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
   if (!path) return;
-  if (!saveCrosswordFile(*path, grid)) {
+  const FileWrite saved = saveCrosswordFile(*path, grid);
+  if (!saved) {
     platform.showMessage(CrosswordFailure);
     return;
   }
   platform.showStatus(SavedText, *path);
+  if (!saved.note.empty()) platform.showNotice(saved.note);
 }
 
 void MainDialog::ExportPuzzleHtml() {

@@ -69,7 +69,9 @@ TEST(AtomicFile, SavingThroughALinkWritesWhereItPoints) {
     const bool written = writeFileAtomically(folder.path(c.link), "new");
     EXPECT_EQ(written, *c.written != '\0') << c.pointsTo;
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path(c.link))) << c.pointsTo;
-    if (written) EXPECT_EQ(readBytes(folder.path(c.written)), "new") << c.pointsTo;
+    if (written) {
+      EXPECT_EQ(readBytes(folder.path(c.written)), "new") << c.pointsTo;
+    }
     EXPECT_EQ(std::filesystem::read_symlink(folder.path(c.link)), c.pointsTo);
   }
 }
