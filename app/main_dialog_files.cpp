@@ -64,11 +64,13 @@ bool MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
   if (!path) return false;
-  if (!savePuzzleFile(*path, grid, clues, puzzleCodec)) {
+  const FileWrite saved = savePuzzleFile(*path, grid, clues, puzzleCodec);
+  if (!saved) {
     platform.showMessage(CrosswordFailure);
     return false;
   }
   platform.showStatus(SavedText, *path);
+  if (!saved.note.empty()) platform.showNotice(saved.note);
   if (!isIpuzPath(*path) && clues != PuzzleClues{} && !clueFileNoteShown) {
     clueFileNoteShown = true;
     platform.showMessage(CluesNotInCrossword);
@@ -80,11 +82,13 @@ bool MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
   if (!path) return false;
-  if (!exportPuzzlePage(*path, grid)) {
+  const FileWrite exported = exportPuzzlePage(*path, grid);
+  if (!exported) {
     platform.showMessage(HtmlFailure);
     return false;
   }
   platform.showStatus(SavedText, *path);
+  if (!exported.note.empty()) platform.showNotice(exported.note);
   return true;
 }
 

@@ -37,10 +37,12 @@ bool isIpuzPath(std::string_view path) {
   return true;
 }
 
-bool savePuzzleFile(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
-                    const WordListCodec& codec) {
-  return writeFileAtomically(
-      path, isIpuzPath(path) ? formatIpuz(grid, clues, codec) : formatCrosswordFile(grid));
+FileWrite savePuzzleFile(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                         const WordListCodec& codec) {
+  if (!isIpuzPath(path)) return saveCrosswordFile(path, grid);
+  FileWrite result;
+  result.written = writeFileAtomically(path, formatIpuz(grid, clues, codec));
+  return result;
 }
 
 }  // namespace vexilo

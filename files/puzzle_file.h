@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dictionary/dictionary_file.h"
+#include "files/atomic_file.h"
 #include "puzzle/clues.h"
 #include "puzzle/puzzle_grid.h"
 
@@ -25,8 +26,8 @@ OpenResult openPuzzleFile(const std::string& path, const WordListCodec& codec, P
 bool isIpuzPath(std::string_view path);
 
 // Writes an ipuz document for an .ipuz name, a crossword file (the grid alone) otherwise.
-// False, with any existing file as it was, when the file cannot be written in full.
-bool savePuzzleFile(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
-                    const WordListCodec& codec);
+// Not written, with any existing file as it was, when the file cannot be written in full.
+FileWrite savePuzzleFile(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                         const WordListCodec& codec);
 
 }  // namespace vexilo
