@@ -49,6 +49,8 @@ void MainDialog::OnCommand(int id) {
     case IdUndo: Undo(); break;
     case IdPuzzleProperties: EditPuzzleProperties(); break;
     case IdCluePanel: ShowCluePanel(); break;
+    case IdExportPdf: ExportPdf(); break;
+    case IdPrint: PrintPuzzle(); break;
     case IdRedo: Redo(); break;
     default: break;
   }

@@ -92,6 +92,8 @@ class MainDialog : public CellListener {
   bool OpenCrosswordFile();
   bool SaveCrosswordFile();
   bool ExportPuzzleHtml();
+  bool ExportPdf();
+  void PrintPuzzle();
 
   // Dictionary row 1, 2 or 3.
   DictionaryRow& dictionaryRow(int row) {

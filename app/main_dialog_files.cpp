@@ -24,6 +24,10 @@ constexpr const char* CrosswordFilter =
     "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|"
     "ipuz\xcc\xa7\xb2\xd9(*.ipuz)|*.ipuz|All Files (*.*)|*.*||";
 
+constexpr const char* PdfFailure = "Can't write PDF File";
+// PDFﾌｧｲﾙ(*.pdf)|*.pdf|All Files (*.*)|*.*||
+constexpr const char* PdfFilter = "PDF\xcc\xa7\xb2\xd9(*.pdf)|*.pdf|All Files (*.*)|*.*||";
+
 const Cp932WordListCodec puzzleCodec;  // ipuz files are UTF-8
 // htmlﾌｧｲﾙ(*.html)|*.html|phpﾌｧｲﾙ(*.php)|*.php|All Files (*.*)|*.*||
 constexpr const char* PageFilter =
@@ -91,5 +95,20 @@ bool MainDialog::ExportPuzzleHtml() {
   if (!exported.note.empty()) platform.showNotice(exported.note);
   return true;
 }
+
+bool MainDialog::ExportPdf() {
+  const std::optional<std::string> path = platform.askFileName(fileRequest(true, "pdf", PdfFilter));
+  if (!path) return false;
+  const std::optional<PaperSize> paper = platform.askPaperSize();
+  if (!paper) return false;
+  if (!platform.writePdf(*path, grid, clues, *paper)) {
+    platform.showMessage(PdfFailure);
+    return false;
+  }
+  platform.showStatus(SavedText, *path);
+  return true;
+}
+
+void MainDialog::PrintPuzzle() { platform.printPuzzle(grid, clues); }
 
 }  // namespace vexilo

@@ -21,6 +21,7 @@
 #include "cli/search_watch.h"
 #include "files/atomic_file.h"
 #include "files/puzzle_file.h"
+#include "files/web_export.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo::cli {
@@ -118,8 +119,12 @@ int runShow(const Options& options, Session& session) {
 int runExport(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
   const std::string& output = options.files[1];
-  const auto command =
-      isIpuzPath(output) ? &MainDialog::SaveCrosswordFile : &MainDialog::ExportPuzzleHtml;
+  const std::string extension = fileExtension(output);
+  const bool pdf = extension.size() == 3 && (extension[0] | 0x20) == 'p' &&
+                   (extension[1] | 0x20) == 'd' && (extension[2] | 0x20) == 'f';
+  const auto command = isIpuzPath(output) ? &MainDialog::SaveCrosswordFile
+                       : pdf              ? &MainDialog::ExportPdf
+                                          : &MainDialog::ExportPuzzleHtml;
   return session.fileCommand(output, command) ? ExitOk : ExitFailed;
 }
 

@@ -64,6 +64,10 @@ class HeadlessPlatform : public Platform {
   void runAbout() override {}
   TrackResult trackRectangle(const Rect&, Point) override { return {}; }
 
+  // Through Qt's PDF writer when the tool is built with Qt.
+  bool writePdf(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                PaperSize paper) override;
+
  private:
   std::FILE* messages_;
   std::unique_ptr<DrawingContext> context_;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/print_layout.h"
 #include "puzzle/clues.h"
 #include "puzzle/node_box.h"
 #include "ui/geometry.h"
@@ -193,6 +194,23 @@ class CluePanelPort {
   virtual void showCluePanel(bool /*shown*/) {}
 };
 
+// Printed pages. Not every platform has them: the defaults take A4 and cannot write or print.
+class PrintPort {
+ public:
+  virtual ~PrintPort() = default;
+  // The paper of a PDF; nothing when cancelled.
+  virtual std::optional<PaperSize> askPaperSize() { return PaperSize::A4; }
+  // False when the file cannot be written; an existing file then stays as it was.
+  virtual bool writePdf(const std::string& /*path*/, const PuzzleGrid& /*grid*/,
+                        const PuzzleClues& /*clues*/, PaperSize /*paper*/) {
+    return false;
+  }
+  // The print dialog, then the pages; false when cancelled or the printer failed.
+  virtual bool printPuzzle(const PuzzleGrid& /*grid*/, const PuzzleClues& /*clues*/) {
+    return false;
+  }
+};
+
 // The window's services, abstract so that every command runs on a scripted platform in tests.
 class Platform : public ControlPort,
                  public GridSurfacePort,
@@ -200,6 +218,7 @@ class Platform : public ControlPort,
                  public MessageLoopPort,
                  public StatusLinePort,
                  public DialogPort,
-                 public CluePanelPort {};
+                 public CluePanelPort,
+                 public PrintPort {};
 
 }  // namespace vexilo
