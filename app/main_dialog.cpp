@@ -145,14 +145,15 @@ void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
-    if (rect.intersects(area))
+    if (rect.intersects(area)) {
       vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame, labelOf(i));
+    }
   }
   if (selectedFrameShown) dc.frameRect(*selectedFrameShown, dc.buttonFaceColor());
   selectedFrameShown.reset();
   if (selectedWord) {
-    if (const NumberedWord* word =
-            numberWords(grid, clues.properties.numbering).find(*selectedWord)) {
+    const WordNumbers words = numberWords(grid, clues.properties.numbering);
+    if (const NumberedWord* word = words.find(*selectedWord)) {
       selectedFrameShown =
           geometry().slotRect(PuzzleGrid::columnOf(word->key.cell),
                               PuzzleGrid::rowOf(word->key.cell), word->length, word->key.direction);
