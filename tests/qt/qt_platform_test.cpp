@@ -84,7 +84,7 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   QStringList file;
   for (QAction* action : window->menu(0)->actions()) file << action->text();
   EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
-            "ファイルを開く(&O)||ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
+            "新規作成(&N)|ファイルを開く(&O)||ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
   const QList<QAction*> help = window->menu(3)->actions();
   ASSERT_EQ(help.size(), 3);
   EXPECT_EQ(help[0]->text().toStdString(), "バージョン情報(&V)");
