@@ -50,22 +50,26 @@ void MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
   if (!path) return;
-  if (!saveCrosswordFile(*path, grid)) {
+  const FileWrite saved = saveCrosswordFile(*path, grid);
+  if (!saved) {
     platform.showMessage(CrosswordFailure);
     return;
   }
   platform.showStatus(SavedText, *path);
+  if (!saved.note.empty()) platform.showNotice(saved.note);
 }
 
 void MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
   if (!path) return;
-  if (!exportPuzzlePage(*path, grid)) {
+  const FileWrite exported = exportPuzzlePage(*path, grid);
+  if (!exported) {
     platform.showMessage(HtmlFailure);
     return;
   }
   platform.showStatus(SavedText, *path);
+  if (!exported.note.empty()) platform.showNotice(exported.note);
 }
 
 }  // namespace vexilo
