@@ -66,15 +66,5 @@ TEST(GridLayout, MirrorsBlackAndOpenChangesOnly) {
   EXPECT_EQ(grid.cellAt(at(0, 1)).flag, Open);
 }
 
-TEST(GridLayout, NewPuzzleIsAnOpenRectangleAtTheTopLeft) {
-  PuzzleGrid grid = gridFromPicture({"ア.", "#*"});
-  grid.linkCells(0, 1);
-  layOutNewPuzzle(grid, 3, 2);
-  EXPECT_EQ(pictureOf(grid, 3, 4), (std::vector<std::string>{"...#", "...#", "####"}));
-  EXPECT_EQ(grid.cellAt(0).mark, -1);
-  EXPECT_EQ(grid.nextMark(), 0);
-  EXPECT_EQ(usedRectangle(grid), (CellRectangle{0, 0, 2, 3}));
-}
-
 }  // namespace
 }  // namespace vexilo
