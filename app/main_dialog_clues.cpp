@@ -113,6 +113,14 @@ void MainDialog::selectWordAt(int cell) {
   invalidateCell(-1);
 }
 
+void MainDialog::forgetClues() {
+  const Numbering numbering = clues.properties.numbering;
+  clues = {};  // a new puzzle, numbered as the last
+  clues.properties.numbering = numbering;
+  clueFileNoteShown = false;
+  selectedWord.reset();
+}
+
 void MainDialog::ShowCluePanel() {
   cluePanelShown = !cluePanelShown;
   platform.showCluePanel(cluePanelShown);

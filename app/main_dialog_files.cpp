@@ -60,6 +60,7 @@ bool MainDialog::OpenCrosswordFile() {
   selectedWord.reset();
   slots.markStale();
   invalidateCell(-1);
+  checkLayout(false);  // the line names the file opened; the grid shows what breaks a rule
   platform.showStatus(OpenedText, *path);
   return true;
 }

@@ -33,11 +33,12 @@ std::string_view lineOf(std::string_view text, int n) {
 
 }  // namespace
 
-void MainDialog::recordStep() {
+void MainDialog::recordStep(bool reportRules) {
   // A search's trials are no steps: the whole run becomes one once it has returned.
   if (searchState == SearchIdle) {
     history.record(grid, clues, {rowOffset, colOffset});
     refreshClues();
+    checkLayout(reportRules);
   }
   updateCommandStates();
 }

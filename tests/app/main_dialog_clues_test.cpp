@@ -24,6 +24,7 @@ struct ClueCommands : ::testing::Test {
 
   ClueCommands() {
     dialog->OnInitDialog();
+    dialog->ChooseSymmetry(Symmetry::None);  // edits here change one cell each
     test::drawPicture(dialog->grid, {"...", ".#.", "..."});
     dialog->recordStep();
   }
