@@ -23,6 +23,7 @@ void MainDialog::OnInitDialog() {
   pushControls();
   history.reset(grid);  // the restored grid is where undo stops
   updateCommandStates();
+  checkLayout();
 }
 
 void MainDialog::OnCommand(int id) {
@@ -47,9 +48,22 @@ void MainDialog::OnCommand(int id) {
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
     case IdUndo: Undo(); break;
     case IdRedo: Redo(); break;
+    case IdNewPuzzle: NewPuzzle(); break;
+    case IdSymmetryNone: ChooseSymmetry(Symmetry::None); break;
+    case IdSymmetryPoint: ChooseSymmetry(Symmetry::Point); break;
+    case IdSymmetryLeftRight: ChooseSymmetry(Symmetry::LeftRight); break;
+    case IdSymmetryTopBottom: ChooseSymmetry(Symmetry::TopBottom); break;
+    case IdRuleAdjacentBlack:
+    case IdRuleBlackCorner:
+    case IdRuleSplitWhite:
+    case IdRuleClosedWhite:
+    case IdRuleSingleWhite:
+      SwitchBlockRule(static_cast<BlockRule>(id - IdRuleAdjacentBlack));
+      break;
     default: break;
   }
-  recordStep();  // Clear, Open and a finished Search each become one step
+  // Clear, Open and a finished Search each become one step; the line tells how a search ended.
+  recordStep(id != IdSearch);
 }
 
 bool MainDialog::OnSysCommand(int id) {
@@ -107,6 +121,7 @@ void MainDialog::pushControls() {
     platform.setChecked(UseBoxes[row], dictionaryRows[row].enabled);
   }
   showSearchEngine();
+  showDesignChoices();
 }
 
 void MainDialog::showSearchEngine() {
@@ -127,8 +142,11 @@ void MainDialog::invalidateCell(int index) {
 }
 
 void MainDialog::drawCellNow(int index) {
-  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index),
-           gridFrameRect());
+  const GridGeometry view = geometry();
+  const Rect rect = view.cellRect(index);
+  DrawingContext& dc = platform.immediateContext();
+  drawCell(dc, grid.cellAt(index), index, rect, view.frame);
+  drawDesignMarks(dc, index, rect, view.frame);
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
@@ -138,7 +156,9 @@ void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
-    if (rect.intersects(area)) vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+    if (!rect.intersects(area)) continue;
+    vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+    drawDesignMarks(dc, i, rect, view.frame);
   }
   for (const int slot : blockingSlots) {
     if (!slots.holds(slot)) continue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/grid_design.h"
 #include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
@@ -27,7 +28,7 @@ inline constexpr const char* AppCaption = "Vexilo Version 1.16";
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
 // Large (the cells alone are some 40 KB): create it on the heap.
-class MainDialog : public CellListener {
+class MainDialog : public CellListener, public GridKeyPort {
  public:
   MainDialog(Platform& platform, SettingsStore& settings);
   ~MainDialog() override;
@@ -73,9 +74,31 @@ class MainDialog : public CellListener {
   void OnResultDoubleClick(int line);  // line of the result box, from 0
   void LockCandidate(std::string_view word);
   void OnGridWheel(int lines, bool columns);  // lines > 0: down or right
-  void recordStep();  // what changed since the last step becomes one, unless a search runs
+  // What changed since the last step becomes one, unless a search runs; the block rules are
+  // checked again, and told on the status line when reportRules.
+  void recordStep(bool reportRules = true);
   void updateCommandStates();
   void showRestoredGrid(ViewOffsets view);
+
+  // Laying out the grid (main_dialog_design.cpp).
+  void NewPuzzle();
+  void MakeNewPuzzle(int width, int height);  // the box's answer, also from vexilo-cli new
+  void ChooseSymmetry(Symmetry symmetry);
+  void SwitchBlockRule(BlockRule rule);
+  void restoreDesignSettings();
+  void showDesignChoices();                  // the check marks of the 編集 menu
+  void mirrorEdits(const Layout& before);    // after an edit, with the layout before it
+  void checkLayout(bool showResult = true);  // the block rules, when the layout changed
+  // The rule marks and the cursor, over a cell drawn in the window only.
+  void drawDesignMarks(DrawingContext& dc, int index, const Rect& rect, const Rect& frame);
+
+  // The keyboard (main_dialog_keyboard.cpp).
+  void OnGridKey(GridKey key) override;
+  void OnGridText(std::string_view text) override;
+  void OnGridFocus(bool focused) override;
+  void moveCursor(int cell);  // and scrolls it into view
+  void clearLetter(int index);
+  Rect cursorRect() { return cellRect(design.cursor); }
 
   // Files (main_dialog_files.cpp).
   void OpenCrosswordFile();
@@ -119,6 +142,7 @@ class MainDialog : public CellListener {
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
   GridHistory history;
+  GridDesign design;
   Rect highlightRect;
   bool highlightShown = false;
   std::string resultText;  // 1006, Shift_JIS

@@ -20,13 +20,29 @@ class StepScope {
   MainDialog& dialog_;
 };
 
+// Cells that a handler turns black or open have their mirror cells turned the same way, in the
+// same step: declared after the StepScope, so that it ends first.
+class MirrorScope {
+ public:
+  explicit MirrorScope(MainDialog& dialog) : dialog_(dialog), before_(layoutOf(dialog.grid)) {}
+  ~MirrorScope() { dialog_.mirrorEdits(before_); }
+  MirrorScope(const MirrorScope&) = delete;
+  MirrorScope& operator=(const MirrorScope&) = delete;
+
+ private:
+  MainDialog& dialog_;
+  Layout before_;
+};
+
 }  // namespace
 
 void MainDialog::OnGridPress(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
+  moveCursor(i);
   grid.makeOpen(i);
   invalidateCell(i);
   slots.markStale();
@@ -44,8 +60,10 @@ void MainDialog::OnGridPress(Point point) {
 void MainDialog::OnGridRightPress(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
+  moveCursor(i);
   grid.makeBlock(i);
   invalidateCell(i);
   slots.markStale();
@@ -54,6 +72,7 @@ void MainDialog::OnGridRightPress(Point point) {
 void MainDialog::OnGridDoubleClick(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   WordEntryData entry;

@@ -42,6 +42,7 @@ void MainDialog::OpenCrosswordFile() {
   }
   slots.markStale();
   invalidateCell(-1);
+  checkLayout(false);  // the line names the file opened; the grid shows what breaks a rule
   platform.showStatus(OpenedText, *path);
 }
 

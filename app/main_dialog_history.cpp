@@ -33,9 +33,12 @@ std::string_view lineOf(std::string_view text, int n) {
 
 }  // namespace
 
-void MainDialog::recordStep() {
+void MainDialog::recordStep(bool reportRules) {
   // A search's trials are no steps: the whole run becomes one once it has returned.
-  if (searchState == SearchIdle) history.record(grid, {rowOffset, colOffset});
+  if (searchState == SearchIdle) {
+    history.record(grid, {rowOffset, colOffset});
+    checkLayout(reportRules);
+  }
   updateCommandStates();
 }
 

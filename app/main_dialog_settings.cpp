@@ -47,6 +47,7 @@ void MainDialog::restoreSettings() {
   const int engine = settings.readInt(SearchSection, EngineEntry, 0);
   searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
                                                                 : SearchEngine::DictionaryOrder;
+  restoreDesignSettings();
 }
 
 void MainDialog::OnExit() {

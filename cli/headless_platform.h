@@ -62,6 +62,7 @@ class HeadlessPlatform : public Platform {
   bool runWordEntry(WordEntryData&) override { return false; }
   std::optional<std::string> runRegisterWord() override { return std::nullopt; }
   void runAbout() override {}
+  bool runNewPuzzle(NewPuzzleData&) override { return false; }
   TrackResult trackRectangle(const Rect&, Point) override { return {}; }
 
  private:

@@ -104,6 +104,21 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
   dc.keep(outlined, key);
 }
 
+void drawRuleMark(DrawingContext& dc, const Rect& rect) {
+  dc.frameRect(rect, RuleMark);
+  dc.frameRect(rect.inflated(-1), RuleMark);
+}
+
+void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction) {
+  for (int by = 0; by < 3; ++by) dc.frameRect(rect.inflated(-by), CursorMark);
+  constexpr int Bar = 5;  // the edge, and three pixels more
+  if (direction == Down) {
+    dc.fillRect({rect.left, rect.bottom - Bar, rect.right, rect.bottom}, CursorMark);
+  } else {
+    dc.fillRect({rect.right - Bar, rect.top, rect.right, rect.bottom}, CursorMark);
+  }
+}
+
 int scrolledOffset(int offset, ScrollCode code, int position) {
   switch (code) {
     case ScrollLineUp: return std::max(offset - 1, 0);

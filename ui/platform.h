@@ -126,6 +126,12 @@ struct WordEntryData {
   SlotDirection direction = Across;
 };
 
+// The new-puzzle box: the width and height as typed.
+struct NewPuzzleData {
+  std::string width;
+  std::string height;
+};
+
 struct TrackResult {
   bool changed = false;  // false when not moved or cancelled
   int dx = 0;            // how far the left side moved
@@ -144,8 +150,23 @@ class DialogPort {
   // Template 130; the word typed, or nothing unless closed with "登録".
   virtual std::optional<std::string> runRegisterWord() = 0;
   virtual void runAbout() = 0;  // template 100
+  // Template 140; true for OK, false when cancelled.
+  virtual bool runNewPuzzle(NewPuzzleData& data) = 0;
   // The cell outline dragged from the pressed point in a modal loop.
   virtual TrackResult trackRectangle(const Rect& start, Point pressed) = 0;
+};
+
+// Keys that the grid acts on while it has the keyboard focus.
+enum class GridKey { Left, Right, Up, Down, Space, Delete, Backspace, Tab, Enter };
+
+// The keyboard of the grid, as the platform hands it to the dialog: keys that only the grid
+// receives once it has the focus, and the text typed there, also through an input method.
+class GridKeyPort {
+ public:
+  virtual ~GridKeyPort() = default;
+  virtual void OnGridKey(GridKey key) = 0;
+  virtual void OnGridText(std::string_view text) = 0;  // Shift_JIS
+  virtual void OnGridFocus(bool focused) = 0;
 };
 
 // Per-user store of strings and integers by section and entry. Failed reads give the default;

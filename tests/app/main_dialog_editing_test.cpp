@@ -23,6 +23,8 @@ struct Editor {
 
   Editor() {
     dialog->OnInitDialog();
+    dialog->design.symmetry = Symmetry::None;  // the mouse alone, without mirror cells
+    dialog->design.rules = 0;                  // and without rule marks to repaint
     dialog->slots.slotsCurrent = true;
     platform.invalidations.clear();
   }

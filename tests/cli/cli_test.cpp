@@ -257,7 +257,10 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
         "show " + puzzle + " " + puzzle, "export " + puzzle, "show --stats " + puzzle,
         "search " + puzzle + " --runs x", "search " + puzzle + " --runs 0",
         "search " + puzzle + " --dic", "search " + puzzle + " --dic a --dic b --dic c --dic d",
-        "search " + puzzle + " --fast"}) {
+        "search " + puzzle + " --fast", std::string("new --size 1x5 --out n.crs"),
+        std::string("new --size 5 --out n.crs"), std::string("new --out n.crs"),
+        std::string("new --size 5x5"), "new --size 5x5 --out n.crs " + puzzle,
+        std::string("check")}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
@@ -265,6 +268,29 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(run("show").err,
             "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
+}
+
+TEST_F(Tool, NewWritesAnOpenGridAndCheckNamesEachBrokenRule) {
+  const Result made = run("new --size 4x3 --out " + path("new.crs"));
+  EXPECT_EQ(made.status, 0);
+  EXPECT_EQ(made.out + made.err, "");
+  EXPECT_EQ(run("show " + path("new.crs")).out, "□□□□\n□□□□\n□□□□\n");
+  const Result kept = run("check " + path("new.crs"));
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.out, "");
+
+  // ■□□■
+  // ■□■□
+  // □□□■
+  const std::string broken = "\t0\t-1\n\t1\t-1\n\t1\t-1\n\t0\t-1\n" + repeated("\t0\t-1\n", 28) +
+                             "\t0\t-1\n\t1\t-1\n\t0\t-1\n\t1\t-1\n" + repeated("\t0\t-1\n", 28) +
+                             repeated("\t1\t-1\n", 3) + "\t0\t-1\n";
+  const Result found = run("check " + crossword("broken.crs", broken));
+  EXPECT_EQ(found.status, 4);
+  EXPECT_EQ(found.out,
+            "adjacent-black 1 1\nblack-corner 1 1\nblack-corner 1 4\nblack-corner 3 4\n"
+            "split-white 2 4\nclosed-white 2 4\nsingle-white 2 4\n");
+  EXPECT_EQ(run("check " + path("missing.crs")).status, 1);
 }
 
 TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {

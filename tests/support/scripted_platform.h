@@ -136,6 +136,9 @@ class ScriptedPlatform : public Platform {
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
   void runAbout() override { ++aboutBoxes; }
+  std::vector<NewPuzzleData> newPuzzleOpenedWith;
+  std::deque<std::optional<NewPuzzleData>> newPuzzleAnswers;  // nothing: cancelled
+  bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
 
  private:
