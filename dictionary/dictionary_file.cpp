@@ -241,7 +241,7 @@ DecodedWordList decodeWordList(std::string_view text, const WordListCodec* codec
 }
 
 WordListEncoding wordListEncoding(std::string_view text, const WordListCodec* codec) {
-  return decodeWordList(text, codec).encoding;
+  return decodeLines(text, codec, true).encoding;
 }
 
 int enabledMask(const DictionaryRows& rows) {
