@@ -154,6 +154,7 @@ class MainDialog : public CellListener, public GridKeyPort {
   SearchState searchState = SearchIdle;
   bool closeRequested = false;  // closed during a search: end once it has returned
   DictionaryLoadRecord loaded;  // what wordIndex was last built from
+  std::string dictionaryNote;   // the lines that load left out (Shift_JIS), told after searches
   WordIndex wordIndex;
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark

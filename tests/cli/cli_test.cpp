@@ -158,6 +158,14 @@ TEST_F(Tool, SearchFillsTheGridAndWritesWhatItWasAskedFor) {
   EXPECT_EQ(unwritten.out, "アイウ\n");
 
   EXPECT_EQ(run("search " + path("missing.crs")).err, "Can't open CroosWord File\n");
+
+  std::string cut = "アイウ";
+  cut.pop_back();  // a cut last character
+  const Result skipped =
+      run("search " + puzzle + " --dic " + crossword("u.dic", "カキク\n" + cut + "\nアイウ\n"));
+  EXPECT_EQ(skipped.status, 0);
+  EXPECT_EQ(skipped.err, "辞書1 (UTF-8): 読めない 1 行を飛ばしました (最初は 2 行目)\n");
+  EXPECT_EQ(skipped.out, "カキク\n");
 }
 
 // The ring of eight cells around a block, and the eight words of the worked example.
