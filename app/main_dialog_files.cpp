@@ -87,7 +87,7 @@ bool MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter));
   if (!path) return false;
-  const FileWrite exported = exportPuzzlePage(*path, grid);
+  const FileWrite exported = exportPuzzlePage(*path, grid, clues);
   if (!exported) {
     platform.showMessage(HtmlFailure);
     return false;
