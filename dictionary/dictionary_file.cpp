@@ -196,7 +196,7 @@ RegisterResult registerWord(const std::string& path, std::string_view typed, Wor
   const AppendResult appended = appendDictionaryWord(path, bytes);
   if (appended == AppendResult::CouldNotOpen) return RegisterResult::CouldNotOpen;
   if (appended == AppendResult::WriteFailed) return RegisterResult::WriteFailed;
-  lengths.addWord(word);
+  index.addWord(word);
   return write ? RegisterResult::Written : RegisterResult::NotWritten;
 }
 
