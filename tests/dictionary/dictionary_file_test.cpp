@@ -10,7 +10,6 @@
 #include "support/file_size_limit.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
-#include "ui/cp932_codec.h"
 
 namespace vexilo {
 namespace {
@@ -19,6 +18,7 @@ using test::readBytes;
 using test::sj;
 using test::TempFolder;
 using test::u8;
+using test::wordListCodec;
 using test::writeBytes;
 using Words = std::vector<std::string>;
 
@@ -195,7 +195,7 @@ TEST(Utf8WordList, DetectedByByteOrderMarkOrValidMultiByteText) {
 
 TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   const std::string words = "ねこ\n漢字\nABCD\n\n①②\nきゃく";
   std::string crlf = words;
   for (std::size_t at = 0; (at = crlf.find('\n', at)) != crlf.npos; at += 2) crlf.insert(at, "\r");
@@ -219,7 +219,7 @@ TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {
 
 TEST(Utf8WordList, RegisteredWordsKeepTheFilesEncoding) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   writeBytes(folder.path("u.dic"), "ねこ\n");
   writeBytes(folder.path("s.dic"), sj("ねこ\r\n"));
   WordIndex index;

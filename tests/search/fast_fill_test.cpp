@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -13,6 +14,7 @@
 #include "dictionary/dictionary_file.h"
 #include "files/crossword_file.h"
 #include "files/text_file.h"
+#include "search/banned_words.h"
 #include "search/fill_search.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
@@ -31,7 +33,7 @@ class Host : public FillHost {
   bool pumpMessages() override {
     if (++pumps == stopAtPump) state = SearchCancelled;
     if (pumps == throwAtPump) throw std::runtime_error("no memory");
-    return false;
+    return onPump && onPump(pumps);
   }
   SearchState searchState() const override { return state; }
 
@@ -39,6 +41,7 @@ class Host : public FillHost {
   int pumps = 0;
   int stopAtPump = 0;  // 0: never
   int throwAtPump = 0;
+  std::function<bool(int)> onPump;  // a command at this pump; true when it ran
   SearchState state = SearchRunning;
 };
 
@@ -450,6 +453,67 @@ TEST(FastFill, AStopEndsTheRunWithNoLetterAndTheNextRunStartsAfresh) {
   EXPECT_THROW(stage.run(), std::runtime_error);
   EXPECT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.picture(4, 4), first);
+}
+
+// A command run by the pump that changes the grid ends the run: the author's cell keeps what the
+// author gave it, and nothing more is written. A pump that ran nothing changes nothing.
+TEST(FastFill, ACommandThatChangesTheGridEndsTheRunAndKeepsTheChange) {
+  Stage stage({"...", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
+                                      "ウミラ", "ラクダ"});
+  stage.host.onPump = [&stage](int pump) {
+    if (pump != 2) return pump == 1;
+    stage.grid.cellAt(66) = NodeBox{sj("ン"), Fixed, -1};
+    return true;
+  };
+  EXPECT_EQ(stage.run(), SearchEnd::Stopped);
+  EXPECT_TRUE(stage.engine.gridChanged());
+  EXPECT_EQ(test::u8(stage.grid.cellAt(66).str), "ン");
+  EXPECT_EQ(stage.grid.cellAt(66).flag, Fixed);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"...", ".#.", "..ン"}));
+}
+
+// Only the slots asked for are filled: the letters of the others are kept as given, and their
+// words are used. A deadline already past ends the run before any fill.
+TEST(FastFill, FillsTheSlotsAskedForAroundTheRestAndStopsAtTheDeadline) {
+  Stage stage({"アイウ", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
+                                          "ウミラ", "ラクダ", "カクラ"});
+  for (const int cell : {0, 1, 2}) stage.grid.cellAt(cell).flag = Open;  // a fill of before
+  extractSlots(stage.grid, stage.table);
+  stage.table.slotsCurrent = true;
+  std::vector<int> below;  // every slot but row 1
+  for (int s = 0; s < stage.table.slotCount; ++s) {
+    if (stage.table.slots[static_cast<std::size_t>(s)].row != 0 ||
+        stage.table.slots[static_cast<std::size_t>(s)].direction != Across) {
+      below.push_back(s);
+    }
+  }
+  stage.engine.settings.slots = below;
+  ASSERT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host), SearchEnd::Filled);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ド", "サクラ"}));
+
+  stage.engine.forget();
+  stage.engine.settings.slots.clear();
+  stage.engine.settings.deadline = std::chrono::steady_clock::now();
+  stage.grid = test::gridFromPicture({"...", ".#.", "..."});
+  EXPECT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host), SearchEnd::Stopped);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"...", ".#.", "..."}));
+  EXPECT_FALSE(stage.engine.progress().proven);
+}
+
+TEST(FastFill, BannedWordsAreNeitherPlacedNorListed) {
+  Stage stage({"...", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
+                                      "ウミラ", "ラクダ"});
+  BannedWords banned;
+  banned.add(sj("ウドラ"));
+  stage.host.state = SearchRunning;
+  clearSearchLetters(stage.grid, stage.host);
+  extractSlots(stage.grid, stage.table);
+  stage.prepared = stage.grid;
+  ASSERT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host, &banned),
+            SearchEnd::Filled);
+  EXPECT_EQ(stage.check(), std::nullopt);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ミ", "サクラ"}));
+  EXPECT_EQ(stage.list(3), (std::vector<std::string>{"ウミラ"}));
 }
 
 }  // namespace
