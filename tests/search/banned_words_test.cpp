@@ -28,14 +28,16 @@ TEST(BannedWords, ComparedFoldedAndKeptInTheOrderBanned) {
 TEST(BannedWords, ReadAndWrittenAsAUtf8WordList) {
   test::TempFolder folder;
   test::writeBytes(folder.path("in.txt"), "\xEF\xBB\xBFネコ\r\n\r\nイヌ\n😀\nウシ");
-  const std::optional<BannedWordsRead> read = readBannedWords(folder.path("in.txt"), test::wordListCodec());
+  const std::optional<BannedWordsRead> read =
+      readBannedWords(folder.path("in.txt"), test::wordListCodec());
   ASSERT_TRUE(read);
   EXPECT_EQ(read->words.words(), (std::vector<std::string>{sj("ネコ"), sj("イヌ"), sj("ウシ")}));
   EXPECT_EQ(read->skippedLines, 1);
   ASSERT_TRUE(writeBannedWords(folder.path("out.txt"), read->words, test::wordListCodec()));
   EXPECT_EQ(test::readBytes(folder.path("out.txt")), "ネコ\nイヌ\nウシ\n");
   EXPECT_FALSE(readBannedWords(folder.path("missing.txt"), test::wordListCodec()));
-  EXPECT_FALSE(writeBannedWords(folder.path("no/such/folder.txt"), read->words, test::wordListCodec()));
+  EXPECT_FALSE(
+      writeBannedWords(folder.path("no/such/folder.txt"), read->words, test::wordListCodec()));
 }
 
 }  // namespace

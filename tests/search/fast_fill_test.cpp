@@ -458,8 +458,8 @@ TEST(FastFill, AStopEndsTheRunWithNoLetterAndTheNextRunStartsAfresh) {
 // A command run by the pump that changes the grid ends the run: the author's cell keeps what the
 // author gave it, and nothing more is written. A pump that ran nothing changes nothing.
 TEST(FastFill, ACommandThatChangesTheGridEndsTheRunAndKeepsTheChange) {
-  Stage stage({"...", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
-                                      "ウミラ", "ラクダ"});
+  Stage stage({"...", ".#.", "..."},
+              {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ", "ウミラ", "ラクダ"});
   stage.host.onPump = [&stage](int pump) {
     if (pump != 2) return pump == 1;
     stage.grid.cellAt(66) = NodeBox{sj("ン"), Fixed, -1};
@@ -476,7 +476,7 @@ TEST(FastFill, ACommandThatChangesTheGridEndsTheRunAndKeepsTheChange) {
 // words are used. A deadline already past ends the run before any fill.
 TEST(FastFill, FillsTheSlotsAskedForAroundTheRestAndStopsAtTheDeadline) {
   Stage stage({"アイウ", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
-                                          "ウミラ", "ラクダ", "カクラ"});
+                                         "ウミラ", "ラクダ", "カクラ"});
   for (const int cell : {0, 1, 2}) stage.grid.cellAt(cell).flag = Open;  // a fill of before
   extractSlots(stage.grid, stage.table);
   stage.table.slotsCurrent = true;
@@ -501,8 +501,8 @@ TEST(FastFill, FillsTheSlotsAskedForAroundTheRestAndStopsAtTheDeadline) {
 }
 
 TEST(FastFill, BannedWordsAreNeitherPlacedNorListed) {
-  Stage stage({"...", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
-                                      "ウミラ", "ラクダ"});
+  Stage stage({"...", ".#.", "..."},
+              {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ", "ウミラ", "ラクダ"});
   BannedWords banned;
   banned.add(sj("ウドラ"));
   stage.host.state = SearchRunning;
