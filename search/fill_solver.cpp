@@ -153,6 +153,11 @@ void FillSolver::undoAll() {
   if (!frames_.empty()) undo(frames_.front());
   frames_.clear();
   level_ = 0;
+  dropQueues();
+}
+
+// After a failure: what was queued describes domains about to be undone.
+void FillSolver::dropQueues() {
   for (const int s : queue_) queued_[static_cast<std::size_t>(s)] = 0;
   queue_.clear();
   assignQueue_.clear();
@@ -217,11 +222,7 @@ bool FillSolver::propagate() {
     queued_[static_cast<std::size_t>(s)] = 0;
     ok = revise(s);
   }
-  if (!ok) {
-    for (const int s : queue_) queued_[static_cast<std::size_t>(s)] = 0;
-    queue_.clear();
-    assignQueue_.clear();
-  }
+  if (!ok) dropQueues();
   return ok;
 }
 
@@ -514,6 +515,7 @@ bool FillSolver::backtrack() {
       level_ = ++levels_;
       if (clampAll() && removeWord(frame.slot, frame.word, -1) && propagate()) return true;
       if (stopped_) return false;
+      dropQueues();
       undo(frame);
     }
     frames_.pop_back();
@@ -652,6 +654,7 @@ bool FillSolver::settleRoot() {
   for (Nogood& nogood : pendingNogoods_) {
     if (!addNogood(std::move(nogood))) {
       pendingNogoods_.clear();
+      dropQueues();
       return false;
     }
   }
@@ -660,7 +663,9 @@ bool FillSolver::settleRoot() {
     domainChanged(s);
     if (slot_(s).assigned >= 0) assignQueue_.push_back(s);
   }
-  return clampAll() && propagate();
+  if (clampAll() && propagate()) return true;
+  dropQueues();
+  return false;
 }
 
 FillSolver::Status FillSolver::solve(SolverWatch* watch) {

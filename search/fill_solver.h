@@ -161,6 +161,7 @@ class FillSolver {
   void saveVar(int v);
   void undo(const Frame& frame);
   void undoAll();
+  void dropQueues();
   void domainChanged(int s);
   void assign(int s, int word);
   bool removeWord(int s, int word, int cause);
