@@ -206,7 +206,8 @@ void MainDialog::RunSearch() {
     }
   }
   progress.elapsedMs = platform.milliseconds() - searchStartMs;
-  platform.showStatus(outcomeText(progress, outcome), {});
+  const std::string gap = dictionaryNote.empty() ? "" : "  ";
+  platform.showStatus(outcomeText(progress, outcome) + gap + dictionaryNote, {});
 }
 
 void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {

@@ -1,6 +1,9 @@
 #include "cli/headless_platform.h"
 
 #include "ui/cp932_codec.h"
+#ifdef VEXILO_PDF
+#include "print/puzzle_pages.h"
+#endif
 
 namespace vexilo::cli {
 
@@ -43,6 +46,10 @@ bool HeadlessPlatform::isChecked(int id) {
 
 void HeadlessPlatform::showMessage(std::string_view text) {
   ++messagesShown_;
+  showNotice(text);
+}
+
+void HeadlessPlatform::showNotice(std::string_view text) {
   const std::string line = cp932ToUtf8(text) + "\n";
   std::fputs(line.c_str(), messages_);
 }
@@ -52,6 +59,17 @@ std::optional<std::string> HeadlessPlatform::askFileName(const FileDialogRequest
   std::string path = std::move(fileAnswers_.front());
   fileAnswers_.pop_front();
   return path;
+}
+
+bool HeadlessPlatform::writePdf(const std::string& path, const PuzzleGrid& grid,
+                                const PuzzleClues& clues, PaperSize paper) {
+#ifdef VEXILO_PDF
+  return writePuzzlePdf(path, grid, clues, paper);
+#else
+  (void)path, (void)grid, (void)clues, (void)paper;
+  std::fputs("vexilo-cli: this build has no Qt, which PDF needs\n", messages_);
+  return false;
+#endif
 }
 
 }  // namespace vexilo::cli

@@ -14,8 +14,8 @@
 
 namespace vexilo::cli {
 
-// The window's services without a window: nothing is drawn, message boxes become one line on
-// standard error, and file dialogs answer with the paths taken from the command line.
+// The window's services without a window: nothing is drawn, message boxes and notices become one
+// line on standard error, and file dialogs answer with the paths taken from the command line.
 class HeadlessPlatform : public Platform {
  public:
   explicit HeadlessPlatform(std::FILE* messages);
@@ -55,13 +55,19 @@ class HeadlessPlatform : public Platform {
   }
 
   void showStatus(std::string_view, std::string_view) override {}
+  void showNotice(std::string_view text) override;  // one line on standard error
 
   void showMessage(std::string_view text) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
   bool runWordEntry(WordEntryData&) override { return false; }
   std::optional<std::string> runRegisterWord() override { return std::nullopt; }
   void runAbout() override {}
+  bool runNewPuzzle(NewPuzzleData&) override { return false; }
   TrackResult trackRectangle(const Rect&, Point) override { return {}; }
+
+  // Through Qt's PDF writer when the tool is built with Qt.
+  bool writePdf(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                PaperSize paper) override;
 
  private:
   std::FILE* messages_;

@@ -88,6 +88,7 @@ const QColor White(255, 255, 255);
 
 TEST(PuzzleApp, EditsWithTheMouseSurviveExitAndAreRestored) {
   QFile::remove(userStore());
+  QtSettingsStore(userStore()).writeInt("Design", "Symmetry", 0);  // the mouse alone
   runProgram([](QtPlatform& platform) {
     GridWidget* grid = platform.grid();
     EXPECT_EQ(cellColour(platform, 0), Grey);  // a fresh store: everything blocked

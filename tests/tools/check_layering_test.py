@@ -34,6 +34,10 @@ CASES = [
     ("tests/search/a_test.cpp", '#include "support/fill_checker.h"', False),
     ("tests/support/a.cpp", '#include "app/main_dialog.h"', False),
     ("fuzz/a.cpp", '#include "cli/headless_platform.h"', False),
+    ("search/a.cpp", '#include "print/puzzle_pages.h"', True),
+    ("print/puzzle_pages.h", "#include <QPainter>", True),
+    ("print/page_painter.cpp", "#include <QPainter>", False),
+    ("cli/a.cpp", '#include "print/puzzle_pages.h"', False),
 ]
 
 

@@ -67,6 +67,7 @@ class QtPlatform final : public Platform, private GridEvents {
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
   void runAbout() override;
+  bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
 
  private:
@@ -76,6 +77,10 @@ class QtPlatform final : public Platform, private GridEvents {
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
   void wheelTurned(int lines, bool columns) override;
+  void keyPressed(GridKey key) override;
+  void textTyped(const QString& text) override;
+  void focusChanged(bool focused) override;
+  Rect inputCursor() override;
 
   void wireScrollBar(int barId);
   void dropWaitCursor();

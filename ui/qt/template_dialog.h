@@ -40,6 +40,7 @@ class TemplateDialog : public QDialog {
  private:
   QWidget* makeControl(const ControlTemplate& control, const ControlFactory& factory);
   void buildMenu();
+  void fillMenu(QMenu* popup, const MenuTemplate& menu);
 
   const DialogTemplate& template_;
   DialogUnits units_;
