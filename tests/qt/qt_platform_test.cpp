@@ -85,8 +85,9 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   QStringList file;
   for (QAction* action : window->menu(0)->actions()) file << action->text();
   EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
-            "新規作成(&N)|ファイルを開く(&O)||ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
-  const QList<QAction*> help = window->menu(3)->actions();
+            "新規作成(&N)|ファイルを開く(&O)||ファイルに保存(&A)|html形式で保存(&W)|"
+            "PDFに書き出し(&D)...|印刷(&P)...||パズルのプロパティ(&I)...||終了(&X)");
+  const QList<QAction*> help = window->menu(static_cast<int>(mainMenu().size()) - 1)->actions();
   ASSERT_EQ(help.size(), 3);
   EXPECT_EQ(help[0]->text().toStdString(), "バージョン情報(&V)");
   EXPECT_EQ(help[2]->text().toStdString(), "Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
