@@ -158,18 +158,11 @@ SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
 }
 
 // The fast engine's own ending; with no fill, the slots that block it stand for the groups.
-SearchOutcome outcomeOf(const SlotTable& slots, FastOutcome fast, std::size_t blocking) {
+SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast, std::size_t blocking) {
   SearchOutcome outcome;
   outcome.groups = groupCount(slots);
-  switch (fast) {
-    case FastOutcome::Filled: break;
-    case FastOutcome::NoFill:
-      outcome.end = SearchEnd::NoFill;
-      outcome.unfilledGroups = static_cast<int>(blocking);
-      break;
-    case FastOutcome::NoFurtherFill: outcome.end = SearchEnd::NoFurtherFill; break;
-    case FastOutcome::Stopped: outcome.end = SearchEnd::Stopped; break;
-  }
+  outcome.end = fast;
+  if (fast == SearchEnd::NoFill) outcome.unfilledGroups = static_cast<int>(blocking);
   return outcome;
 }
 
@@ -218,7 +211,8 @@ void MainDialog::RunSearch() {
 }
 
 void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
-  FillSearch search(grid, wordIndex, slots, host);
+  FillSearch search(grid, wordIndex, slots, host, &bannedWords);
+  search.checkInvariants = checkSearchInvariants;
   host.follow(search);
   search.fillGroups();
   outcome = outcomeOf(slots, searchState == SearchCancelled);
@@ -237,15 +231,27 @@ void MainDialog::showProgress() {
 }
 
 void MainDialog::runFastFill(SearchHost& host) {
+  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
   host.follow(fastFill);
-  const FastOutcome outcome = fastFill.run(grid, wordIndex, slots, host);
+  SearchEnd outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+  // A command changed the grid under the search: it starts afresh on the grid as it is now.
+  while (fastFill.gridChanged() && searchState == SearchRunning) {
+    clearSearchLetters(grid, host);
+    spreadFixedLetters(grid, host);
+    extractSlots(grid, slots);
+    slots.slotsCurrent = true;
+    fastFill.forget();
+    host.updateTotals();
+    host.follow(fastFill);
+    outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+  }
   host.updateTotals();
   fastOutcome = outcome;
   slots.currentSlot = 0;
-  if (outcome != FastOutcome::NoFill) {
+  if (outcome != SearchEnd::NoFill) {
     if (slots.slotCount > 0) listCandidates(0);
     invalidateCell(-1);
-    if (outcome == FastOutcome::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
+    if (outcome == SearchEnd::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
     return;
   }
   // The slots that block the fill are framed and listed with their patterns instead.
