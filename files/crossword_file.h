@@ -18,7 +18,8 @@ void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid);
 // False, with nothing written, when the file cannot be written in full; an existing file then
 // stays as it was.
 bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid);
-// False, with the grid unchanged, when the path cannot be opened or is not a regular file.
+// False, with the grid unchanged, when the path cannot be opened, is not a regular file or
+// holds no cell line (a line with two TABs): a dictionary or an empty file is no puzzle.
 bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid);
 
 }  // namespace vexilo

@@ -41,6 +41,7 @@ void GridHistory::reset(const PuzzleGrid& grid) {
   done_ = 0;
   bytes_ = 0;
   baseline_ = grid;
+  baseId_ = nextId_++;
 }
 
 bool GridHistory::record(const PuzzleGrid& grid, ViewOffsets view) {
@@ -54,6 +55,7 @@ bool GridHistory::record(const PuzzleGrid& grid, ViewOffsets view) {
   step.nextMarkAfter = grid.nextMark();
   if (step.before.empty() && step.nextMarkBefore == step.nextMarkAfter) return false;
   step.view = view;
+  step.id = nextId_++;
 
   while (steps_.size() > done_) {
     bytes_ -= steps_.back().size();
@@ -64,6 +66,7 @@ bool GridHistory::record(const PuzzleGrid& grid, ViewOffsets view) {
   ++done_;
   while (bytes_ > budget_ && steps_.size() > 1) {
     bytes_ -= steps_.front().size();
+    baseId_ = steps_.front().id;
     steps_.pop_front();
     --done_;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -37,6 +38,9 @@ class GridHistory {
   bool undo(PuzzleGrid& grid, ViewOffsets& view);
   bool redo(PuzzleGrid& grid, ViewOffsets& view);
 
+  // Names the grid as the history stands: the same after an undo and its redo, different after
+  // any new step, also one that leaves as many steps to undo.
+  std::uint64_t position() const { return done_ == 0 ? baseId_ : steps_[done_ - 1].id; }
   bool canUndo() const { return done_ > 0; }
   bool canRedo() const { return done_ < steps_.size(); }
   std::size_t stepCount() const { return steps_.size(); }
@@ -47,6 +51,7 @@ class GridHistory {
     std::string before, after;  // packed cells: index, flag, mark, text length, text
     int nextMarkBefore = 0, nextMarkAfter = 0;
     ViewOffsets view;
+    std::uint64_t id = 0;  // the position it leads to
     std::size_t size() const { return sizeof(Step) + before.size() + after.size(); }
   };
   void apply(const std::string& cells, int nextMark, PuzzleGrid& grid);
@@ -56,6 +61,8 @@ class GridHistory {
   std::deque<Step> steps_;
   std::size_t done_ = 0;  // steps_[0, done_) can be undone, the rest redone
   PuzzleGrid baseline_;   // the grid as the history last saw it
+  std::uint64_t baseId_ = 0;  // the position before steps_[0]
+  std::uint64_t nextId_ = 1;
 };
 
 }  // namespace vexilo
