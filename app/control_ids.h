@@ -28,6 +28,9 @@ enum ControlId : int {
   IdVerticalBar = 1019,
   IdSearchInOrder = 32771,  // menu 検索: 辞書順で検索
   IdSearchFast = 32772,     // menu 検索: 高速検索
+  IdSaveOver = 32801,       // menu ファイル: 上書き保存
+  IdRecentFiles = 32802,    // menu ファイル: 最近使ったファイル, the submenu
+  IdRecentFile1 = 32811,    // its entries, newest first, up to IdRecentFile1 + 7
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,
@@ -42,6 +45,8 @@ enum ControlId : int {
 // Timers of the main dialog.
 enum TimerId : int {
   IdProgressTimer = 1,  // the status line during a search
+  IdRecoveryTimer = 2,  // writes the recovery file
+  IdRecoveryOffer = 3,  // once, when the window is up: offers a recovery file left behind
 };
 
 }  // namespace vexilo

@@ -1,5 +1,6 @@
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/main_dialog.h"
 #include "files/crossword_file.h"
@@ -19,8 +20,17 @@ constexpr const char* CrosswordFilter =
 constexpr const char* PageFilter =
     "html\xcc\xa7\xb2\xd9(*.html)|*.html|php\xcc\xa7\xb2\xd9(*.php)|*.php|All Files (*.*)|*.*||";
 
-FileDialogRequest fileRequest(bool save, const char* extension, const char* filter) {
+// 開けませんでした:
+constexpr const char* NotOpenedText =
+    "\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD: ";
+// 保存できませんでした:
+constexpr const char* NotSavedText =
+    "\x95\xDB\x91\xB6\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD: ";
+
+FileDialogRequest fileRequest(bool save, const char* extension, const char* filter,
+                              std::string folder) {
   FileDialogRequest request;
+  request.folder = std::move(folder);
   request.save = save;
   request.initialName = "CrossWord";
   request.defaultExtension = extension;
@@ -33,38 +43,65 @@ FileDialogRequest fileRequest(bool save, const char* extension, const char* filt
 }  // namespace
 
 void MainDialog::OpenCrosswordFile() {
+  if (!mayDiscardChanges(UnsavedQuestion::Open)) return;
   const std::optional<std::string> path =
-      platform.askFileName(fileRequest(false, "crs", CrosswordFilter));
+      platform.askFileName(fileRequest(false, "crs", CrosswordFilter, dialogFolder()));
   if (!path) return;
-  if (!loadCrosswordFile(*path, grid)) {
+  rememberFolder(*path);
+  openCrosswordFile(*path);
+}
+
+bool MainDialog::openCrosswordFile(const std::string& path) {
+  if (!loadCrosswordFile(path, grid)) {
     platform.showMessage(CrosswordFailure);
-    return;
+    showStatus(NotOpenedText, path);
+    return false;
   }
   slots.markStale();
   invalidateCell(-1);
-  platform.showStatus(OpenedText, *path);
+  markSaved(path);
+  showStatus(OpenedText, path);
+  return true;
 }
 
 void MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
-      platform.askFileName(fileRequest(true, "crs", CrosswordFilter));
+      platform.askFileName(fileRequest(true, "crs", CrosswordFilter, dialogFolder()));
   if (!path) return;
-  if (!saveCrosswordFile(*path, grid)) {
-    platform.showMessage(CrosswordFailure);
-    return;
+  rememberFolder(*path);
+  saveCrosswordFile(*path);
+}
+
+void MainDialog::SaveOverCrosswordFile() {
+  if (currentFile.empty()) {
+    SaveCrosswordFile();
+  } else {
+    saveCrosswordFile(currentFile);
   }
-  platform.showStatus(SavedText, *path);
+}
+
+bool MainDialog::saveCrosswordFile(const std::string& path) {
+  if (!vexilo::saveCrosswordFile(path, grid)) {
+    platform.showMessage(CrosswordFailure);
+    showStatus(NotSavedText, path);
+    return false;
+  }
+  markSaved(path);
+  showStatus(SavedText, path);
+  return true;
 }
 
 void MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
-      platform.askFileName(fileRequest(true, "html", PageFilter));
+      platform.askFileName(fileRequest(true, "html", PageFilter, dialogFolder()));
   if (!path) return;
+  rememberFolder(*path);
   if (!exportPuzzlePage(*path, grid)) {
     platform.showMessage(HtmlFailure);
+    showStatus(NotSavedText, *path);
     return;
   }
-  platform.showStatus(SavedText, *path);
+  showStatus(SavedText, *path);
 }
 
 }  // namespace vexilo

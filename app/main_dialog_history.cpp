@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -37,6 +38,7 @@ void MainDialog::recordStep() {
   // A search's trials are no steps: the whole run becomes one once it has returned.
   if (searchState == SearchIdle) history.record(grid, {rowOffset, colOffset});
   updateCommandStates();
+  showTitle();
 }
 
 void MainDialog::updateCommandStates() {
@@ -59,11 +61,12 @@ void MainDialog::Redo() {
 }
 
 void MainDialog::showRestoredGrid(ViewOffsets view) {
-  rowOffset = view.row;
-  colOffset = view.column;
+  const GridShape shown = visibleCells();  // the view may have grown since
+  rowOffset = std::min(view.row, GridSize - shown.rows);
+  colOffset = std::min(view.column, GridSize - shown.columns);
   platform.setScrollPosition(IdVerticalBar, rowOffset);
   platform.setScrollPosition(IdHorizontalBar, colOffset);
-  slots.markStale();
+  showSearchView();
   invalidateCell(-1);
 }
 

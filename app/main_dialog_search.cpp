@@ -12,6 +12,10 @@ namespace {
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
 constexpr int ProgressPeriodMs = 250;
+constexpr const char* Gap = "  ";
+// 辞書を開けませんでした:
+constexpr const char* UnopenedDictionaryText =
+    "\x8E\xAB\x8F\x91\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD: ";
 // 埋められる組み合わせがありません
 constexpr const char* NoFillMessage =
     "\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD\x8D\x87\x82\xED\x82\xB9"
@@ -132,12 +136,17 @@ class RunGuard {
   bool waiting_ = false;
 };
 
-int groupCount(const SlotTable& slots) {
-  int groups = 0;
+// Slots whose every cell shows a letter: the words placed as the author sees them.
+std::uint64_t wordsShown(const PuzzleGrid& grid, const SlotTable& slots) {
+  std::uint64_t shown = 0;
   for (int i = 0; i < slots.slotCount; ++i) {
-    if (slots.slots[static_cast<std::size_t>(i)].groupState == (Visited | GroupRoot)) ++groups;
+    const WordSlot& slot = slots.slots[static_cast<std::size_t>(i)];
+    bool full = true;
+    for (int p = 0; p < slot.length && full; ++p)
+      full = !grid.cellAt(slotCell(slot, p)).str.empty();
+    if (full) ++shown;
   }
-  return groups;
+  return shown;
 }
 
 // How the groups of the table came out; a stop overrides.
@@ -157,15 +166,15 @@ SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
   return outcome;
 }
 
-// The fast engine's own ending; with no fill, the slots that block it stand for the groups.
+// The fast engine's own ending; with no fill, the groups it left empty count as with the other
+// engine, and the words that block the fill as words.
 SearchOutcome outcomeOf(const SlotTable& slots, FastOutcome fast, std::size_t blocking) {
-  SearchOutcome outcome;
-  outcome.groups = groupCount(slots);
+  SearchOutcome outcome = outcomeOf(slots, false);
   switch (fast) {
-    case FastOutcome::Filled: break;
+    case FastOutcome::Filled: outcome.end = SearchEnd::Filled; break;
     case FastOutcome::NoFill:
       outcome.end = SearchEnd::NoFill;
-      outcome.unfilledGroups = static_cast<int>(blocking);
+      outcome.blockingWords = static_cast<int>(blocking);
       break;
     case FastOutcome::NoFurtherFill: outcome.end = SearchEnd::NoFurtherFill; break;
     case FastOutcome::Stopped: outcome.end = SearchEnd::Stopped; break;
@@ -184,6 +193,7 @@ void MainDialog::RunSearch() {
   progress = SearchProgress{};
   progress.engine = searchEngine;
   searchStartMs = platform.milliseconds();
+  modalAtStartMs = platform.modalMilliseconds();
   SearchOutcome outcome;
   updateCommandStates();
   {
@@ -212,8 +222,19 @@ void MainDialog::RunSearch() {
       runOrderedFill(host, outcome);
     }
   }
-  progress.elapsedMs = platform.milliseconds() - searchStartMs;
-  platform.showStatus(outcomeText(progress, outcome), {});
+  progress.elapsedMs = searchElapsedMs();
+  const std::string told = outcomeText(progress, outcome);
+  if (unopenedDictionaries.empty()) {
+    showStatus(told, {});
+  } else {
+    showStatus(told + Gap + UnopenedDictionaryText, unopenedDictionaries.front());
+  }
+  recordStep();
+  keepSearchView();
+}
+
+std::int64_t MainDialog::searchElapsedMs() {
+  return platform.milliseconds() - searchStartMs - (platform.modalMilliseconds() - modalAtStartMs);
 }
 
 void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
@@ -231,8 +252,10 @@ void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
 
 void MainDialog::showProgress() {
   if (searchState == SearchIdle) return;
-  progress.elapsedMs = platform.milliseconds() - searchStartMs;
-  platform.showStatus(progressText(progress), {});
+  progress.elapsedMs = searchElapsedMs();
+  // The fast engine counts its words once it has a fill; meanwhile the grid shows them.
+  if (progress.engine == SearchEngine::Fast) progress.wordsPlaced = wordsShown(grid, slots);
+  showStatus(progressText(progress), {});
 }
 
 void MainDialog::runFastFill(SearchHost& host) {

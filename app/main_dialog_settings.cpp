@@ -47,6 +47,7 @@ void MainDialog::restoreSettings() {
   const int engine = settings.readInt(SearchSection, EngineEntry, 0);
   searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
                                                                 : SearchEngine::DictionaryOrder;
+  restoreSession();
 }
 
 void MainDialog::OnExit() {
@@ -69,6 +70,7 @@ void MainDialog::OnExit() {
     settings.writeInt(DicSections[row], FlagEntry, dictionaryRows[row].enabled ? 1 : 0);
   }
   settings.writeInt(SearchSection, EngineEntry, static_cast<int>(searchEngine));
+  storedRows = dictionaryRows;
   platform.endDialog(IdOk);
 }
 

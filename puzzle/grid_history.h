@@ -59,8 +59,8 @@ class GridHistory {
   std::size_t budget_;
   std::size_t bytes_ = 0;
   std::deque<Step> steps_;
-  std::size_t done_ = 0;  // steps_[0, done_) can be undone, the rest redone
-  PuzzleGrid baseline_;   // the grid as the history last saw it
+  std::size_t done_ = 0;      // steps_[0, done_) can be undone, the rest redone
+  PuzzleGrid baseline_;       // the grid as the history last saw it
   std::uint64_t baseId_ = 0;  // the position before steps_[0]
   std::uint64_t nextId_ = 1;
 };

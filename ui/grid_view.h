@@ -16,11 +16,13 @@ inline constexpr Color NumberText{64, 64, 64};
 inline constexpr Color SlotFrame{255, 0, 0};
 inline constexpr Color BlockingFrame{0, 0, 255};  // a slot that keeps the grid from a fill
 
-// The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
+// The visible cells inside the grid frame F, 16 by 16 unless the window shows more; integer
+// pixels of the client area.
 struct GridGeometry {
   Rect frame;
   int colOffset = 0;
   int rowOffset = 0;
+  GridShape shape;
 
   Rect cellRect(int index) const;
   // The cell under a point, or -1 outside F.
@@ -33,7 +35,8 @@ struct GridGeometry {
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
               const Rect& frame);
 
-// The first visible row or column after a scroll bar action; position is the thumb's.
-int scrolledOffset(int offset, ScrollCode code, int position);
+// The first visible row or column after a scroll bar action; position is the thumb's. shown:
+// the rows or columns visible, so that the last cell can come into view and no further.
+int scrolledOffset(int offset, ScrollCode code, int position, int shown = VisibleCells);
 
 }  // namespace vexilo

@@ -132,12 +132,18 @@ TEST_F(FileCommands, StatusLineNamesTheFileLastOpenedOrSaved) {
   EXPECT_EQ(platform.statuses.back().text, sj("保存しました: "));
   EXPECT_EQ(platform.statuses.back().path, folder.path("page.html"));
 
+  // A failure is told in its box, and the line names the file.
   answer(folder.path("missing.crs"));
-  dialog->OpenCrosswordFile();  // a failure is told in its box, the line stays
+  dialog->OpenCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text, sj("開けませんでした: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("missing.crs"));
   answer(folder.path("no-folder/puzzle.crs"));
   dialog->SaveCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text, sj("保存できませんでした: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("no-folder/puzzle.crs"));
+  EXPECT_EQ(platform.messages.size(), 2u);
   dialog->SaveCrosswordFile();  // cancelled
-  EXPECT_EQ(platform.statuses.size(), 3u);
+  EXPECT_EQ(platform.statuses.size(), 5u);
 }
 
 }  // namespace

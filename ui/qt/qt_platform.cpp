@@ -14,7 +14,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <exception>
@@ -77,28 +79,33 @@ QStringList nameFilters(std::string_view filter) {
   return filters;
 }
 
-// A box opened during a search shows the ordinary pointer, not the search's wait cursor.
-class BoxCursor {
- public:
-  explicit BoxCursor(int waitCursors) : shown_(waitCursors > 0) {
-    if (shown_) QApplication::setOverrideCursor(Qt::ArrowCursor);
-  }
-  ~BoxCursor() {
-    if (shown_) QApplication::restoreOverrideCursor();
-  }
-  BoxCursor(const BoxCursor&) = delete;
-  BoxCursor& operator=(const BoxCursor&) = delete;
-
- private:
-  bool shown_;
-};
-
 QString withDefaultExtension(const QString& path, const std::string& extension) {
   if (extension.empty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
   return path + QLatin1Char('.') + fromPath(extension);
 }
 
 }  // namespace
+
+// A box opened during a search shows the ordinary pointer, not the search's wait cursor; the
+// time it waits is no search's time.
+class QtPlatform::ModalBox {
+ public:
+  explicit ModalBox(QtPlatform& platform)
+      : platform_(platform), start_(platform.milliseconds()), pointer_(platform.waitCursors_ > 0) {
+    if (pointer_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~ModalBox() {
+    if (pointer_) QApplication::restoreOverrideCursor();
+    platform_.modalMs_ += platform_.milliseconds() - start_;
+  }
+  ModalBox(const ModalBox&) = delete;
+  ModalBox& operator=(const ModalBox&) = delete;
+
+ private:
+  QtPlatform& platform_;
+  std::int64_t start_;
+  bool pointer_;
+};
 
 QtPlatform::QtPlatform() = default;
 
@@ -132,14 +139,24 @@ void QtPlatform::attach(MainDialog& dialog) {
   window_->onCommand = [this](int id) { guarded([this, id] { dialog_->OnCommand(id); }); };
   window_->onCancel = [this] { guarded([this] { dialog_->OnCancel(); }); };
   grid_->setEvents(this);
+  // The grid has the focus at start: Enter searches and Escape asks before closing, where the
+  // first button in tab order, 終了, would have taken Enter and ended the program.
+  grid_->setFocusPolicy(Qt::StrongFocus);
+  grid_->setFocus(Qt::OtherFocusReason);
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
-  // Under the template's controls, which keep their places; the window grows by its height.
+  window_->onLaidOut = [this] {
+    if (dialog_ != nullptr) guarded([this] { dialog_->OnGridResized(); });
+  };
+  // Under the template's controls, as wide as the window.
   status_ = new QLabel(window_.get());
+  status_->setObjectName(QStringLiteral("statusLine"));
   status_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   status_->setContentsMargins(4, 1, 4, 1);
-  status_->setFixedSize(window_->clientArea()->width(), status_->fontMetrics().height() + 6);
+  status_->setFixedHeight(status_->fontMetrics().height() + 6);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   window_->layout()->addWidget(status_);
+  window_->resize(window_->defaultSize());
   if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
     // A double click on a listed word locks it into the framed slot.
     new EventHook(result->viewport(), [this, result](const QEvent& event) {
@@ -283,6 +300,8 @@ void QtPlatform::invalidate(const Rect& rect, bool erase) {
 
 DrawingContext& QtPlatform::immediateContext() { return grid_->immediateContext(); }
 
+GridShape QtPlatform::visibleCells() { return window_ ? window_->shown() : GridShape{}; }
+
 void QtPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
   auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
   if (bar == nullptr) return;
@@ -363,6 +382,43 @@ std::int64_t QtPlatform::milliseconds() {
       .count();
 }
 
+void QtPlatform::showTitle(std::string_view fileName, bool unsaved) {
+  if (!window_) return;
+  QString title = fromSjis(dialogTemplate(MainTemplateId).caption);
+  if (!fileName.empty()) title = fromPath(fileName) + QStringLiteral(" - ") + title;
+  if (unsaved) title.prepend(QLatin1Char('*'));
+  if (window_->windowTitle() != title) window_->setWindowTitle(title);
+}
+
+void QtPlatform::showRecentFiles(const std::vector<std::string>& paths) {
+  QMenu* recent = window_ ? window_->submenu(IdRecentFiles) : nullptr;
+  if (recent == nullptr) return;
+  recent->clear();
+  for (std::size_t n = 0; n < paths.size(); ++n) {
+    QString shown = fromPath(paths[n]);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* entry = recent->addAction(QStringLiteral("&%1 %2").arg(n + 1).arg(shown));
+    const int id = IdRecentFile1 + static_cast<int>(n);
+    QObject::connect(entry, &QAction::triggered, window_.get(),
+                     [this, id] { guarded([this, id] { dialog_->OnCommand(id); }); });
+  }
+  recent->setEnabled(!paths.empty());
+}
+
+Size QtPlatform::windowSize() {
+  if (!window_) return {};
+  return {window_->width(), window_->height()};
+}
+
+void QtPlatform::resizeWindow(Size size) {
+  if (!window_) return;
+  QSize wanted = QSize(size.width, size.height).expandedTo(window_->minimumSizeHint());
+  if (const QScreen* screen = window_->screen()) {
+    wanted = wanted.boundedTo(screen->availableGeometry().size());
+  }
+  window_->resize(wanted.expandedTo(window_->minimumSizeHint()));
+}
+
 // Shown at the next dispatch of events, with whatever came last: a search that ends before
 // it shows only how it ended, and laying out the line costs as much as a short search.
 void QtPlatform::showStatus(std::string_view text, std::string_view path) {
@@ -390,14 +446,26 @@ void QtPlatform::showStatus(std::string_view text, std::string_view path) {
 QString QtPlatform::statusText() const { return fromSjis(statusRaw_) + fromPath(statusPath_); }
 
 void QtPlatform::showMessage(std::string_view text) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text), QMessageBox::Ok,
                   window_.get());
   box.exec();
 }
 
+bool QtPlatform::askYesNo(std::string_view question) {
+  const ModalBox waiting(*this);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Vexilo"), fromSjis(question),
+                  QMessageBox::NoButton, window_.get());
+  QAbstractButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  box.setDefaultButton(no);  // Enter keeps the work, as Escape does
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
 std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& request) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   QFileDialog dialog(window_.get());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -410,13 +478,14 @@ std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& requ
     dialog.selectNameFilter(filters.first());
   }
   dialog.setDefaultSuffix(fromPath(request.defaultExtension));
+  if (!request.folder.empty()) dialog.setDirectory(fromPath(request.folder));
   if (!request.initialName.empty()) dialog.selectFile(fromPath(request.initialName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return toPath(withDefaultExtension(dialog.selectedFiles().first(), request.defaultExtension));
 }
 
 bool QtPlatform::runWordEntry(WordEntryData& data) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(WordEntryTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   auto* across = qobject_cast<QAbstractButton*>(box.control(IdAcross));
@@ -432,7 +501,7 @@ bool QtPlatform::runWordEntry(WordEntryData& data) {
 }
 
 std::optional<std::string> QtPlatform::runRegisterWord() {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(RegisterWordTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   if (box.exec() != QDialog::Accepted) return std::nullopt;
@@ -440,7 +509,7 @@ std::optional<std::string> QtPlatform::runRegisterWord() {
 }
 
 void QtPlatform::runAbout() {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(AboutTemplateId), window_.get());
   box.exec();
 }

@@ -1,0 +1,80 @@
+// Resizing the main window until the grid is drawn again, with every one of the 32 by 32 cells
+// shown and holding a letter: the layout of the controls, a new backing image and every cell
+// painted into it at its new size, as a drag of the window's corner does at each step.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/main_dialog.h"
+#include "app/memory_settings_store.h"
+#include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_shell.h"
+
+namespace {
+
+using namespace vexilo;
+
+// Katakana ア to ン, one after another, with a numbered group here and there.
+void fillWithLetters(PuzzleGrid& grid) {
+  for (int i = 0; i < CellCount; ++i) {
+    int code = 0x8341 + i % 0x52;
+    if (code >= 0x837F) ++code;
+    NodeBox& cell = grid.cellAt(i);
+    cell.str = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    cell.flag = i % 7 == 0 ? Open : Fixed;
+    cell.mark = i % 11 == 0 ? i % 50 : -1;
+  }
+}
+
+void resizeWithWholeGridShown(benchmark::State& state) {
+  MemorySettingsStore store;
+  qt::QtPlatform platform;
+  MainDialog dialog(platform, store);
+  platform.attach(dialog);
+  dialog.OnInitDialog();
+  fillWithLetters(dialog.grid);
+  qt::TemplateDialog* window = platform.window();
+  window->show();
+  if (!QTest::qWaitForWindowExposed(window)) throw std::runtime_error("window not shown");
+  // Two sizes a few pixels apart, both large enough for all 32 columns and rows.
+  const QSize large(state.range(0), state.range(0));
+  const QSize sizes[2] = {large, large + QSize(7, 5)};
+  int turn = 0;
+  int unchanged = 0;
+  for (auto _ : state) {
+    const QSize before = platform.grid()->size();
+    window->resize(sizes[turn ^= 1]);
+    QApplication::processEvents();  // the layout, the new frame size, the repaint asked for
+    benchmark::DoNotOptimize(platform.grid()->image().constBits());  // painted in full
+    if (platform.grid()->size() == before) ++unchanged;
+  }
+  const GridShape shown = platform.visibleCells();
+  if (shown.columns != GridSize || shown.rows != GridSize) {
+    state.SkipWithError("the window does not show all 32 by 32 cells");
+  } else if (unchanged > 0) {
+    state.SkipWithError("the grid kept its size through a resize");
+  }
+  state.counters["pitch_px"] = dialog.cellRect(1).left - dialog.cellRect(0).left;
+  platform.detach();
+}
+
+}  // namespace
+
+// 1,400 pixels: the smallest square window that shows 32 by 32 cells at the template's pitch
+// or more; 2,100: cells near the largest pitch.
+BENCHMARK(resizeWithWholeGridShown)->Arg(1400)->Arg(2100)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  vexilo::qt::QtShell shell;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
