@@ -81,13 +81,15 @@ void MainDialog::SaveOverCrosswordFile() {
 }
 
 bool MainDialog::saveCrosswordFile(const std::string& path) {
-  if (!vexilo::saveCrosswordFile(path, grid)) {
+  const FileWrite saved = vexilo::saveCrosswordFile(path, grid);
+  if (!saved) {
     platform.showMessage(CrosswordFailure);
     showStatus(NotSavedText, path);
     return false;
   }
   markSaved(path);
   showStatus(SavedText, path);
+  if (!saved.note.empty()) platform.showNotice(saved.note);
   return true;
 }
 
@@ -96,12 +98,14 @@ void MainDialog::ExportPuzzleHtml() {
       platform.askFileName(fileRequest(true, "html", PageFilter, dialogFolder()));
   if (!path) return;
   rememberFolder(*path);
-  if (!exportPuzzlePage(*path, grid)) {
+  const FileWrite exported = exportPuzzlePage(*path, grid);
+  if (!exported) {
     platform.showMessage(HtmlFailure);
     showStatus(NotSavedText, *path);
     return;
   }
   showStatus(SavedText, *path);
+  if (!exported.note.empty()) platform.showNotice(exported.note);
 }
 
 }  // namespace vexilo

@@ -43,6 +43,10 @@ bool HeadlessPlatform::isChecked(int id) {
 
 void HeadlessPlatform::showMessage(std::string_view text) {
   ++messagesShown_;
+  showNotice(text);
+}
+
+void HeadlessPlatform::showNotice(std::string_view text) {
   const std::string line = cp932ToUtf8(text) + "\n";
   std::fputs(line.c_str(), messages_);
 }

@@ -14,8 +14,8 @@
 
 namespace vexilo::cli {
 
-// The window's services without a window: nothing is drawn, message boxes become one line on
-// standard error, and file dialogs answer with the paths taken from the command line.
+// The window's services without a window: nothing is drawn, message boxes and notices become one
+// line on standard error, and file dialogs answer with the paths taken from the command line.
 class HeadlessPlatform : public Platform {
  public:
   explicit HeadlessPlatform(std::FILE* messages);
@@ -62,6 +62,7 @@ class HeadlessPlatform : public Platform {
   void resizeWindow(Size) override {}
 
   void showStatus(std::string_view, std::string_view) override {}
+  void showNotice(std::string_view text) override;  // one line on standard error
 
   void showMessage(std::string_view text) override;
   bool askYesNo(std::string_view) override { return true; }  // nothing of a user's to lose

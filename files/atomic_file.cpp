@@ -6,20 +6,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 
 namespace vexilo {
 
 namespace {
-
-// A symbolic link keeps pointing at the saved file instead of being replaced by it.
-std::string resolvedTarget(const std::string& path) {
-  struct stat link {};
-  if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-  std::unique_ptr<char, void (*)(void*)> real(realpath(path.c_str(), nullptr), &std::free);
-  return real ? std::string(real.get()) : path;
-}
 
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -64,9 +57,25 @@ bool copyPermissions(int fd, const struct stat& old) {
 
 }  // namespace
 
+std::optional<std::string> linkTarget(const std::string& path) {
+  std::string target = path;
+  for (int hop = 0; hop < 40; ++hop) {  // as many as the system follows before ELOOP
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return target;
+    char to[PATH_MAX];
+    const ssize_t length = ::readlink(target.c_str(), to, sizeof to);
+    if (length <= 0 || static_cast<std::size_t>(length) == sizeof to) return std::nullopt;
+    const std::string next(to, static_cast<std::size_t>(length));
+    target = next.front() == '/' ? next : folderOf(target) + "/" + next;
+  }
+  return std::nullopt;
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
-  const std::string target = resolvedTarget(path);
+  const std::optional<std::string> resolved = linkTarget(path);
+  if (!resolved) return false;
+  const std::string& target = *resolved;
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode)) return false;

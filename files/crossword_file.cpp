@@ -48,6 +48,36 @@ bool parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
   return true;
 }
 
+bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// The longest start of text that the reader gives back as it stands from a line with room bytes
+// for it: whole characters, and none of the bytes that end a field, a line, a text or the file.
+std::string_view readableText(std::string_view text, std::size_t room) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const auto c = static_cast<unsigned char>(text[end]);
+    if (c == '\t' || c == '\n' || c == '\0' || c == 0x1A) break;
+    const bool pair = isLeadByte(c) && end + 1 < text.size() &&
+                      isTrailByte(static_cast<unsigned char>(text[end + 1]));
+    const std::size_t width = pair ? 2 : 1;
+    if (end + width > room) break;
+    end += width;
+  }
+  return text.substr(0, end);
+}
+
+// TAB, flag, TAB, mark: what follows the text on its line.
+std::string fieldsOf(const NodeBox& cell) {
+  return '\t' + std::to_string(cell.flag) + '\t' + std::to_string(cell.mark);
+}
+
+// A line and its LF (from CR LF) must fit in one piece of the reader, or the rest of the line
+// would take the next cell's place.
+std::string_view savedText(const NodeBox& cell, const std::string& fields) {
+  return readableText(cell.str, PieceReader::MaxPiece - 1 - fields.size());
+}
+
 // The lines of text that is already in text mode; how many of them held a cell.
 int readLines(std::string_view text, PuzzleGrid& grid) {
   PieceReader reader(text);
@@ -62,16 +92,16 @@ int readLines(std::string_view text, PuzzleGrid& grid) {
 
 }  // namespace
 
-std::string formatCrosswordFile(const PuzzleGrid& grid) {
+std::string formatCrosswordFile(const PuzzleGrid& grid, std::vector<int>* cut) {
   std::string text;
   text.reserve(CellCount * 12);
   for (int i = 0; i < CellCount; ++i) {
     const NodeBox& cell = grid.cellAt(i);
-    text += cell.str;
-    text += '\t';
-    text += std::to_string(cell.flag);
-    text += '\t';
-    text += std::to_string(cell.mark);
+    const std::string fields = fieldsOf(cell);
+    const std::string_view saved = savedText(cell, fields);
+    if (saved.size() < cell.str.size() && cut != nullptr) cut->push_back(i);
+    text += saved;
+    text += fields;
     text += "\r\n";
   }
   return text;
@@ -81,8 +111,25 @@ void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid) {
   readLines(toTextMode(raw), grid);
 }
 
-bool saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
-  return writeFileAtomically(path, formatCrosswordFile(grid));
+FileWrite saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
+  std::vector<int> cut;
+  FileWrite result;
+  result.written = writeFileAtomically(path, formatCrosswordFile(grid, &cut));
+  if (!result.written || cut.empty()) return result;
+  // "3行5列のセルの文字を 506 バイトに切って保存しました (ほか 1 セル)"
+  const int first = cut.front();
+  result.note =
+      std::to_string(PuzzleGrid::rowOf(first) + 1) + "\x8D\x73" +  // 行
+      std::to_string(PuzzleGrid::columnOf(first) + 1) +
+      "\x97\xF1\x82\xCC\x83\x5A\x83\x8B\x82\xCC\x95\xB6\x8E\x9A\x82\xF0 " +  // 列のセルの文字を
+      std::to_string(savedText(grid.cellAt(first), fieldsOf(grid.cellAt(first))).size()) +
+      " \x83\x6F\x83\x43\x83\x67\x82\xC9\x90\xD8\x82\xC1\x82\xC4\x95\xDB\x91\xB6\x82"
+      "\xB5\x82\xDC\x82\xB5\x82\xBD";  // バイトに切って保存しました
+  if (cut.size() > 1) {
+    result.note += " (\x82\xD9\x82\xA9 " + std::to_string(cut.size() - 1) +  // ほか
+                   " \x83\x5A\x83\x8B)";                                     // セル
+  }
+  return result;
 }
 
 bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid) {

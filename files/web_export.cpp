@@ -87,42 +87,116 @@ std::string shownEntry(int cell) {
 }
 
 // Reads the visitor's values for the page's own entries only: strings of at most $limit bytes
-// from $_POST on a sent form (kept for 7 days in cookies of the page's folder, where a browser
-// also sends them for the folder's index page), else from the cookies. Then copies
-// each group's value, the given letter or its key entry, into every cell of the group.
-constexpr std::string_view ReadingBlock[] = {
-    "function shown($n, $empty) {",
-    "    global $box;",
-    "    $val = isset($box[$n]) ? htmlspecialchars($box[$n], ENT_QUOTES, \"Shift_JIS\") : \"\";",
-    "    return $val !== \"\" ? $val : $empty;",
-    "}",
-    "$sent = isset($_SERVER[\"REQUEST_METHOD\"]) && $_SERVER[\"REQUEST_METHOD\"] === \"POST\";",
-    "$from = $sent ? $_POST : $_COOKIE;",
-    "$name = $sent ? \"box\" : \"cobox\";",
-    "$box = array();",
-    "foreach ($entries as $n) {",
-    "    $val = isset($from[$name]) && is_array($from[$name]) && isset($from[$name][$n])"
-    " ? $from[$name][$n] : \"\";",
-    "    $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : \"\";",
-    "}",
-    "if ($sent) {",
-    "    $script = isset($_SERVER[\"SCRIPT_NAME\"]) && is_string($_SERVER[\"SCRIPT_NAME\"])"
-    " ? $_SERVER[\"SCRIPT_NAME\"] : \"\";",
-    "    $folder = substr($script, 0, 1) === \"/\" ? substr($script, 0, strrpos($script, \"/\") + "
-    "1)"
-    " : \"/\";",
-    "    $path = implode(\"/\", array_map(\"rawurlencode\", explode(\"/\", $folder)));",
-    "    $keep = array(\"expires\" => time() + 7 * 24 * 3600, \"path\" => $path,"
-    " \"samesite\" => \"Lax\", \"httponly\" => true);",
-    "    foreach ($entries as $n)",
-    "        setcookie(\"cobox[$n]\", $box[$n], $keep);",
-    "}",
-    "foreach ($mark as $k => $cells) {",
-    "    $val = isset($given[$k]) ? $given[$k] : $box[$key[$k]];",
-    "    foreach ($cells as $n)",
-    "        $box[$n] = $val;",
-    "}",
-};
+// from the request body on a sent form, parsed here because PHP's own parsing stops at
+// max_input_vars (the form sends text/plain, which PHP leaves alone; a URL-encoded body is read
+// too). They are kept for 7 days in one cookie of the folder the browser asked for, packed in the
+// order of $entries and tagged with that order, so a page exported anew with other boxes ignores
+// it. A folder with a byte that setcookie refuses keeps them in the nearest folder above it.
+// Then copies each group's value, the given letter or its key entry, into every cell of it.
+constexpr std::string_view ReadingBlock = R"(function shown($n, $empty) {
+    global $box;
+    $val = isset($box[$n]) ? htmlspecialchars($box[$n], ENT_QUOTES, "Shift_JIS") : "";
+    return $val !== "" ? $val : $empty;
+}
+function lead($c) {
+    $b = ord($c);
+    return ($b >= 0x81 && $b <= 0x9F) || ($b >= 0xE0 && $b <= 0xFC);
+}
+function packed($values, $budget) {
+    $data = "";
+    foreach ($values as $val) {
+        $len = strlen($val);
+        if ($len == 0)
+            $one = chr(0);
+        else if (($len == 2 && lead($val[0])) || ($len == 1 && !lead($val) && ord($val) > 1))
+            $one = $val;
+        else
+            $one = chr(1) . chr($len >> 8) . chr($len & 255) . $val;
+        if (strlen($data) + strlen($one) > $budget)
+            break;
+        $data .= $one;
+    }
+    return $data;
+}
+function unpacked($data, $count) {
+    $values = array();
+    $at = 0;
+    $size = strlen($data);
+    while (count($values) < $count && $at < $size) {
+        $b = ord($data[$at]);
+        if ($b == 0) {
+            $from = $at + 1;
+            $len = 0;
+        } else if ($b == 1) {
+            if ($at + 3 > $size)
+                break;
+            $from = $at + 3;
+            $len = ord($data[$at + 1]) * 256 + ord($data[$at + 2]);
+        } else {
+            $from = $at;
+            $len = lead($data[$at]) ? 2 : 1;
+        }
+        if ($from + $len > $size)
+            break;
+        $values[] = (string)substr($data, $from, $len);
+        $at = $from + $len;
+    }
+    return $values;
+}
+$sent = isset($_SERVER["REQUEST_METHOD"]) && $_SERVER["REQUEST_METHOD"] === "POST";
+$layout = dechex(crc32(implode(",", $entries)));
+$fields = array();
+if ($sent) {
+    $type = isset($_SERVER["CONTENT_TYPE"]) && is_string($_SERVER["CONTENT_TYPE"]) ? strtolower($_SERVER["CONTENT_TYPE"]) : "";
+    $plain = strncmp($type, "text/plain", 10) === 0;
+    $body = file_get_contents("php://input");
+    foreach (explode($plain ? "\n" : "&", is_string($body) ? $body : "") as $field) {
+        $at = strpos($field, "=");
+        if ($at === false)
+            continue;
+        $name = (string)substr($field, 0, $at);
+        $val = (string)substr($field, $at + 1);
+        if (!$plain)
+            list($name, $val) = array(urldecode($name), urldecode($val));
+        else if (substr($val, -1) === "\r")
+            $val = (string)substr($val, 0, -1);
+        $fields[$name] = $val;
+    }
+}
+$stored = array();
+$cookie = isset($_COOKIE["coboxes"]) && is_string($_COOKIE["coboxes"]) ? explode(".", $_COOKIE["coboxes"], 2) : array();
+if (!$sent && count($cookie) == 2 && $cookie[0] === $layout) {
+    $data = base64_decode(strtr($cookie[1], "-_", "+/"), true);
+    $stored = $data === false ? array() : unpacked($data, count($entries));
+}
+$box = array();
+foreach ($entries as $i => $n) {
+    $val = $sent ? (isset($fields["box[$n]"]) ? $fields["box[$n]"] : "") : (isset($stored[$i]) ? $stored[$i] : "");
+    $box[$n] = strlen($val) <= $limit ? $val : "";
+}
+if ($sent) {
+    $uri = isset($_SERVER["REQUEST_URI"]) && is_string($_SERVER["REQUEST_URI"]) ? explode("?", $_SERVER["REQUEST_URI"], 2) : array("");
+    if (substr($uri[0], 0, 1) === "/") {
+        $path = substr($uri[0], 0, strrpos($uri[0], "/") + 1);
+    } else {
+        $script = isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) ? $_SERVER["SCRIPT_NAME"] : "";
+        $folder = substr($script, 0, 1) === "/" ? substr($script, 0, strrpos($script, "/") + 1) : "/";
+        $path = implode("/", array_map("rawurlencode", explode("/", $folder)));
+    }
+    $cut = strcspn($path, ",; \t\r\n\013\014");
+    if ($cut < strlen($path))
+        $path = substr($path, 0, strrpos(substr($path, 0, $cut), "/") + 1);
+    $typed = implode("", $box) !== "";
+    $keep = array("expires" => $typed ? time() + 7 * 24 * 3600 : 1, "path" => $path, "samesite" => "Lax", "httponly" => true);
+    $data = packed(array_values($box), 2800);
+    setcookie("coboxes", $typed ? $layout . "." . rtrim(strtr(base64_encode($data), "+/", "-_"), "=") : "", $keep);
+}
+foreach ($mark as $k => $cells) {
+    $val = isset($given[$k]) ? $given[$k] : $box[$key[$k]];
+    foreach ($cells as $n)
+        $box[$n] = $val;
+}
+)";
 
 // Strict comparison: PHP's loose one takes "1" and "01" for the same answer.
 // The texts: 正解です; 残念・・, then 点です.
@@ -150,6 +224,13 @@ class Page {
   template <std::size_t N>
   void lines(const std::string_view (&block)[N]) {
     for (const std::string_view text : block) line(text);
+  }
+  // Text whose lines end in LF, the last one included.
+  void lines(std::string_view text) {
+    for (std::size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n')) {
+      line(text.substr(0, lf));
+      text.remove_prefix(lf + 1);
+    }
   }
   void tableStart() {
     line(R"(<TABLE border="1" cellpadding="0">)");
@@ -218,6 +299,41 @@ int groupLimit(const PuzzleGrid& grid) { return std::min(grid.nextMark(), CellCo
 
 bool isAnswer(const NodeBox& cell) { return cell.flag == Open || cell.flag == Star; }
 
+// No run of two or more open cells passes through the cell, so no word ever writes it.
+bool inNoWord(const PuzzleGrid& grid, int index) {
+  const int row = PuzzleGrid::rowOf(index);
+  const int column = PuzzleGrid::columnOf(index);
+  const auto open = [&](int r, int c) {
+    return r >= 0 && r < GridSize && c >= 0 && c < GridSize &&
+           grid.cellAt(PuzzleGrid::indexOf(r, c)).flag != Block;
+  };
+  return !open(row, column - 1) && !open(row, column + 1) && !open(row - 1, column) &&
+         !open(row + 1, column);
+}
+
+// An empty answer cell of a group in no word: the search leaves it empty, while the page shows
+// the group's letter there and grades that.
+bool takesGroupLetter(const PuzzleGrid& grid, int index) {
+  const NodeBox& cell = grid.cellAt(index);
+  return isAnswer(cell) && groupOf(cell) != -1 && cell.str.empty() && inNoWord(grid, index);
+}
+
+// The group's letter as the grid shows it: its key's text, else the first text of its cells.
+std::string_view groupLetter(const PuzzleGrid& grid, int group,
+                             const std::array<int, CellCount>& keys) {
+  if (!grid.cellAt(keys[group]).str.empty()) return grid.cellAt(keys[group]).str;
+  for (int c = FindMarkedCell(grid, 0, group); c != -1; c = FindMarkedCell(grid, c + 1, group)) {
+    if (!grid.cellAt(c).str.empty()) return grid.cellAt(c).str;
+  }
+  return {};
+}
+
+std::string_view answerOf(const PuzzleGrid& grid, int index,
+                          const std::array<int, CellCount>& keys) {
+  const NodeBox& cell = grid.cellAt(index);
+  return takesGroupLetter(grid, index) ? groupLetter(grid, groupOf(cell), keys) : cell.str;
+}
+
 // Everything the page grades by and every name it reads stands inside PHP, set before the
 // visitor's values are read, so neither the answers nor the groups reach the browser or can be
 // changed by a request.
@@ -232,8 +348,9 @@ void writeSettings(Page& page, const PuzzleGrid& grid, const ExportRectangle& ar
       const NodeBox& cell = grid.cellAt(index);
       if (cell.flag != Block && cell.flag != Fixed && groupOf(cell) == -1) entries.push_back(index);
       if (!isAnswer(cell)) continue;
-      limit = std::max(limit, cell.str.size());
-      page.line("$ans[" + std::to_string(index) + "] = \"" + phpStringText(cell.str) + "\";");
+      const std::string_view answer = answerOf(grid, index, keys);
+      limit = std::max(limit, answer.size());
+      page.line("$ans[" + std::to_string(index) + "] = \"" + phpStringText(answer) + "\";");
     }
   }
   page.line("$limit = " + std::to_string(limit) + ";");
@@ -271,7 +388,7 @@ std::string phpPage(const PuzzleGrid& grid) {
   page.lines(ReadingBlock);
   page.line("?>");
   writeHead(page, "Shift_JIS");
-  page.line(R"(<FORM method="POST" accept-charset="Shift_JIS">)");
+  page.line(R"(<FORM method="POST" accept-charset="Shift_JIS" enctype="text/plain">)");
   page.tableStart();
   writeRows(page, grid, area, phpCellContent);
   page.tableEnd();
@@ -293,6 +410,42 @@ std::string phpPage(const PuzzleGrid& grid) {
   page.line("</BODY>");
   page.line("</HTML>");
   return page.take();
+}
+
+// "3行5列のセルはどの語にも入らず空です。グループ 2 の文字 ア で採点します (ほか 1 セル)"
+std::string gradingNote(const PuzzleGrid& grid) {
+  int first = -1;
+  int cells = 0;
+  for (int i = 0; i < CellCount; ++i) {
+    if (!takesGroupLetter(grid, i)) continue;
+    if (first == -1) first = i;
+    ++cells;
+  }
+  if (first == -1) return {};
+  const int group = groupOf(grid.cellAt(first));
+  const std::string_view letter =
+      groupLetter(grid, group, representatives(grid, exportedRectangle(grid)));
+  std::string note = std::to_string(PuzzleGrid::rowOf(first) + 1) + "\x8D\x73" +  // 行
+                     std::to_string(PuzzleGrid::columnOf(first) + 1) +
+                     // 列のセルはどの語にも入らず空です。グループ
+                     "\x97\xF1\x82\xCC\x83\x5A\x83\x8B\x82\xCD\x82\xC7\x82\xCC\x8C\xEA\x82\xC9"
+                     "\x82\xE0\x93\xFC\x82\xE7\x82\xB8\x8B\xF3\x82\xC5\x82\xB7\x81\x42\x83\x4F"
+                     "\x83\x8B\x81\x5B\x83\x76 " +
+                     std::to_string(group + 1);
+  if (letter.empty()) {
+    // に文字がないので空で採点します
+    note +=
+        " \x82\xC9\x95\xB6\x8E\x9A\x82\xAA\x82\xC8\x82\xA2\x82\xCC\x82\xC5\x8B\xF3\x82\xC5"
+        "\x8D\xCC\x93\x5F\x82\xB5\x82\xDC\x82\xB7";
+  } else {
+    note += " \x82\xCC\x95\xB6\x8E\x9A ";  // の文字
+    note += letter;
+    note += " \x82\xC5\x8D\xCC\x93\x5F\x82\xB5\x82\xDC\x82\xB7";  // で採点します
+  }
+  if (cells > 1) {
+    note += " (\x82\xD9\x82\xA9 " + std::to_string(cells - 1) + " \x83\x5A\x83\x8B)";  // ほか, セル
+  }
+  return note;
 }
 
 }  // namespace
@@ -363,8 +516,12 @@ std::string formatPage(const PuzzleGrid& grid, PageForm form) {
   return form == PageForm::Php ? phpPage(grid) : htmlPage(grid);
 }
 
-bool exportPuzzlePage(const std::string& path, const PuzzleGrid& grid) {
-  return writeFileAtomically(path, formatPage(grid, pageFormFor(fileExtension(path))));
+FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid) {
+  const PageForm form = pageFormFor(fileExtension(path));
+  FileWrite result;
+  result.written = writeFileAtomically(path, formatPage(grid, form));
+  if (result.written && form == PageForm::Php) result.note = gradingNote(grid);
+  return result;
 }
 
 }  // namespace vexilo

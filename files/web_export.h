@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/atomic_file.h"
 #include "puzzle/puzzle_grid.h"
 
 namespace vexilo {
@@ -39,8 +40,9 @@ PageForm pageFormFor(std::string_view extension);
 // The whole page, lines ended by CR LF, texts in the grid's own Shift_JIS bytes.
 std::string formatPage(const PuzzleGrid& grid, PageForm form);
 
-// Writes the page in the form the path's extension asks for. False, with nothing written and
-// any existing file as it was, when the file cannot be written in full.
-bool exportPuzzlePage(const std::string& path, const PuzzleGrid& grid);
+// Writes the page in the form the path's extension asks for. Not written, with any existing file
+// as it was, when the file cannot be written in full. The PHP form grades an empty cell of a
+// group that lies in no word by its group's letter, and the note names such a cell.
+FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid);
 
 }  // namespace vexilo

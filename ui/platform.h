@@ -129,6 +129,9 @@ class StatusLinePort {
   virtual ~StatusLinePort() = default;
   // text is Shift_JIS; path, shown after it, a platform file name (may be empty).
   virtual void showStatus(std::string_view text, std::string_view path) = 0;
+  // What a command met that the user should know but need not answer, such as lines of a word
+  // list it skipped; a tool without a window prints it. Shift_JIS.
+  virtual void showNotice(std::string_view text) { showStatus(text, {}); }
 };
 
 struct FileDialogRequest {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/main_dialog.h"
+#include "files/crossword_file.h"
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
@@ -180,6 +181,24 @@ TEST(GridDoubleClick, OpensTheBoxWithTheCellsLetterAndTypesOnlyOnOk) {
   EXPECT_TRUE(e.dialog->slots.slotsCurrent);
   e.dialog->OnGridDoubleClick({0, 0});  // outside the grid: no box
   EXPECT_EQ(e.platform.wordEntryOpenedWith.size(), 3u);
+}
+
+// The box takes a text of any length but writes one letter a cell, so no line of a saved file
+// grows past what the reader takes: a cell's own 509 bytes, put back, fill its row instead.
+TEST(GridDoubleClick, ALongTextGoesOneLetterACellAndSavesReadably) {
+  Editor e;
+  std::string text;
+  for (int i = 0; i < 254; ++i) text += "ア";
+  text += "x";
+  e.setCell(0, Fixed, text);
+  e.enter(0, text);
+  EXPECT_EQ(e.platform.wordEntryOpenedWith.back().size(), 509u);
+  std::vector<int> cut;
+  PuzzleGrid reread;
+  parseCrosswordFile(formatCrosswordFile(e.dialog->grid, &cut), reread);
+  EXPECT_TRUE(cut.empty());
+  EXPECT_EQ(formatCrosswordFile(reread), formatCrosswordFile(e.dialog->grid));
+  EXPECT_EQ(pictureOf(reread, 1, 32)[0], text.substr(0, 32 * std::string("ア").size()));
 }
 
 TEST(ClearCommand, EmptiesTheGridAndTheResultButKeepsTheRows) {

@@ -94,6 +94,24 @@ TEST_F(FileCommands, ExportWritesTheFormOfTheChosenExtension) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
+// What the core tells of a save or an export follows 保存しました in the status line.
+TEST_F(FileCommands, NotesOfASaveOrAnExportAreShown) {
+  test::drawPicture(dialog->grid, {".#ア"});
+  dialog->grid.cellAt(2).str = std::string(600, 'z');
+  dialog->grid.cellAt(0).mark = 0;
+  dialog->grid.setNextMark(1);
+  answer(folder.path("puzzle.crs"));
+  dialog->SaveCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("1行3列のセルの文字を 505 バイトに切って保存しました"));
+  answer(folder.path("page.php"));
+  dialog->ExportPuzzleHtml();
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("1行1列のセルはどの語にも入らず空です。グループ 1 に文字がないので空で採点します"));
+  EXPECT_EQ(platform.statuses.size(), 4u);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(FileCommands, FailuresAreShownAndLoseNothing) {
   test::drawPicture(dialog->grid, {"ア."});
   dialog->slots.slotsCurrent = true;

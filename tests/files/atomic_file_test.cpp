@@ -43,13 +43,37 @@ TEST(AtomicFile, WritesNewFilesAndReplacesOldOnes) {
   EXPECT_EQ(folder.names(), std::vector<std::string>{"a.txt"});
 }
 
-TEST(AtomicFile, SavingThroughALinkReplacesTheLinkedFile) {
-  TempFolder folder;
-  writeBytes(folder.path("real.txt"), "old");
-  std::filesystem::create_symlink(folder.path("real.txt"), folder.path("link.txt"));
-  ASSERT_TRUE(writeFileAtomically(folder.path("link.txt"), "new"));
-  EXPECT_TRUE(std::filesystem::is_symlink(folder.path("link.txt")));
-  EXPECT_EQ(readBytes(folder.path("real.txt")), "new");
+// The link stays a link and the file it points to is written, in the folder it is in, also when
+// it does not exist yet; a link pointing to itself in a loop writes nothing.
+TEST(AtomicFile, SavingThroughALinkWritesWhereItPoints) {
+  struct Case {
+    const char* link;
+    const char* pointsTo;  // relative to the link's folder unless absolute
+    const char* written;   // the file that holds the bytes after, or "" for none
+  };
+  const Case cases[] = {
+      {"link.txt", "real.txt", "real.txt"},  // an existing file
+      {"link.txt", "new.txt", "new.txt"},    // dangling
+      {"link.txt", "sub/new.txt", "sub/new.txt"},
+      {"sub/link.txt", "../new.txt", "new.txt"},
+      {"link.txt", "chain.txt", "sub/end.txt"},  // chain.txt is itself a link to sub/end.txt
+      {"link.txt", "link.txt", ""},              // a loop
+      {"link.txt", "missing/new.txt", ""},       // into a folder that is not there
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.path("sub"));
+    writeBytes(folder.path("real.txt"), "old");
+    std::filesystem::create_symlink("sub/end.txt", folder.path("chain.txt"));
+    std::filesystem::create_symlink(c.pointsTo, folder.path(c.link));
+    const bool written = writeFileAtomically(folder.path(c.link), "new");
+    EXPECT_EQ(written, *c.written != '\0') << c.pointsTo;
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path(c.link))) << c.pointsTo;
+    if (written) {
+      EXPECT_EQ(readBytes(folder.path(c.written)), "new") << c.pointsTo;
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(folder.path(c.link)), c.pointsTo);
+  }
 }
 
 TEST(AtomicFile, FailuresLeaveEverythingAsItWas) {

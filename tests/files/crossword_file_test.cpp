@@ -6,6 +6,7 @@
 #include <climits>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "page_documents.h"
 #include "support/grid_picture.h"
@@ -213,6 +214,68 @@ TEST(CrosswordFile, LongLinesAndStrayBytesFollowTheLineBuffer) {
   EXPECT_TRUE(sameCell(grid.cellAt(0), NodeBox{"old", 2, 500}));  // the line stops at the NUL
   EXPECT_TRUE(sameCell(grid.cellAt(1), NodeBox{"old", 2, 500}));
   EXPECT_EQ(grid.nextMark(), 0);
+}
+
+// A hand-edited file gives cell 0 a text of 509 bytes: a piece of 511 with both TABs, the next
+// cell's line right after it. Saved, that text is cut to fit its line, and the file reads back
+// with every cell in its place.
+TEST(CrosswordFile, ATextTooLongForItsLineIsCutWhenSaved) {
+  std::string text509;
+  for (int i = 0; i < 254; ++i) text509 += sj("ア");
+  text509 += 'x';
+  std::string file = text509 + "\t\t" + sj("イ") + "\t3\t-1\r\n";
+  for (int i = 2; i < CellCount; ++i) file += sj("ウ") + "\t1\t" + std::to_string(i % 7) + "\r\n";
+  PuzzleGrid grid;
+  parseCrosswordFile(file, grid);
+  ASSERT_TRUE(sameCell(grid.cellAt(0), NodeBox{text509, 0, 0}));
+  ASSERT_TRUE(sameCell(grid.cellAt(1), NodeBox{sj("イ"), 3, -1}));
+
+  test::TempFolder folder;
+  const FileWrite saved = saveCrosswordFile(folder.path("cut.crs"), grid);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(test::u8(saved.note), "1行1列のセルの文字を 506 バイトに切って保存しました");
+  PuzzleGrid reread;
+  ASSERT_TRUE(loadCrosswordFile(folder.path("cut.crs"), reread));
+  EXPECT_EQ(reread.cellAt(0).str, text509.substr(0, 506));
+  reread.cellAt(0).str = text509;
+  EXPECT_EQ(formatCrosswordFile(reread), formatCrosswordFile(grid));
+  EXPECT_EQ(grid.cellAt(0).str, text509);  // saving changes nothing in the grid
+}
+
+// Each text is cut before a byte that would end its field, line, text or file, and at a
+// character boundary where its line would grow past the reader's 511 bytes.
+TEST(CrosswordFile, EverySavedLineReadsBackAsWritten) {
+  const std::string a = sj("ア");
+  std::string a251;
+  for (int i = 0; i < 251; ++i) a251 += a;
+  const struct {
+    NodeBox cell;
+    std::string saved;
+  } cases[] = {
+      {{a + "\t" + a, Fixed, -1}, a},
+      {{a + "\n" + a, Fixed, -1}, a},
+      {{a + std::string(1, '\0') + a, Fixed, -1}, a},
+      {{a + "\x1A" + a, Fixed, -1}, a},
+      {{a + "\r", Fixed, -1}, a + "\r"},
+      // "\t1\t12" and LF leave 505 bytes of the 511 for the text.
+      {{"x" + a251 + a + a, Open, 12}, "x" + a251 + a},
+      {{"xx" + a251 + a, Open, 12}, "xx" + a251},
+      {{a251 + a + "\x83", Open, 12}, a251 + a + "\x83"},
+      {{a251 + a + "x", Open, 12}, a251 + a + "x"},
+      {{a251 + a, Open, 1023}, a251},  // 503 bytes left
+      {{std::string(600, 'z'), 3, -2147483647}, std::string(496, 'z')},
+  };
+  for (const auto& c : cases) {
+    PuzzleGrid grid;
+    grid.cellAt(5) = c.cell;
+    grid.cellAt(6) = NodeBox{a, Fixed, 3};
+    std::vector<int> cut;
+    PuzzleGrid reread;
+    parseCrosswordFile(formatCrosswordFile(grid, &cut), reread);
+    EXPECT_EQ(reread.cellAt(5).str, c.saved) << test::u8(c.cell.str);
+    EXPECT_EQ(cut, c.saved == c.cell.str ? std::vector<int>{} : std::vector<int>{5});
+    EXPECT_TRUE(sameCell(reread.cellAt(6), grid.cellAt(6))) << test::u8(c.cell.str);
+  }
 }
 
 TEST(CrosswordFile, OpeningALargeFileReadsItsFirst1024FullLines) {

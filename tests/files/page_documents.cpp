@@ -53,21 +53,98 @@ const char* const ReadingBlock = R"(function shown($n, $empty) {
     $val = isset($box[$n]) ? htmlspecialchars($box[$n], ENT_QUOTES, "Shift_JIS") : "";
     return $val !== "" ? $val : $empty;
 }
+function lead($c) {
+    $b = ord($c);
+    return ($b >= 0x81 && $b <= 0x9F) || ($b >= 0xE0 && $b <= 0xFC);
+}
+function packed($values, $budget) {
+    $data = "";
+    foreach ($values as $val) {
+        $len = strlen($val);
+        if ($len == 0)
+            $one = chr(0);
+        else if (($len == 2 && lead($val[0])) || ($len == 1 && !lead($val) && ord($val) > 1))
+            $one = $val;
+        else
+            $one = chr(1) . chr($len >> 8) . chr($len & 255) . $val;
+        if (strlen($data) + strlen($one) > $budget)
+            break;
+        $data .= $one;
+    }
+    return $data;
+}
+function unpacked($data, $count) {
+    $values = array();
+    $at = 0;
+    $size = strlen($data);
+    while (count($values) < $count && $at < $size) {
+        $b = ord($data[$at]);
+        if ($b == 0) {
+            $from = $at + 1;
+            $len = 0;
+        } else if ($b == 1) {
+            if ($at + 3 > $size)
+                break;
+            $from = $at + 3;
+            $len = ord($data[$at + 1]) * 256 + ord($data[$at + 2]);
+        } else {
+            $from = $at;
+            $len = lead($data[$at]) ? 2 : 1;
+        }
+        if ($from + $len > $size)
+            break;
+        $values[] = (string)substr($data, $from, $len);
+        $at = $from + $len;
+    }
+    return $values;
+}
 $sent = isset($_SERVER["REQUEST_METHOD"]) && $_SERVER["REQUEST_METHOD"] === "POST";
-$from = $sent ? $_POST : $_COOKIE;
-$name = $sent ? "box" : "cobox";
+$layout = dechex(crc32(implode(",", $entries)));
+$fields = array();
+if ($sent) {
+    $type = isset($_SERVER["CONTENT_TYPE"]) && is_string($_SERVER["CONTENT_TYPE"]) ? strtolower($_SERVER["CONTENT_TYPE"]) : "";
+    $plain = strncmp($type, "text/plain", 10) === 0;
+    $body = file_get_contents("php://input");
+    foreach (explode($plain ? "\n" : "&", is_string($body) ? $body : "") as $field) {
+        $at = strpos($field, "=");
+        if ($at === false)
+            continue;
+        $name = (string)substr($field, 0, $at);
+        $val = (string)substr($field, $at + 1);
+        if (!$plain)
+            list($name, $val) = array(urldecode($name), urldecode($val));
+        else if (substr($val, -1) === "\r")
+            $val = (string)substr($val, 0, -1);
+        $fields[$name] = $val;
+    }
+}
+$stored = array();
+$cookie = isset($_COOKIE["coboxes"]) && is_string($_COOKIE["coboxes"]) ? explode(".", $_COOKIE["coboxes"], 2) : array();
+if (!$sent && count($cookie) == 2 && $cookie[0] === $layout) {
+    $data = base64_decode(strtr($cookie[1], "-_", "+/"), true);
+    $stored = $data === false ? array() : unpacked($data, count($entries));
+}
 $box = array();
-foreach ($entries as $n) {
-    $val = isset($from[$name]) && is_array($from[$name]) && isset($from[$name][$n]) ? $from[$name][$n] : "";
-    $box[$n] = is_string($val) && strlen($val) <= $limit ? $val : "";
+foreach ($entries as $i => $n) {
+    $val = $sent ? (isset($fields["box[$n]"]) ? $fields["box[$n]"] : "") : (isset($stored[$i]) ? $stored[$i] : "");
+    $box[$n] = strlen($val) <= $limit ? $val : "";
 }
 if ($sent) {
-    $script = isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) ? $_SERVER["SCRIPT_NAME"] : "";
-    $folder = substr($script, 0, 1) === "/" ? substr($script, 0, strrpos($script, "/") + 1) : "/";
-    $path = implode("/", array_map("rawurlencode", explode("/", $folder)));
-    $keep = array("expires" => time() + 7 * 24 * 3600, "path" => $path, "samesite" => "Lax", "httponly" => true);
-    foreach ($entries as $n)
-        setcookie("cobox[$n]", $box[$n], $keep);
+    $uri = isset($_SERVER["REQUEST_URI"]) && is_string($_SERVER["REQUEST_URI"]) ? explode("?", $_SERVER["REQUEST_URI"], 2) : array("");
+    if (substr($uri[0], 0, 1) === "/") {
+        $path = substr($uri[0], 0, strrpos($uri[0], "/") + 1);
+    } else {
+        $script = isset($_SERVER["SCRIPT_NAME"]) && is_string($_SERVER["SCRIPT_NAME"]) ? $_SERVER["SCRIPT_NAME"] : "";
+        $folder = substr($script, 0, 1) === "/" ? substr($script, 0, strrpos($script, "/") + 1) : "/";
+        $path = implode("/", array_map("rawurlencode", explode("/", $folder)));
+    }
+    $cut = strcspn($path, ",; \t\r\n\013\014");
+    if ($cut < strlen($path))
+        $path = substr($path, 0, strrpos(substr($path, 0, $cut), "/") + 1);
+    $typed = implode("", $box) !== "";
+    $keep = array("expires" => $typed ? time() + 7 * 24 * 3600 : 1, "path" => $path, "samesite" => "Lax", "httponly" => true);
+    $data = packed(array_values($box), 2800);
+    setcookie("coboxes", $typed ? $layout . "." . rtrim(strtr(base64_encode($data), "+/", "-_"), "=") : "", $keep);
 }
 foreach ($mark as $k => $cells) {
     $val = isset($given[$k]) ? $given[$k] : $box[$key[$k]];
@@ -80,7 +157,7 @@ foreach ($mark as $k => $cells) {
 <META http-equiv="Content-Type" content="text/html; charset=Shift_JIS">
 </HEAD>
 <BODY>
-<FORM method="POST" accept-charset="Shift_JIS">
+<FORM method="POST" accept-charset="Shift_JIS" enctype="text/plain">
 )";
 
 const char* const WorkedPhpTables = R"(<TABLE border="1" cellpadding="0">

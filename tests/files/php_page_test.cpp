@@ -33,8 +33,10 @@ using Fields = std::vector<std::pair<std::string, std::string>>;
 struct Request {
   std::string method = "GET";
   std::string query;
-  std::string body;  // already form-encoded
+  std::string body;  // already encoded
   std::string cookie;
+  std::string type = "text/plain";
+  std::string uri = "/my%20puzzles/page.php";  // the path as the browser sent it
 };
 
 struct Response {
@@ -88,6 +90,13 @@ int spawn(const std::vector<std::string>& args, const std::vector<std::string>& 
   return status;
 }
 
+// As a browser sends the page's form: one "name=value" line each.
+std::string plainEncoded(const Fields& fields) {
+  std::string out;
+  for (const auto& [name, value] : fields) out += name + "=" + value + "\r\n";
+  return out;
+}
+
 std::string formEncoded(const Fields& fields) {
   std::string out;
   for (const auto& [name, value] : fields) {
@@ -135,9 +144,10 @@ class PhpPage : public ::testing::Test {
         "GATEWAY_INTERFACE=CGI/1.1",
         "SCRIPT_FILENAME=" + folder_.path("page.php"),
         "SCRIPT_NAME=/my puzzles/page.php",
+        "REQUEST_URI=" + request.uri + (request.query.empty() ? "" : "?" + request.query),
         "REQUEST_METHOD=" + request.method,
         "QUERY_STRING=" + request.query,
-        "CONTENT_TYPE=application/x-www-form-urlencoded",
+        "CONTENT_TYPE=" + request.type,
         "CONTENT_LENGTH=" + std::to_string(request.body.size()),
         "HTTP_COOKIE=" + request.cookie,
     };
@@ -171,7 +181,7 @@ class PhpPage : public ::testing::Test {
   Response get(const std::string& cookie = "", const std::string& query = "") {
     return serve({"GET", query, "", cookie});
   }
-  Response post(const Fields& fields) { return serve({"POST", "", formEncoded(fields), ""}); }
+  Response post(const Fields& fields) { return serve({"POST", "", plainEncoded(fields), ""}); }
 
   test::TempFolder folder_;
   std::string cgi_;
@@ -188,7 +198,7 @@ std::string workedBody(const std::string& box1, const std::string& box33,
 <META http-equiv="Content-Type" content="text/html; charset=Shift_JIS">
 </HEAD>
 <BODY>
-<FORM method="POST" accept-charset="Shift_JIS">
+<FORM method="POST" accept-charset="Shift_JIS" enctype="text/plain">
 <TABLE border="1" cellpadding="0">
 <TBODY>
 <TR>
@@ -265,6 +275,10 @@ TEST_F(PhpPage, SentFormIsGradedWithTheTruncatedPercentage) {
   EXPECT_EQ(post({{"box[1]", sj("イ")}, {"box[33]", sj("キ")}}).body,
             workedBody("イ", "キ", "残念・・50点です\n"));
   EXPECT_EQ(post({}).body, workedBody("", "", "残念・・0点です\n"));
+  // A URL-encoded form, as pages exported before sent it, is read as well.
+  const Fields both = {{"box[1]", sj("イ")}, {"box[33]", sj("キ")}};
+  EXPECT_EQ(serve({"POST", "", formEncoded(both), "", "application/x-www-form-urlencoded"}).body,
+            workedBody("イ", "キ", "残念・・50点です\n"));
 
   // Six answers: four right are 66.7%, shown as 66. The open カ of the group with a given
   // letter counts as right without a box of its own.
@@ -291,22 +305,16 @@ TEST_F(PhpPage, GroupsShowTheirEntryOrGivenLetterInEveryCell) {
   EXPECT_EQ(count(sent, entryValue(2, "ラ")), 1);  // the key table's box
 }
 
-TEST_F(PhpPage, EntriesAreKeptInCookiesForAWeekAndPutBackOnTheNextVisit) {
+// One cookie: the layout tag (crc32 of "1,2,34,65", the entries), then the entries packed in
+// that order and in base64url: イ and ラ as their two bytes, 0 for each empty entry.
+TEST_F(PhpPage, EntriesAreKeptInOneCookieForAWeekAndPutBackOnTheNextVisit) {
   exportPage(groupedGrid());
   const Response sent = post({{"box[1]", sj("イ")}, {"box[2]", sj("ラ")}, {"box[34]", ""}});
   const std::vector<std::string> cookies = sent.all("Set-Cookie");
-  ASSERT_EQ(cookies.size(), 4u);  // one per entry box, the empty ones deleted
-  const std::string kept = "; Max-Age=604800; path=/my%20puzzles/; HttpOnly; SameSite=Lax";
-  EXPECT_TRUE(cookies[0].starts_with("cobox[1]=%83C; expires=")) << cookies[0];
-  EXPECT_TRUE(cookies[0].ends_with(kept)) << cookies[0];
-  EXPECT_TRUE(cookies[1].starts_with("cobox[2]=%83%89; expires=")) << cookies[1];
-  EXPECT_TRUE(cookies[1].ends_with(kept)) << cookies[1];
-  for (const std::string& deleted : {cookies[2], cookies[3]}) {
-    EXPECT_TRUE(deleted.ends_with("; Max-Age=0; path=/my%20puzzles/; HttpOnly; SameSite=Lax"))
-        << deleted;
-  }
-  EXPECT_TRUE(cookies[2].starts_with("cobox[34]=deleted;"));
-  EXPECT_TRUE(cookies[3].starts_with("cobox[65]=deleted;"));
+  ASSERT_EQ(cookies.size(), 1u);
+  EXPECT_TRUE(cookies[0].starts_with("coboxes=49388162.g0ODiQAA; expires=")) << cookies[0];
+  EXPECT_TRUE(cookies[0].ends_with("; Max-Age=604800; path=/my%20puzzles/; HttpOnly; SameSite=Lax"))
+      << cookies[0];
 
   const Response back = get(cookiesFrom(sent));
   EXPECT_EQ(back.all("Set-Cookie").size(), 0u);
@@ -315,6 +323,83 @@ TEST_F(PhpPage, EntriesAreKeptInCookiesForAWeekAndPutBackOnTheNextVisit) {
   EXPECT_EQ(count(back.body, shownInGroup(2, "ラ")), 2);
   EXPECT_EQ(count(back.body, entryValue(34, "")), 1);
   EXPECT_EQ(count(back.body, sj("点です")), 0);  // only a sent form is graded
+
+  const std::vector<std::string> emptied = post({}).all("Set-Cookie");
+  ASSERT_EQ(emptied.size(), 1u);
+  EXPECT_TRUE(emptied[0].starts_with("coboxes=deleted;")) << emptied[0];
+  EXPECT_NE(emptied[0].find("; Max-Age=0; path=/my%20puzzles/;"), std::string::npos);
+
+  exportPage(test::workedExample());  // other boxes: the cookie no longer fits and is passed over
+  EXPECT_EQ(get(cookiesFrom(sent)).body, workedBody("", "", ""));
+}
+
+// Past PHP's max_input_vars (1,000): every box is read, and all of them fit in one cookie.
+TEST_F(PhpPage, AWholeOpenGridIsGradedAndKeptInOneSmallCookie) {
+  const std::vector<std::string> kana = {sj("ア"), sj("ソ"), sj("ン"), sj("ぁ"), sj("表")};
+  PuzzleGrid grid;
+  Fields right;
+  for (int n = 0; n < CellCount; ++n) {
+    grid.cellAt(n) = NodeBox{kana[static_cast<std::size_t>(n) % kana.size()], Open, -1};
+    right.emplace_back("box[" + std::to_string(n) + "]", grid.cellAt(n).str);
+  }
+  exportPage(grid);
+  const Response sent = post(right);
+  EXPECT_EQ(count(sent.body, sj("</FORM>\r\n正解です\n</BODY>")), 1);
+  ASSERT_EQ(sent.all("Set-Cookie").size(), 1u);
+  const std::string cookie = cookiesFrom(sent);
+  EXPECT_LT(cookie.size(), 2800u);
+
+  const std::string back = get(cookie).body;
+  for (int n = 0; n < CellCount; ++n) {
+    ASSERT_EQ(
+        count(back, "name=\"box[" + std::to_string(n) + "]\" value=\"" + grid.cellAt(n).str + "\""),
+        1)
+        << n;
+  }
+}
+
+// The cookie's path is the folder as the browser asked for it, which path-matches its next
+// requests; a byte setcookie refuses moves it up to the nearest folder without one.
+TEST_F(PhpPage, CookiePathIsTheRequestedFolder) {
+  exportPage(test::workedExample());
+  const std::pair<const char*, const char*> cases[] = {
+      {"/a(1)/p.php", "/a(1)/"},
+      {"/my%20puzzles/page.php", "/my%20puzzles/"},
+      {"/~k/2024/index.php/", "/~k/2024/index.php/"},
+      {"/x/a,b/c/p.php", "/x/"},
+      {"/a;b/p.php", "/"},
+      {"/", "/"},
+      {"page.php", "/my%20puzzles/"},  // not a path: the script's folder
+  };
+  for (const auto& [uri, path] : cases) {
+    Request request{"POST", "", plainEncoded({{"box[1]", sj("イ")}}), ""};
+    request.uri = uri;
+    const std::vector<std::string> cookies = serve(request).all("Set-Cookie");
+    ASSERT_EQ(cookies.size(), 1u) << uri;
+    EXPECT_NE(cookies[0].find("; path=" + std::string(path) + ";"), std::string::npos)
+        << uri << ": " << cookies[0];
+  }
+}
+
+// 1行1列 and 3行5列 are open cells of a group that lie in no word; after a search they are
+// empty while the other cell of the group holds the letter that the page copies into them.
+//   . # ア イ ウ        group 1: 1行1列 and イ
+//   # # # # #
+//   カ キ # # .        group 2: キ and 3行5列
+TEST_F(PhpPage, GroupCellsInNoWordAreGradedByTheGroupsLetter) {
+  PuzzleGrid grid = test::gridFromPicture({".#アイウ", "#####", "カキ##."});
+  for (const int n : {2, 3, 4, 64, 65}) grid.cellAt(n).flag = Open;
+  grid.cellAt(0).mark = grid.cellAt(3).mark = 0;
+  grid.cellAt(65).mark = grid.cellAt(68).mark = 1;
+  grid.setNextMark(2);
+  exportPage(grid);
+  const Fields right = {{"box[0]", sj("イ")},
+                        {"box[2]", sj("ア")},
+                        {"box[4]", sj("ウ")},
+                        {"box[64]", sj("カ")},
+                        {"box[65]", sj("キ")}};
+  const std::string body = post(right).body;
+  EXPECT_EQ(count(body, sj("</FORM>\r\n正解です\n</BODY>")), 1) << test::u8(body);
 }
 
 TEST_F(PhpPage, VisitorTextComesBackEscaped) {
@@ -323,8 +408,14 @@ TEST_F(PhpPage, VisitorTextComesBackEscaped) {
   const std::string escaped = "&quot;&#039;&gt;&lt;script&gt;";
   EXPECT_EQ(post({{"box[1]", attack}, {"box[33]", attack}}).body,
             workedBody(escaped, escaped, "残念・・0点です\n"));
-  EXPECT_EQ(get("cobox[1]=%22%27%3E%3Cscript%3E; cobox[33]=%3Cscript%3E").body,
-            workedBody(escaped, "&lt;script&gt;", ""));
+  const Response sent = post({{"box[1]", attack}, {"box[33]", "<script>"}});
+  EXPECT_EQ(get(cookiesFrom(sent)).body, workedBody(escaped, "&lt;script&gt;", ""));
+  // A cookie cut short or garbled restores what it can and no more.
+  for (const char* cookie : {"coboxes=133ffb7a.AQ", "coboxes=133ffb7a.AQAC", "coboxes=133ffb7a.*",
+                             "coboxes=133ffb7a", "coboxes[1]=x", "cobox[1]=x"}) {
+    EXPECT_EQ(get(cookie).body, workedBody("", "", "")) << cookie;
+  }
+  EXPECT_EQ(get("coboxes=133ffb7a.eA").body, workedBody("x", "", ""));  // x; 33 cut off
   // The query string is never read.
   EXPECT_EQ(get("", "box%5B33%5D=%3Cscript%3E&box[1]=%22").body, workedBody("", "", ""));
   // A lead byte cannot swallow the closing quote: a value that is not Shift_JIS shows empty.

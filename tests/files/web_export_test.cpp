@@ -43,7 +43,7 @@ TEST(WebExport, WorkedExampleGivesBothFormsByteForByte) {
   EXPECT_EQ(html, test::workedExampleHtml());
 
   const std::string php = formatPage(grid, PageForm::Php);
-  EXPECT_EQ(linesOf(php).size(), 79u);
+  EXPECT_EQ(linesOf(php).size(), 156u);
   EXPECT_EQ(php, test::workedExamplePhp());
 }
 
@@ -234,6 +234,42 @@ TEST(WebExport, FormFollowsTheExtensionOfTheFileName) {
   ASSERT_TRUE(exportPuzzlePage(folder.path("a.php3"), grid));
   EXPECT_EQ(test::readBytes(folder.path("a.php3")), formatPage(grid, PageForm::Html));
   EXPECT_FALSE(exportPuzzlePage(folder.path("missing/a.html"), grid));
+}
+
+// The PHP page grades an empty cell of a group that lies in no word by the group's letter, and
+// the export names the first such cell; the HTML form grades nothing and says nothing.
+TEST(WebExport, ExportNamesAnEmptyGroupCellInNoWord) {
+  struct Case {
+    std::vector<std::string> picture;
+    std::vector<int> group;  // mark 0
+    const char* file;
+    std::string note;
+  };
+  const Case cases[] = {
+      {{"イ#.", "#.#"},
+       {0, 2, 33},
+       "a.php",
+       "1行3列のセルはどの語にも入らず空です。グループ 1 の文字 イ で採点します (ほか 1 セル)"},
+      {{"..#.", "####"},
+       {1, 3},
+       "a.php",
+       "1行4列のセルはどの語にも入らず空です。グループ 1 に文字がないので空で採点します"},
+      {{"イ#.", "#.#"}, {0, 2}, "a.html", ""},
+      {{"イ#イ", "#.#"}, {0, 2}, "a.php", ""},  // the grid shows the letter there
+      {{"イ..", "#.#"}, {0, 2}, "a.php", ""},   // in a word
+  };
+  test::TempFolder folder;
+  for (const Case& c : cases) {
+    PuzzleGrid grid = test::gridFromPicture(c.picture);
+    for (int n = 0; n < CellCount; ++n) {
+      if (grid.cellAt(n).flag == Fixed) grid.cellAt(n).flag = Open;
+    }
+    for (const int n : c.group) grid.cellAt(n).mark = 0;
+    grid.setNextMark(1);
+    const FileWrite written = exportPuzzlePage(folder.path(c.file), grid);
+    EXPECT_TRUE(written.written);
+    EXPECT_EQ(test::u8(written.note), c.note) << c.picture[0];
+  }
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 TOOL = os.path.join(ROOT, "tools", "make-dictionary")
 
 
-def entry(surface, reading, kind="一般"):
-    return f"{surface},1285,1285,5000,名詞,{kind},*,*,*,*,{surface},{reading},{reading}\n"
+def entry(surface, reading, kind="一般", cost=5000):
+    return f"{surface},1285,1285,{cost},名詞,{kind},*,*,*,*,{surface},{reading},{reading}\n"
 
 
 class MakeDictionary(unittest.TestCase):
@@ -40,16 +40,23 @@ class MakeDictionary(unittest.TestCase):
         self.assertNotIn(b"\n", data.replace(b"\r\n", b""))
         return data.decode("cp932").split("\r\n")[:-1]
 
-    def test_noun_readings_sorted_once_each_in_code_page_932(self):
+    def test_common_nouns_first_then_by_cost_once_each_in_code_page_932(self):
         self.lists(**{
-            "Noun.csv": [entry("猫", "ネコ"), entry("犬", "イヌ"), entry("値", "ネ"),
-                         entry("客", "キャク"), entry("ネコ", "ネコ")],
-            "Noun.name.csv": [entry("花子", "ハナコ", "固有名詞"), entry("脚", "キヤク")],
+            "Noun.csv": [entry("猫", "ネコ", cost=3000), entry("犬", "イヌ", cost=4000),
+                         entry("値", "ネ"), entry("客", "キャク", cost=6000),
+                         entry("ネコ", "ネコ", cost=9000), entry("杯", "ハイ", cost=4000)],
+            "Noun.name.csv": [entry("花子", "ハナコ", "固有名詞", 100),
+                              entry("脚", "キヤク", "固有名詞", 200)],
+            "Noun.number.csv": [entry("万", "マン", "数", 9999)],
+            "Noun.verbal.csv": [entry("愛", "アイ", "サ変接続", 4000),
+                                entry("位", "イヌ", "サ変接続", 100)],
             "Verb.csv": [entry("走る", "ハシル", "自立")],
         })
         done = self.run_tool()
         self.assertEqual(done.returncode, 0, done.stderr.decode())
-        self.assertEqual(self.words(), ["イヌ", "キャク", "ネコ", "ハナコ"])
+        # イヌ takes its cheaper line; ties of cost go by file name, then line; キヤク folds
+        # to the same word as the more common キャク.
+        self.assertEqual(self.words(), ["イヌ", "ネコ", "ハイ", "アイ", "キャク", "マン", "ハナコ"])
         with open(self.output, "rb") as raw:
             self.assertEqual(raw.read(4), b"\x83\x43\x83\x6b")  # イヌ
 
@@ -75,7 +82,7 @@ class MakeDictionary(unittest.TestCase):
                 self.assertEqual(self.words(), wanted)
 
     def test_utf8_writes_the_same_words_after_a_byte_order_mark(self):
-        self.lists(**{"Noun.csv": [entry("猫", "ネコ"), entry("客", "キャク")]})
+        self.lists(**{"Noun.csv": [entry("客", "キャク"), entry("猫", "ネコ")]})
         done = subprocess.run([TOOL, self.output, "--source", self.source, "--utf8"],
                               capture_output=True, check=False)
         self.assertEqual(done.returncode, 0, done.stderr.decode())
