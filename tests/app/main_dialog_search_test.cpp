@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -247,6 +248,27 @@ TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
   press(IdSearch);
   EXPECT_EQ(platform.statuses.front().text, sj("高速検索中  0.0 秒  決定 0  後戻り 0  配置 0"));
   EXPECT_EQ(platform.statuses.back().text, sj("高速検索: すべて埋まりました  0.0 秒"));
+
+  // While it works, the line counts the words the grid shows as they are drawn, not the words
+  // of a fill it has not found yet.
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"...#...", "...#...", "...#..."});  // a decision each
+  dialog->slots.markStale();
+  useWords({sj("アイカ"), sj("アイウ"), sj("カキク"), sj("サシス"), sj("アカサ"), sj("イキシ"),
+            sj("ウクス"), sj("イイイ"), sj("タチナ"), sj("タチツ"), sj("ナニヌ"), sj("ハヒフ"),
+            sj("タナハ"), sj("チニヒ"), sj("ツヌフ"), sj("チチチ")},
+           "squares.dic");
+  std::vector<std::string> shown;
+  for (int k = 1; k <= 20; ++k) {
+    platform.atPump(platform.pumps + k, [this, &shown] {
+      dialog->OnTimer(IdProgressTimer);
+      shown.push_back(platform.statuses.back().text);
+    });
+  }
+  press(IdSearch);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                          [](const std::string& line) { return !line.ends_with(sj("配置 0")); }));
 
   searchTwoWordsApartWithOneWord();  // this engine fills all of the grid or nothing
   EXPECT_EQ(platform.statuses.back().text,

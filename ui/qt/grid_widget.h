@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QWidget>
+#include <vector>
 
 #include "ui/platform.h"
 #include "ui/qt/image_context.h"
@@ -71,7 +72,8 @@ class GridWidget final : public QWidget, private DamageSink {
   int wheelColumns_ = 0;
   SystemColors colors_;
   GlyphCache glyphs_;
-  TileCache tiles_;  // cells as drawn, for drawing the same cell again
+  TileCache tiles_;            // cells as drawn, for drawing the same cell again
+  std::vector<uchar> pixels_;  // of image_
   QImage image_;
   QPainter painter_;  // open on image_ for the widget's whole life, except while resizing
   QRegion pending_;   // to be painted by the dialog, image coordinates
@@ -79,6 +81,7 @@ class GridWidget final : public QWidget, private DamageSink {
   ImageContext immediate_;
   QRect scheduled_;  // changed in the image and not yet on the screen, bounding box
   bool flushPosted_ = false;
+  bool resized_ = false;  // the image is new: the next painting keeps no tile
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on
