@@ -28,9 +28,23 @@ enum ControlId : int {
   IdVerticalBar = 1019,
   IdSearchInOrder = 32771,  // menu 検索: 辞書順で検索
   IdSearchFast = 32772,     // menu 検索: 高速検索
-  IdSaveOver = 32801,       // menu ファイル: 上書き保存
-  IdRecentFiles = 32802,    // menu ファイル: 最近使ったファイル, the submenu
-  IdRecentFile1 = 32811,    // its entries, newest first, up to IdRecentFile1 + 7
+  IdSymmetryNone = 32800,   // menu 編集 → 対称
+  IdSymmetryPoint = 32801,
+  IdSymmetryLeftRight = 32802,
+  IdSymmetryTopBottom = 32803,
+  IdRuleAdjacentBlack = 32804,  // menu 編集 → 黒マスの規則, one item per rule in BlockRule order
+  IdRuleBlackCorner = 32805,
+  IdRuleSplitWhite = 32806,
+  IdRuleClosedWhite = 32807,
+  IdRuleSingleWhite = 32808,
+  IdNewPuzzle = 57600,
+  IdPuzzleProperties = 32850,  // menu ファイル: パズルのプロパティ
+  IdPrint = 32851,             // menu ファイル: 印刷
+  IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
+  IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
+  IdSaveOver = 32880,          // menu ファイル: 上書き保存
+  IdRecentFiles = 32881,       // menu ファイル: 最近使ったファイル, the submenu
+  IdRecentFile1 = 32890,       // its entries, newest first, up to IdRecentFile1 + 7
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,
@@ -40,6 +54,9 @@ enum ControlId : int {
   IdEntryText = 1001,
   IdAcross = 1008,
   IdDown = 1009,
+  // In the new-puzzle box (template 140).
+  IdWidthText = 1001,
+  IdHeightText = 1002,
 };
 
 // Timers of the main dialog.

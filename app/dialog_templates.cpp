@@ -87,6 +87,18 @@ constexpr std::array AboutControls{
     ControlTemplate{IdOk, DefaultPushButton, "OK", StyleNone, {178, 7, 50, 14}},
 };
 
+constexpr std::array NewPuzzleControls{
+    ControlTemplate{NoId, Text, "\x95\x9D", StyleNone, {7, 10, 20, 8}},  // 幅
+    ControlTemplate{IdWidthText, Edit, "", StyleAutoHScroll | StyleBorder, {30, 7, 28, 14}},
+    ControlTemplate{NoId, Text, "\x8D\x82\x82\xB3", StyleNone, {7, 28, 20, 8}},  // 高さ
+    ControlTemplate{IdHeightText, Edit, "", StyleAutoHScroll | StyleBorder, {30, 25, 28, 14}},
+    ControlTemplate{NoId, Text, "\x81\x69" "2\x81\x60" "32\x81\x6A", StyleNone,  // （2～32）
+                    {7, 45, 60, 8}},
+    ControlTemplate{IdOk, DefaultPushButton, "OK", StyleNone, {72, 7, 50, 14}},
+    ControlTemplate{IdCancel, PushButton, "\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B",  // キャンセル
+                    StyleNone, {72, 25, 50, 14}},
+};
+
 constexpr DialogTemplate MainTemplate{
     MainTemplateId, "Vexilo Version 1.16", 459, 461, 9,
     DialogCaption | DialogSystemMenu | DialogMinimizeBox | DialogModalFrame | DialogAppWindow |
@@ -105,12 +117,17 @@ constexpr DialogTemplate AboutTemplate{
     "Vexilo\x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1",  // Vexiloのﾊﾞｰｼﾞｮﾝ情報
     235, 55, 9, DialogCaption | DialogSystemMenu | DialogModalFrame, 0, AboutControls};
 
+constexpr DialogTemplate NewPuzzleTemplate{
+    NewPuzzleTemplateId, "\x90\x56\x8B\x4B\x8D\xEC\x90\xAC", 129, 58, 9,  // 新規作成
+    DialogCaption | DialogSystemMenu | DialogModalFrame, 0, NewPuzzleControls};
+
 constexpr std::array FileItems{
+    MenuItemTemplate{IdNewPuzzle, "\x90\x56\x8B\x4B\x8D\xEC\x90\xAC(&N)"},  // 新規作成(&N)
     MenuItemTemplate{IdOpenFile,
                      "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8A\x4A\x82\xAD(&O)"},  // ファイルを開く(&O)
-    MenuItemTemplate{IdRecentFiles,  // 最近使ったファイル(&R)
-                     "\x8D\xC5\x8B\xDF\x8E\x67\x82\xC1\x82\xBD\x83\x74\x83\x40\x83\x43\x83\x8B(&R)",
-                     false, true},
+    MenuItemTemplate{.id = IdRecentFiles,  // 最近使ったファイル(&R)
+                     .text = "\x8D\xC5\x8B\xDF\x8E\x67\x82\xC1\x82\xBD\x83\x74\x83\x40\x83\x43\x83\x8B(&R)",
+                     .platformEntries = true},
     MenuItemTemplate{0, ""},
     MenuItemTemplate{IdSaveOver, "\x8F\xE3\x8F\x91\x82\xAB\x95\xDB\x91\xB6(&S)"},  // 上書き保存(&S)
     MenuItemTemplate{IdSaveFile,
@@ -120,11 +137,40 @@ constexpr std::array FileItems{
     MenuItemTemplate{IdOk, "\x8F\x49\x97\xB9(&X)"},  // 終了(&X)
 };
 
+constexpr std::array SymmetryItems{
+    MenuItemTemplate{IdSymmetryNone, "\x82\xC8\x82\xB5(&N)", true},  // なし(&N)
+    MenuItemTemplate{IdSymmetryPoint, "\x93\x5F\x91\xCE\x8F\xCC(&P)", true},  // 点対称(&P)
+    MenuItemTemplate{IdSymmetryLeftRight, "\x8D\xB6\x89\x45\x91\xCE\x8F\xCC(&L)", true},  // 左右対称(&L)
+    MenuItemTemplate{IdSymmetryTopBottom, "\x8F\xE3\x89\xBA\x91\xCE\x8F\xCC(&T)", true},  // 上下対称(&T)
+};
+
+constexpr MenuTemplate SymmetryMenu{"\x91\xCE\x8F\xCC(&Y)", SymmetryItems};  // 対称(&Y)
+
+constexpr std::array RuleItems{
+    MenuItemTemplate{IdRuleAdjacentBlack,  // 黒マスの連続を禁止
+                     "\x8D\x95\x83\x7D\x83\x58\x82\xCC\x98\x41\x91\xB1\x82\xF0\x8B\xD6\x8E\x7E", false, true},
+    MenuItemTemplate{IdRuleBlackCorner,  // 隅の黒マスを禁止
+                     "\x8B\xF7\x82\xCC\x8D\x95\x83\x7D\x83\x58\x82\xF0\x8B\xD6\x8E\x7E", false, true},
+    MenuItemTemplate{IdRuleSplitWhite,  // 白マスの分断を禁止
+                     "\x94\x92\x83\x7D\x83\x58\x82\xCC\x95\xAA\x92\x66\x82\xF0\x8B\xD6\x8E\x7E", false, true},
+    MenuItemTemplate{IdRuleClosedWhite,  // 三方が黒の白マスを禁止
+                     "\x8E\x4F\x95\xFB\x82\xAA\x8D\x95\x82\xCC\x94\x92\x83\x7D\x83\x58\x82\xF0\x8B\xD6\x8E\x7E",
+                     false, true},
+    MenuItemTemplate{IdRuleSingleWhite,  // 語のない白マスを禁止
+                     "\x8C\xEA\x82\xCC\x82\xC8\x82\xA2\x94\x92\x83\x7D\x83\x58\x82\xF0\x8B\xD6\x8E\x7E", false, true},
+};
+
+constexpr MenuTemplate RulesMenu{  // 黒マスの規則(&B)
+    "\x8D\x95\x83\x7D\x83\x58\x82\xCC\x8B\x4B\x91\xA5(&B)", RuleItems};
+
 constexpr std::array EditItems{
     MenuItemTemplate{IdUndo, "\x8C\xB3\x82\xC9\x96\xDF\x82\xB7(&U)"},  // 元に戻す(&U)
     MenuItemTemplate{IdRedo, "\x82\xE2\x82\xE8\x92\xBC\x82\xB5(&R)"},  // やり直し(&R)
     MenuItemTemplate{0, ""},
     MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{0, "", false, false, &SymmetryMenu},
+    MenuItemTemplate{0, "", false, false, &RulesMenu},
 };
 
 constexpr std::array SearchItems{
@@ -135,6 +181,7 @@ constexpr std::array SearchItems{
 
 constexpr std::array Accelerators{
     AcceleratorTemplate{IdSaveOver, "Ctrl+S"},
+    AcceleratorTemplate{IdNewPuzzle, "Ctrl+N"},
     AcceleratorTemplate{IdUndo, "Ctrl+Z"},
     AcceleratorTemplate{IdRedo, "Ctrl+Y"},
     AcceleratorTemplate{IdRedo, "Ctrl+Shift+Z"},
@@ -161,6 +208,7 @@ const DialogTemplate& dialogTemplate(int id) {
     case MainTemplateId: return MainTemplate;
     case WordEntryTemplateId: return WordEntryTemplate;
     case RegisterWordTemplateId: return RegisterWordTemplate;
+    case NewPuzzleTemplateId: return NewPuzzleTemplate;
     default: throw std::out_of_range("no dialog template " + std::to_string(id));
   }
 }

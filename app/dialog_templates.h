@@ -81,11 +81,15 @@ struct DialogTemplate {
   std::span<const ControlTemplate> controls;  // in tab order
 };
 
+struct MenuTemplate;
+
 struct MenuItemTemplate {
-  int id = 0;  // 0: separator
+  int id = 0;  // 0: separator, unless the item opens a submenu
   const char* text = "";
-  bool radio = false;    // one of the menu's exclusive choices, checked through the control port
-  bool submenu = false;  // entries given by the platform (最近使ったファイル)
+  bool radio = false;  // one of the menu's exclusive choices, checked through the control port
+  bool check = false;  // checked and unchecked on its own, through the control port
+  const MenuTemplate* submenu = nullptr;  // opened by the item, which takes the submenu's text
+  bool platformEntries = false;  // a submenu whose entries the platform gives (最近使ったファイル)
 };
 
 struct MenuTemplate {
@@ -104,6 +108,7 @@ inline constexpr int MainTemplateId = 102;
 inline constexpr int WordEntryTemplateId = 129;
 inline constexpr int RegisterWordTemplateId = 130;
 inline constexpr int MainMenuId = 131;
+inline constexpr int NewPuzzleTemplateId = 140;
 
 // The template with that id; the main dialog's for an unknown id is never wanted, so it throws.
 const DialogTemplate& dialogTemplate(int id);

@@ -22,9 +22,11 @@ void MainDialog::OnInitDialog() {
   colOffset = 0;
   rowOffset = 0;
   pushControls();
-  history.reset(grid);  // the restored grid is where undo stops
+  history.reset(grid, clues);  // the restored puzzle is where undo stops
   savedPosition = history.position();
+  refreshClues();
   updateCommandStates();
+  checkLayout();
   platform.showRecentFiles(recentFiles);
   if (!recoveryPath().empty()) {
     // Offered once the window is up; the file is written again only after that.
@@ -54,14 +56,31 @@ void MainDialog::OnCommand(int id) {
     case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
     case IdUndo: Undo(); break;
+    case IdPuzzleProperties: EditPuzzleProperties(); break;
+    case IdCluePanel: ShowCluePanel(); break;
+    case IdExportPdf: ExportPdf(); break;
+    case IdPrint: PrintPuzzle(); break;
     case IdRedo: Redo(); break;
+    case IdNewPuzzle: NewPuzzle(); break;
+    case IdSymmetryNone: ChooseSymmetry(Symmetry::None); break;
+    case IdSymmetryPoint: ChooseSymmetry(Symmetry::Point); break;
+    case IdSymmetryLeftRight: ChooseSymmetry(Symmetry::LeftRight); break;
+    case IdSymmetryTopBottom: ChooseSymmetry(Symmetry::TopBottom); break;
+    case IdRuleAdjacentBlack:
+    case IdRuleBlackCorner:
+    case IdRuleSplitWhite:
+    case IdRuleClosedWhite:
+    case IdRuleSingleWhite:
+      SwitchBlockRule(static_cast<BlockRule>(id - IdRuleAdjacentBlack));
+      break;
     default:
       if (IdRecentFile1 <= id && id < IdRecentFile1 + RecentFileCount) {
         OpenRecentFile(id - IdRecentFile1);
       }
       break;
   }
-  recordStep();  // Clear, Open and a finished Search each become one step
+  // Clear, Open and a finished Search each become one step; the line tells how a search ended.
+  recordStep(id != IdSearch);
 }
 
 bool MainDialog::OnSysCommand(int id) {
@@ -140,6 +159,9 @@ void MainDialog::pushControls() {
     platform.setChecked(UseBoxes[row], dictionaryRows[row].enabled);
   }
   showSearchEngine();
+  showDesignChoices();
+  platform.showCluePanel(cluePanelShown);
+  platform.setChecked(IdCluePanel, cluePanelShown);
 }
 
 void MainDialog::showSearchEngine() {
@@ -162,8 +184,11 @@ void MainDialog::invalidateCell(int index) {
 }
 
 void MainDialog::drawCellNow(int index) {
-  drawCell(platform.immediateContext(), grid.cellAt(index), index, cellRect(index),
-           gridFrameRect());
+  const GridGeometry view = geometry();
+  const Rect rect = view.cellRect(index);
+  DrawingContext& dc = platform.immediateContext();
+  drawCell(dc, grid.cellAt(index), index, rect, view.frame, labelOf(index));
+  drawDesignMarks(dc, index, rect, view.frame);
 }
 
 void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
@@ -173,7 +198,20 @@ void MainDialog::paintGrid(DrawingContext& dc, const Rect& area) {
   const GridGeometry view = geometry();
   for (int i = 0; i < CellCount; ++i) {
     const Rect rect = view.cellRect(i);
-    if (rect.intersects(area)) vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame);
+    if (!rect.intersects(area)) continue;
+    vexilo::drawCell(dc, grid.cellAt(i), i, rect, view.frame, labelOf(i));
+    drawDesignMarks(dc, i, rect, view.frame);
+  }
+  if (selectedFrameShown) dc.frameRect(*selectedFrameShown, dc.buttonFaceColor());
+  selectedFrameShown.reset();
+  if (selectedWord) {
+    const WordNumbers words = numberWords(grid, clues.properties.numbering);
+    if (const NumberedWord* word = words.find(*selectedWord)) {
+      selectedFrameShown =
+          geometry().slotRect(PuzzleGrid::columnOf(word->key.cell),
+                              PuzzleGrid::rowOf(word->key.cell), word->length, word->key.direction);
+      dc.frameRect(*selectedFrameShown, ClueFrame);
+    }
   }
   for (const int slot : blockingSlots) {
     if (!slots.holds(slot)) continue;

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/grid_design.h"
 #include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
+#include "puzzle/clues.h"
 #include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
 #include "search/fast_fill.h"
@@ -43,7 +45,7 @@ struct SearchView {
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
 // Large (the cells alone are some 40 KB): create it on the heap.
-class MainDialog : public CellListener {
+class MainDialog : public CellListener, public GridKeyPort {
  public:
   MainDialog(Platform& platform, SettingsStore& settings);
   ~MainDialog() override;
@@ -64,6 +66,8 @@ class MainDialog : public CellListener {
   // Start-up and Exit (main_dialog_settings.cpp).
   void restoreSettings();
   void OnExit();
+  void restoreClues();  // the clues and properties kept with the grid between runs
+  void storeClues();
 
   // Keeping the author's work: unsaved changes, the title, recent files, the folder of the file
   // dialogs, the recovery file, the window's size (main_dialog_session.cpp).
@@ -114,17 +118,50 @@ class MainDialog : public CellListener {
   void OnResultDoubleClick(int line);  // line of the result box, from 0
   void LockCandidate(std::string_view word);
   void OnGridWheel(int lines, bool columns);  // lines > 0: down or right
-  void recordStep();  // what changed since the last step becomes one, unless a search runs
+  // What changed since the last step becomes one, unless a search runs; the block rules are
+  // checked again, and told on the status line when reportRules.
+  void recordStep(bool reportRules = true);
   void updateCommandStates();
   void showRestoredGrid(ViewOffsets view);
 
-  // Files (main_dialog_files.cpp).
-  void OpenCrosswordFile();
+  // Clues, their numbers and the puzzle's properties (main_dialog_clues.cpp).
+  void OnClueEdited(ClueKey key, std::string_view text);  // from the panel, Shift_JIS
+  void OnClueSelected(ClueKey key);                       // frames the word in the grid
+  void EditPuzzleProperties();
+  void ShowCluePanel();         // shows or hides the panel
+  void selectWordAt(int cell);  // the word through a pressed cell, its row in the panel
+  void refreshClues();          // numbers and panel after a change; repaints labels that moved
+  void forgetClues();           // for a new puzzle; the numbering scheme stays
+
+  // Files (main_dialog_files.cpp). Each is true when the file was read or written.
+  bool OpenCrosswordFile();
   bool openCrosswordFile(const std::string& path);  // false when it showed its failure
-  void SaveCrosswordFile();
-  void SaveOverCrosswordFile();  // 上書き保存
+  bool SaveCrosswordFile();
+  bool SaveOverCrosswordFile();  // 上書き保存
   bool saveCrosswordFile(const std::string& path);
-  void ExportPuzzleHtml();
+  bool ExportPuzzleHtml();
+  bool ExportPdf();
+  void PrintPuzzle();
+
+  // Laying out the grid (main_dialog_design.cpp).
+  void NewPuzzle();
+  void MakeNewPuzzle(int width, int height);  // the box's answer, also from vexilo-cli new
+  void ChooseSymmetry(Symmetry symmetry);
+  void SwitchBlockRule(BlockRule rule);
+  void restoreDesignSettings();
+  void showDesignChoices();                  // the check marks of the 編集 menu
+  void mirrorEdits(const Layout& before);    // after an edit, with the layout before it
+  void checkLayout(bool showResult = true);  // the block rules, when the layout changed
+  // The rule marks and the cursor, over a cell drawn in the window only.
+  void drawDesignMarks(DrawingContext& dc, int index, const Rect& rect, const Rect& frame);
+
+  // The keyboard (main_dialog_keyboard.cpp).
+  void OnGridKey(GridKey key) override;
+  void OnGridText(std::string_view text) override;
+  void OnGridFocus(bool focused) override;
+  void moveCursor(int cell);  // and scrolls it into view
+  void clearLetter(int index);
+  Rect cursorRect() { return cellRect(design.cursor); }
 
   // Dictionary row 1, 2 or 3.
   DictionaryRow& dictionaryRow(int row) {
@@ -144,6 +181,9 @@ class MainDialog : public CellListener {
   int hitTest(Point point);
   void invalidateCell(int index);  // -1: the whole grid
   void drawCellNow(int index);     // through the immediate context, outside painting
+  std::string_view labelOf(int index) const {
+    return cellLabels.empty() ? std::string_view() : cellLabels[static_cast<std::size_t>(index)];
+  }
   void paintGrid(DrawingContext& dc, const Rect& area);
   Rect slotRect(int slot);
   void drawSlotHighlight(DrawingContext& dc, int slot, bool on);
@@ -159,10 +199,19 @@ class MainDialog : public CellListener {
   SearchState searchState = SearchIdle;
   bool closeRequested = false;  // closed during a search: end once it has returned
   DictionaryLoadRecord loaded;  // what wordIndex was last built from
+  std::string dictionaryNote;   // the lines that load left out (Shift_JIS), told after searches
   WordIndex wordIndex;
   SlotTable slots;  // slotCount, currentSlot and slotsCurrent live here
   PuzzleGrid grid;  // the cells and nextMark
   GridHistory history;
+  PuzzleClues clues;                    // clue texts and properties, in the history too
+  std::vector<std::string> cellLabels;  // clue label shown in each cell, Shift_JIS
+  CluePanelData cluePanel;              // as the panel last showed it
+  std::optional<ClueKey> selectedWord;  // framed in the grid, selected in the panel
+  std::optional<Rect> selectedFrameShown;
+  bool clueFileNoteShown = false;  // said once per puzzle that .crs keeps no clues
+  bool cluePanelShown = true;
+  GridDesign design;
   Rect highlightRect;
   bool highlightShown = false;
   std::string resultText;  // 1006, Shift_JIS

@@ -22,14 +22,17 @@ constexpr const char* DictionaryFilter =
 void MainDialog::refreshDictionaries() {
   pullControls();
   unopenedDictionaries.clear();
-  const bool reloaded = vexilo::refreshDictionaries(
+  const DictionaryRefresh refresh = vexilo::refreshDictionaries(
       dictionaryRows, loaded, wordIndex,
       [this](int row) {
         unopenedDictionaries.push_back(dictionaryRow(row).path);
         platform.showMessage(CantOpenDictionary);
       },
       &wordListCodec);
-  if (reloaded) slots.markStale();  // the slots' saved positions point into the old index
+  if (!refresh) return;
+  slots.markStale();  // the slots' saved positions point into the old index
+  dictionaryNote = refresh.note;
+  if (!dictionaryNote.empty()) platform.showNotice(dictionaryNote);
 }
 
 void MainDialog::BrowseDictionary(int row) {
@@ -55,9 +58,12 @@ void MainDialog::RegisterWord(int row) {
   if (path.empty()) return;
   const std::optional<std::string> word = platform.runRegisterWord();
   if (!word) return;
-  // A file that cannot be opened is passed over silently; a failed write is told.
+  // A file that cannot be opened is passed over silently; one that cannot be read or written is
+  // told.
   const RegisterResult result = registerWord(path, *word, wordIndex, &wordListCodec);
-  if (result == RegisterResult::WriteFailed) platform.showMessage(CantOpenDictionary);
+  if (result == RegisterResult::WriteFailed || result == RegisterResult::CouldNotRead) {
+    platform.showMessage(CantOpenDictionary);
+  }
   if (result == RegisterResult::NotInUtf8) platform.showMessage(NotInUtf8);
 }
 

@@ -20,19 +20,38 @@ class StepScope {
   MainDialog& dialog_;
 };
 
+// Cells that a handler turns black or open have their mirror cells turned the same way, in the
+// same step: declared after the StepScope, so that it ends first.
+class MirrorScope {
+ public:
+  explicit MirrorScope(MainDialog& dialog) : dialog_(dialog), before_(layoutOf(dialog.grid)) {}
+  ~MirrorScope() { dialog_.mirrorEdits(before_); }
+  MirrorScope(const MirrorScope&) = delete;
+  MirrorScope& operator=(const MirrorScope&) = delete;
+
+ private:
+  MainDialog& dialog_;
+  Layout before_;
+};
+
 }  // namespace
 
 void MainDialog::OnGridPress(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
+  moveCursor(i);
   grid.makeOpen(i);
   invalidateCell(i);
   slots.markStale();
 
   const TrackResult track = platform.trackRectangle(cellRect(i), point);
-  if (!track.changed) return;
+  if (!track.changed) {
+    selectWordAt(i);
+    return;
+  }
   // The cell under the point that moved with the outline.
   const int j = hitTest({point.x + track.dx, point.y + track.dy});
   if (j == -1 || j == i) return;
@@ -44,8 +63,10 @@ void MainDialog::OnGridPress(Point point) {
 void MainDialog::OnGridRightPress(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
+  moveCursor(i);
   grid.makeBlock(i);
   invalidateCell(i);
   slots.markStale();
@@ -54,6 +75,7 @@ void MainDialog::OnGridRightPress(Point point) {
 void MainDialog::OnGridDoubleClick(Point point) {
   ++commandsRun;
   const StepScope oneStep(*this);
+  const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
   WordEntryData entry;
@@ -71,6 +93,7 @@ void MainDialog::Clear() {
     return;
   }
   grid.clearGrid();
+  forgetClues();
   slots.clear();
   pullControls();
   resultText.clear();

@@ -4,7 +4,9 @@
 
 #include "app/main_dialog.h"
 #include "files/crossword_file.h"
+#include "files/puzzle_file.h"
 #include "files/web_export.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 
@@ -13,9 +15,21 @@ namespace {
 constexpr const char* CrosswordFailure = "Can't open CroosWord File";
 constexpr const char* HtmlFailure = "Can't open CroosWord Html File";
 
-// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|All Files (*.*)|*.*||
+constexpr const char* IpuzFailure = "Can't open ipuz File: ";
+constexpr const char* CluesNotInCrossword =
+    "A crossword file keeps the grid only: the clues and the puzzle's properties are kept in "
+    "ipuz files (.ipuz)";
+
+// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|ipuzﾌｧｲﾙ(*.ipuz)|*.ipuz|All Files (*.*)|*.*||
 constexpr const char* CrosswordFilter =
-    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|All Files (*.*)|*.*||";
+    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|"
+    "ipuz\xcc\xa7\xb2\xd9(*.ipuz)|*.ipuz|All Files (*.*)|*.*||";
+
+constexpr const char* PdfFailure = "Can't write PDF File";
+// PDFﾌｧｲﾙ(*.pdf)|*.pdf|All Files (*.*)|*.*||
+constexpr const char* PdfFilter = "PDF\xcc\xa7\xb2\xd9(*.pdf)|*.pdf|All Files (*.*)|*.*||";
+
+const Cp932WordListCodec puzzleCodec;  // ipuz files are UTF-8
 // htmlﾌｧｲﾙ(*.html)|*.html|phpﾌｧｲﾙ(*.php)|*.php|All Files (*.*)|*.*||
 constexpr const char* PageFilter =
     "html\xcc\xa7\xb2\xd9(*.html)|*.html|php\xcc\xa7\xb2\xd9(*.php)|*.php|All Files (*.*)|*.*||";
@@ -42,46 +56,52 @@ FileDialogRequest fileRequest(bool save, const char* extension, const char* filt
 
 }  // namespace
 
-void MainDialog::OpenCrosswordFile() {
-  if (!mayDiscardChanges(UnsavedQuestion::Open)) return;
+bool MainDialog::OpenCrosswordFile() {
+  if (!mayDiscardChanges(UnsavedQuestion::Open)) return false;
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(false, "crs", CrosswordFilter, dialogFolder()));
-  if (!path) return;
+  if (!path) return false;
   rememberFolder(*path);
-  openCrosswordFile(*path);
+  return openCrosswordFile(*path);
 }
 
 bool MainDialog::openCrosswordFile(const std::string& path) {
-  if (!loadCrosswordFile(path, grid)) {
-    platform.showMessage(CrosswordFailure);
-    showStatus(NotOpenedText, path);
-    return false;
+  std::string error;
+  switch (openPuzzleFile(path, puzzleCodec, grid, clues, error)) {
+    case OpenResult::CouldNotOpen:
+      platform.showMessage(CrosswordFailure);
+      showStatus(NotOpenedText, path);
+      return false;
+    case OpenResult::NotHeld:
+      platform.showMessage(IpuzFailure + error);
+      showStatus(NotOpenedText, path);
+      return false;
+    case OpenResult::Opened: break;
   }
+  clueFileNoteShown = false;
+  selectedWord.reset();
   slots.markStale();
   invalidateCell(-1);
+  checkLayout(false);  // the line names the file opened; the grid shows what breaks a rule
   markSaved(path);
   showStatus(OpenedText, path);
   return true;
 }
 
-void MainDialog::SaveCrosswordFile() {
+bool MainDialog::SaveCrosswordFile() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "crs", CrosswordFilter, dialogFolder()));
-  if (!path) return;
+  if (!path) return false;
   rememberFolder(*path);
-  saveCrosswordFile(*path);
+  return saveCrosswordFile(*path);
 }
 
-void MainDialog::SaveOverCrosswordFile() {
-  if (currentFile.empty()) {
-    SaveCrosswordFile();
-  } else {
-    saveCrosswordFile(currentFile);
-  }
+bool MainDialog::SaveOverCrosswordFile() {
+  return currentFile.empty() ? SaveCrosswordFile() : saveCrosswordFile(currentFile);
 }
 
 bool MainDialog::saveCrosswordFile(const std::string& path) {
-  const FileWrite saved = vexilo::saveCrosswordFile(path, grid);
+  const FileWrite saved = savePuzzleFile(path, grid, clues, puzzleCodec);
   if (!saved) {
     platform.showMessage(CrosswordFailure);
     showStatus(NotSavedText, path);
@@ -90,22 +110,45 @@ bool MainDialog::saveCrosswordFile(const std::string& path) {
   markSaved(path);
   showStatus(SavedText, path);
   if (!saved.note.empty()) platform.showNotice(saved.note);
+  if (!isIpuzPath(path) && clues != PuzzleClues{} && !clueFileNoteShown) {
+    clueFileNoteShown = true;
+    platform.showMessage(CluesNotInCrossword);
+  }
   return true;
 }
 
-void MainDialog::ExportPuzzleHtml() {
+bool MainDialog::ExportPuzzleHtml() {
   const std::optional<std::string> path =
       platform.askFileName(fileRequest(true, "html", PageFilter, dialogFolder()));
-  if (!path) return;
+  if (!path) return false;
   rememberFolder(*path);
   const FileWrite exported = exportPuzzlePage(*path, grid);
   if (!exported) {
     platform.showMessage(HtmlFailure);
     showStatus(NotSavedText, *path);
-    return;
+    return false;
   }
   showStatus(SavedText, *path);
   if (!exported.note.empty()) platform.showNotice(exported.note);
+  return true;
 }
+
+bool MainDialog::ExportPdf() {
+  const std::optional<std::string> path =
+      platform.askFileName(fileRequest(true, "pdf", PdfFilter, dialogFolder()));
+  if (!path) return false;
+  rememberFolder(*path);
+  const std::optional<PaperSize> paper = platform.askPaperSize();
+  if (!paper) return false;
+  if (!platform.writePdf(*path, grid, clues, *paper)) {
+    platform.showMessage(PdfFailure);
+    showStatus(NotSavedText, *path);
+    return false;
+  }
+  showStatus(SavedText, *path);
+  return true;
+}
+
+void MainDialog::PrintPuzzle() { platform.printPuzzle(grid, clues); }
 
 }  // namespace vexilo

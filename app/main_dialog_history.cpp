@@ -34,9 +34,13 @@ std::string_view lineOf(std::string_view text, int n) {
 
 }  // namespace
 
-void MainDialog::recordStep() {
+void MainDialog::recordStep(bool reportRules) {
   // A search's trials are no steps: the whole run becomes one once it has returned.
-  if (searchState == SearchIdle) history.record(grid, {rowOffset, colOffset});
+  if (searchState == SearchIdle) {
+    history.record(grid, clues, {rowOffset, colOffset});
+    refreshClues();
+    checkLayout(reportRules);
+  }
   updateCommandStates();
   showTitle();
 }
@@ -49,14 +53,14 @@ void MainDialog::updateCommandStates() {
 void MainDialog::Undo() {
   if (searchState != SearchIdle) return;
   ViewOffsets view{rowOffset, colOffset};
-  if (!history.undo(grid, view)) return;
+  if (!history.undo(grid, clues, view)) return;
   showRestoredGrid(view);
 }
 
 void MainDialog::Redo() {
   if (searchState != SearchIdle) return;
   ViewOffsets view{rowOffset, colOffset};
-  if (!history.redo(grid, view)) return;
+  if (!history.redo(grid, clues, view)) return;
   showRestoredGrid(view);
 }
 

@@ -223,13 +223,14 @@ void MainDialog::RunSearch() {
     }
   }
   progress.elapsedMs = searchElapsedMs();
-  const std::string told = outcomeText(progress, outcome);
+  std::string told = outcomeText(progress, outcome);
+  if (!dictionaryNote.empty()) told += Gap + dictionaryNote;
   if (unopenedDictionaries.empty()) {
     showStatus(told, {});
   } else {
     showStatus(told + Gap + UnopenedDictionaryText, unopenedDictionaries.front());
   }
-  recordStep();
+  recordStep(false);  // the line tells how the search ended, not the rules of the layout
   keepSearchView();
 }
 

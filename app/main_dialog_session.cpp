@@ -95,7 +95,9 @@ bool MainDialog::mayDiscardChanges(UnsavedQuestion question) {
 }
 
 void MainDialog::markSaved(const std::string& path) {
-  recordStep();  // what changed since the last step belongs to the file too
+  // What changed since the last step belongs to the file too; the command's end still records
+  // its step as usual, and finds nothing more.
+  if (searchState == SearchIdle) history.record(grid, clues, {rowOffset, colOffset});
   savedPosition = history.position();
   currentFile = path;
   noteRecentFile(path);

@@ -20,6 +20,9 @@ constexpr std::string_view FlagEntry = "Flag";
 constexpr std::string_view SearchSection = "Search";
 constexpr std::string_view EngineEntry = "Engine";
 
+constexpr std::string_view PuzzleSection = "Puzzle";  // the properties
+constexpr std::string_view CluesSection = "Clues";    // "Count", then per clue i: "Cell<i>",
+                                                      // "Direction<i>", "Text<i>"
 constexpr int NoMark = -1;
 constexpr int DicEnabledByDefault = 1;
 
@@ -44,9 +47,12 @@ void MainDialog::restoreSettings() {
     dictionaryRows[row].enabled =
         settings.readInt(DicSections[row], FlagEntry, DicEnabledByDefault) != 0;
   }
+  restoreClues();
+  cluePanelShown = settings.readInt(CluesSection, "PanelShown", 1) != 0;
   const int engine = settings.readInt(SearchSection, EngineEntry, 0);
   searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
                                                                 : SearchEngine::DictionaryOrder;
+  restoreDesignSettings();
   restoreSession();
 }
 
@@ -70,8 +76,45 @@ void MainDialog::OnExit() {
     settings.writeInt(DicSections[row], FlagEntry, dictionaryRows[row].enabled ? 1 : 0);
   }
   settings.writeInt(SearchSection, EngineEntry, static_cast<int>(searchEngine));
+  storeClues();
+  settings.writeInt(CluesSection, "PanelShown", cluePanelShown ? 1 : 0);
   storedRows = dictionaryRows;
   platform.endDialog(IdOk);
+}
+
+void MainDialog::restoreClues() {
+  clues = {};
+  PuzzleProperties& properties = clues.properties;
+  properties.title = settings.readString(PuzzleSection, "Title", "");
+  properties.author = settings.readString(PuzzleSection, "Author", "");
+  properties.copyright = settings.readString(PuzzleSection, "Copyright", "");
+  properties.numbering = settings.readInt(PuzzleSection, "Numbering", 0) == 1 ? Numbering::Sequence
+                                                                              : Numbering::Magazine;
+  const int count = settings.readInt(CluesSection, "Count", 0);
+  for (int i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    const int cell = settings.readInt(CluesSection, "Cell" + n, -1);
+    const int direction = settings.readInt(CluesSection, "Direction" + n, -1);
+    if (cell < 0 || cell >= CellCount || (direction != Across && direction != Down)) continue;
+    clues.setText({cell, static_cast<SlotDirection>(direction)},
+                  settings.readString(CluesSection, "Text" + n, ""));
+  }
+}
+
+void MainDialog::storeClues() {
+  const PuzzleProperties& properties = clues.properties;
+  settings.writeString(PuzzleSection, "Title", properties.title);
+  settings.writeString(PuzzleSection, "Author", properties.author);
+  settings.writeString(PuzzleSection, "Copyright", properties.copyright);
+  settings.writeInt(PuzzleSection, "Numbering", static_cast<int>(properties.numbering));
+  settings.writeInt(CluesSection, "Count", static_cast<int>(clues.texts.size()));
+  int i = 0;
+  for (const auto& [key, text] : clues.texts) {
+    const std::string n = std::to_string(i++);
+    settings.writeInt(CluesSection, "Cell" + n, key.cell);
+    settings.writeInt(CluesSection, "Direction" + n, key.direction);
+    settings.writeString(CluesSection, "Text" + n, text);
+  }
 }
 
 }  // namespace vexilo

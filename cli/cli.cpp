@@ -20,6 +20,9 @@
 #include "cli/headless_platform.h"
 #include "cli/search_watch.h"
 #include "files/atomic_file.h"
+#include "files/puzzle_file.h"
+#include "files/web_export.h"
+#include "puzzle/block_rules.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo::cli {
@@ -43,6 +46,8 @@ struct Options {
   std::optional<std::string> slots;
   bool stats = false;
   bool fast = false;  // --engine fast
+  int width = 0;      // --size, 0 when not given
+  int height = 0;
   bool help = false;
   std::vector<NamedPath> read;
   std::vector<NamedPath> written;
@@ -60,13 +65,10 @@ struct Session {
     dialog->pushControls();
   }
 
-  // Runs a file command on path; false when it showed its failure message.
-  template <typename Command>
-  bool fileCommand(const std::string& path, Command command) {
-    const int before = platform.messagesShown();
+  // Runs a file command on path; false when it failed (and showed why).
+  bool fileCommand(const std::string& path, bool (MainDialog::*command)()) {
     platform.answerFileDialog(path);
-    ((*dialog).*command)();
-    return platform.messagesShown() == before;
+    return ((*dialog).*command)();
   }
 
   std::FILE* out;
@@ -119,7 +121,14 @@ int runShow(const Options& options, Session& session) {
 
 int runExport(const Options& options, Session& session) {
   if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
-  return session.fileCommand(options.files[1], &MainDialog::ExportPuzzleHtml) ? ExitOk : ExitFailed;
+  const std::string& output = options.files[1];
+  const std::string extension = fileExtension(output);
+  const bool pdf = extension.size() == 3 && (extension[0] | 0x20) == 'p' &&
+                   (extension[1] | 0x20) == 'd' && (extension[2] | 0x20) == 'f';
+  const auto command = isIpuzPath(output) ? &MainDialog::SaveCrosswordFile
+                       : pdf              ? &MainDialog::ExportPdf
+                                          : &MainDialog::ExportPuzzleHtml;
+  return session.fileCommand(output, command) ? ExitOk : ExitFailed;
 }
 
 // The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
@@ -191,12 +200,44 @@ int runSearch(const Options& options, Session& session) {
   return status;
 }
 
+// The rule names of check, in BlockRule order.
+constexpr std::string_view RuleNames[BlockRuleCount] = {
+    "adjacent-black", "black-corner", "split-white", "closed-white", "single-white"};
+
+int runNew(const Options& options, Session& session) {
+  session.dialog->MakeNewPuzzle(options.width, options.height);
+  return session.fileCommand(*options.out, &MainDialog::SaveCrosswordFile) ? ExitOk : ExitFailed;
+}
+
+// One line per violation: the rule, the row and the column counted from 1.
+int runCheck(const Options& options, Session& session) {
+  if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
+  const RuleCheck check = checkBlockRules(session.dialog->grid);
+  for (const RuleViolation& v : check.violations) {
+    const std::string_view name = RuleNames[static_cast<int>(v.rule)];
+    std::fprintf(session.out, "%.*s %d %d\n", static_cast<int>(name.size()), name.data(),
+                 PuzzleGrid::rowOf(v.cell) + 1, PuzzleGrid::columnOf(v.cell) + 1);
+  }
+  return check.holds() ? ExitOk : ExitRuleBroken;
+}
+
 using Complaint = std::optional<std::string>;  // why an argument is wrong, if it is
 
 std::optional<int> parseRuns(const std::string& text) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxRuns) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// A side of --size, from 2 to 32.
+std::optional<int> parseSide(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < MinPuzzleSide ||
+      value > MaxPuzzleSide) {
     return std::nullopt;
   }
   return value;
@@ -210,6 +251,7 @@ struct Option {
   PathUse use;
   std::string_view help;
   Complaint (*take)(Options&, const std::string& value);
+  bool required = false;  // shown without brackets
 };
 
 const Option SearchOptions[] = {
@@ -254,6 +296,27 @@ const Option SearchOptions[] = {
      }},
 };
 
+const Option NewOptions[] = {
+    {"--size", "WxH", false, PathUse::None, "the width and height, each from 2 to 32",
+     [](Options& o, const std::string& value) -> Complaint {
+       const std::size_t x = value.find_first_of("xX");
+       const std::optional<int> width = parseSide(std::string_view(value).substr(0, x));
+       const std::optional<int> height =
+           x == std::string::npos ? std::nullopt : parseSide(std::string_view(value).substr(x + 1));
+       if (!width || !height) return "--size takes WxH, each side from 2 to 32";
+       o.width = *width;
+       o.height = *height;
+       return std::nullopt;
+     },
+     true},
+    {"--out", "P.crs", false, PathUse::Written, "the crossword file written",
+     [](Options& o, const std::string& value) -> Complaint {
+       o.out = value;
+       return std::nullopt;
+     },
+     true},
+};
+
 // A positional argument.
 struct Argument {
   std::string_view shown;
@@ -261,9 +324,9 @@ struct Argument {
   PathUse use;
 };
 
-constexpr Argument Puzzle{"PUZZLE.crs", "the puzzle", PathUse::Read};
+constexpr Argument Puzzle{"PUZZLE", "the puzzle", PathUse::Read};  // .crs or .ipuz, by content
 constexpr Argument PuzzleOnly[] = {Puzzle};
-constexpr Argument PuzzleAndPage[] = {Puzzle, {"PAGE", "the page", PathUse::Written}};
+constexpr Argument PuzzleAndOutput[] = {Puzzle, {"OUT", "the output", PathUse::Written}};
 
 struct Subcommand {
   std::string_view name;
@@ -278,12 +341,19 @@ const Subcommand Subcommands[] = {
     {"search", PuzzleOnly, "", "fills the puzzle's grid from the dictionaries and prints it",
      SearchOptions, runSearch},
     {"export",
-     PuzzleAndPage,
-     "(PAGE ending in .php gives the PHP form)",
-     "writes the puzzle as a web page",
+     PuzzleAndOutput,
+     "(by OUT's ending: .ipuz, .pdf, .php for the PHP page, else the HTML page)",
+     "writes the puzzle as an ipuz file, a PDF or a web page",
      {},
      runExport},
     {"show", PuzzleOnly, "", "prints the puzzle's grid", {}, runShow},
+    {"new", {}, "", "writes an empty grid of open cells", NewOptions, runNew},
+    {"check",
+     PuzzleOnly,
+     "",
+     "prints each place where the grid breaks a block rule (exit 4 if any)",
+     {},
+     runCheck},
 };
 
 constexpr std::string_view HelpNames[] = {"help", "-h", "--help"};
@@ -303,7 +373,7 @@ std::string usageLine(const Subcommand& sub) {
   std::string line = "vexilo-cli " + std::string(sub.name);
   for (const Argument& file : sub.files) line += ' ' + std::string(file.shown);
   for (const Option& option : sub.options) {
-    line += " [" + optionShown(option) + ']';
+    line += option.required ? " " + optionShown(option) : " [" + optionShown(option) + ']';
     if (option.repeatable) line += "...";
   }
   if (!sub.note.empty()) line += "  " + std::string(sub.note);
@@ -361,6 +431,7 @@ Complaint parseOptions(const Subcommand& sub, const std::vector<std::string>& ar
                        Options& options) {
   bool optionsEnd = false;
   std::vector<std::string> files;
+  std::vector<std::string_view> given;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
@@ -383,12 +454,19 @@ Complaint parseOptions(const Subcommand& sub, const std::vector<std::string>& ar
       value = args[++i];
     }
     if (Complaint complaint = option->take(options, value)) return complaint;
+    given.push_back(option->name);
     if (option->use == PathUse::Read) options.read.push_back({arg, value});
     if (option->use == PathUse::Written) options.written.push_back({arg, value});
   }
+  for (const Option& option : sub.options) {
+    if (option.required && std::ranges::find(given, option.name) == given.end()) {
+      return std::string(option.name) + " is needed";
+    }
+  }
   if (files.size() != sub.files.size()) {
-    return sub.files.size() == 1 ? "expected one crossword file"
-                                 : "expected a crossword file and a page";
+    if (sub.files.empty()) return "unexpected argument " + files[0];
+    return sub.files.size() == 1 ? "expected one puzzle file"
+                                 : "expected a puzzle file and an output";
   }
   for (std::size_t f = 0; f < files.size(); ++f) {
     const Argument& file = sub.files[f];

@@ -11,7 +11,8 @@ enum ExitStatus : int {
   ExitOk = 0,
   ExitFailed = 1,
   ExitUsage = 2,
-  ExitNoFill = 3,  // the fast engine proved that no (further) fill exists
+  ExitNoFill = 3,      // the fast engine proved that no (further) fill exists
+  ExitRuleBroken = 4,  // check: the grid breaks a block rule
   ExitInterrupted = 130,
 };
 

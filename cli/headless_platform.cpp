@@ -1,6 +1,9 @@
 #include "cli/headless_platform.h"
 
 #include "ui/cp932_codec.h"
+#ifdef VEXILO_PDF
+#include "print/puzzle_pages.h"
+#endif
 
 namespace vexilo::cli {
 
@@ -56,6 +59,17 @@ std::optional<std::string> HeadlessPlatform::askFileName(const FileDialogRequest
   std::string path = std::move(fileAnswers_.front());
   fileAnswers_.pop_front();
   return path;
+}
+
+bool HeadlessPlatform::writePdf(const std::string& path, const PuzzleGrid& grid,
+                                const PuzzleClues& clues, PaperSize paper) {
+#ifdef VEXILO_PDF
+  return writePuzzlePdf(path, grid, clues, paper);
+#else
+  (void)path, (void)grid, (void)clues, (void)paper;
+  std::fputs("vexilo-cli: this build has no Qt, which PDF needs\n", messages_);
+  return false;
+#endif
 }
 
 }  // namespace vexilo::cli

@@ -70,7 +70,12 @@ class HeadlessPlatform : public Platform {
   bool runWordEntry(WordEntryData&) override { return false; }
   std::optional<std::string> runRegisterWord() override { return std::nullopt; }
   void runAbout() override {}
+  bool runNewPuzzle(NewPuzzleData&) override { return false; }
   TrackResult trackRectangle(const Rect&, Point) override { return {}; }
+
+  // Through Qt's PDF writer when the tool is built with Qt.
+  bool writePdf(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                PaperSize paper) override;
 
  private:
   std::FILE* messages_;

@@ -1,10 +1,16 @@
 #include "dictionary/dictionary_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <vector>
 
 #include "dictionary/full_width.h"
 #include "dictionary/word_index.h"
@@ -14,8 +20,6 @@
 namespace vexilo {
 
 namespace {
-
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -47,21 +51,110 @@ std::size_t utf8CharacterLength(std::string_view text) {
   return length;
 }
 
-// Lines that the code page cannot hold are left out, so they yield no word at all.
-std::string utf8ListToCp932(std::string_view text, const WordListCodec& codec) {
-  if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-  std::string converted;
-  converted.reserve(text.size());
+bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// Every lead byte with its trail byte, and no byte that starts no character (0x80, 0xA0, 0xFD
+// to 0xFF).
+bool isShiftJisText(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (isLeadByte(c)) {
+      if (i + 1 == text.size() || !isTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+        return false;
+      }
+      ++i;
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A word the grid can use: one or more two-byte characters and nothing else.
+bool isFullWidthWord(std::string_view text) {
+  if (text.empty() || text.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    if (!isLeadByte(static_cast<unsigned char>(text[i])) ||
+        !isTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool isUtf8Text(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t length = utf8CharacterLength(text);
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
+// One line of a word list as each encoding reads it.
+struct LineReadings {
+  std::string_view bytes;
+  bool shiftJis = false;            // text in Shift_JIS (and in the code page, with a codec)
+  std::optional<std::string> utf8;  // converted to the code page, when it is UTF-8 it can hold
+};
+
+// A list is UTF-8 when it starts with a byte-order mark, or when more of its lines are words in
+// UTF-8 than in Shift_JIS; so a list mostly in one encoding is read in it whatever a few bad
+// lines hold. Without a codec every list is Shift_JIS.
+WordListEncoding decideEncoding(const std::vector<LineReadings>& lines, bool byteOrderMark,
+                                const WordListCodec* codec) {
+  if (codec == nullptr) return WordListEncoding::ShiftJis;
+  if (byteOrderMark) return WordListEncoding::Utf8;
+  std::size_t shiftJisWords = 0;
+  std::size_t utf8Words = 0;
+  for (const LineReadings& line : lines) {
+    if (line.shiftJis && isFullWidthWord(line.bytes)) ++shiftJisWords;
+    if (line.utf8 && isFullWidthWord(*line.utf8)) ++utf8Words;
+  }
+  return utf8Words > shiftJisWords ? WordListEncoding::Utf8 : WordListEncoding::ShiftJis;
+}
+
+std::vector<LineReadings> readLines(std::string_view text, const WordListCodec* codec) {
+  std::vector<LineReadings> lines;
   while (!text.empty()) {
     const std::size_t lf = text.find('\n');
-    const std::size_t length = lf == std::string_view::npos ? text.size() : lf;
-    if (const std::optional<std::string> line = codec.toCp932(text.substr(0, length))) {
-      converted += *line;
-      if (lf != std::string_view::npos) converted += '\n';
-    }
-    text.remove_prefix(std::min(text.size(), length + 1));
+    LineReadings line;
+    line.bytes = text.substr(0, lf);
+    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+    line.shiftJis =
+        isShiftJisText(line.bytes) && (codec == nullptr || codec->inCodePage(line.bytes));
+    if (codec != nullptr && isUtf8Text(line.bytes)) line.utf8 = codec->toCp932(line.bytes);
+    lines.push_back(std::move(line));
   }
-  return converted;
+  return lines;
+}
+
+// The list's lines in Shift_JIS, or no text when it is Shift_JIS with nothing left out and
+// wholeOrNothing asks for that: the text stands as it is.
+DecodedWordList decodeLines(std::string_view text, const WordListCodec* codec,
+                            bool wholeOrNothing) {
+  const bool byteOrderMark = text.starts_with(ByteOrderMark);
+  if (byteOrderMark && codec != nullptr) text.remove_prefix(ByteOrderMark.size());
+  const std::vector<LineReadings> lines = readLines(text, codec);
+  DecodedWordList list;
+  list.encoding = decideEncoding(lines, byteOrderMark, codec);
+  const bool utf8 = list.encoding == WordListEncoding::Utf8;
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    if (utf8 ? !lines[n].utf8 : !lines[n].shiftJis) {
+      if (list.skippedLines++ == 0) list.firstSkippedLine = static_cast<int>(n) + 1;
+    }
+  }
+  if (wholeOrNothing && !utf8 && list.skippedLines == 0) return list;
+  list.text.reserve(text.size());
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const LineReadings& line = lines[n];
+    if (utf8 ? !line.utf8 : !line.shiftJis) continue;
+    list.text += utf8 ? std::string_view(*line.utf8) : line.bytes;
+    // A last line without a line end stays without one: the reader takes it differently.
+    if (n + 1 < lines.size() || text.ends_with('\n')) list.text += '\n';
+  }
+  return list;
 }
 
 // Whether a word appended after these bytes needs a line end first to stand on a line of its
@@ -70,28 +163,85 @@ bool needsLineEnd(std::string_view before) {
   return !before.empty() && before.back() != '\n' && before != ByteOrderMark;
 }
 
-std::optional<std::string> readWhole(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_SET) != 0) return std::nullopt;
+std::optional<std::string> readWhole(int fd) {
   std::string bytes;
   char buffer[64 * 1024];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  if (std::ferror(file)) return std::nullopt;
-  return bytes;
+  for (;;) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+    if (n == 0) return bytes;
+    if (n < 0 && errno != EINTR) return std::nullopt;
+    if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+bool writeAt(int fd, std::string_view bytes, off_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+    offset += n;
+  }
+  return true;
+}
+
+// A descriptor closed with the scope, and with it the lock it holds.
+class Descriptor {
+ public:
+  Descriptor() = default;
+  ~Descriptor() { reset(-1); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  void reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+  bool close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// The list at path opened for reading and writing, created when missing, and locked for this
+// process alone: a registration that waited for the lock while another replaced the file opens
+// the new one. CouldNotRead for a file that may be written but not read.
+std::optional<AppendResult> openLocked(const std::string& path, Descriptor& list) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      const int writeOnly = errno == EACCES ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC) : -1;
+      if (writeOnly < 0) return AppendResult::CouldNotOpen;
+      ::close(writeOnly);
+      return AppendResult::CouldNotRead;
+    }
+    list.reset(fd);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) return AppendResult::CouldNotOpen;
+    int locked = ::flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR) locked = ::flock(fd, LOCK_EX);
+    if (locked != 0) return AppendResult::CouldNotOpen;
+    struct stat now {};
+    if (::stat(path.c_str(), &now) == 0 && now.st_dev == opened.st_dev &&
+        now.st_ino == opened.st_ino) {
+      return std::nullopt;
+    }
+  }
+  return AppendResult::CouldNotOpen;
 }
 
 }  // namespace
 
-bool isUtf8WordList(std::string_view text) {
-  if (text.starts_with(ByteOrderMark)) return true;
-  bool beyondAscii = false;
-  while (!text.empty()) {
-    const std::size_t length = utf8CharacterLength(text);
-    if (length == 0) return false;
-    beyondAscii = beyondAscii || length > 1;
-    text.remove_prefix(length);
-  }
-  return beyondAscii;
+DecodedWordList decodeWordList(std::string_view text, const WordListCodec* codec) {
+  return decodeLines(text, codec, false);
+}
+
+WordListEncoding wordListEncoding(std::string_view text, const WordListCodec* codec) {
+  return decodeLines(text, codec, true).encoding;
 }
 
 int enabledMask(const DictionaryRows& rows) {
@@ -111,72 +261,93 @@ void loadDictionaryText(std::string_view text, WordIndex& index) {
   }
 }
 
-bool loadDictionaryFile(const std::string& path, WordIndex& index, const WordListCodec* codec) {
+std::optional<DecodedWordList> loadDictionaryFile(const std::string& path, WordIndex& index,
+                                                  const WordListCodec* codec) {
   const std::optional<std::string> text = readTextFile(path);
-  if (!text) return false;
-  if (codec != nullptr && isUtf8WordList(*text)) {
-    loadDictionaryText(utf8ListToCp932(*text, *codec), index);
-  } else {
-    loadDictionaryText(*text, index);
-  }
-  return true;
+  if (!text) return std::nullopt;
+  DecodedWordList list = decodeLines(*text, codec, true);
+  const bool whole = list.encoding == WordListEncoding::ShiftJis && list.skippedLines == 0;
+  loadDictionaryText(whole ? std::string_view(*text) : list.text, index);
+  list.text.clear();  // what a caller wants is how it was read
+  return list;
 }
 
-bool refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded, WordIndex& index,
-                         const std::function<void(int row)>& couldNotOpen,
-                         const WordListCodec* codec) {
+DictionaryRefresh refreshDictionaries(const DictionaryRows& rows, DictionaryLoadRecord& loaded,
+                                      WordIndex& index,
+                                      const std::function<void(int row)>& couldNotOpen,
+                                      const WordListCodec* codec) {
+  DictionaryRefresh refresh;
   const int mask = enabledMask(rows);
   bool unchanged = mask == loaded.mask;
   for (int row = 0; row < DictionaryRowCount; ++row) {
     unchanged = unchanged && rows[row].path == loaded.paths[row];
   }
-  if (unchanged) return false;
+  if (unchanged) return refresh;
 
   // Recorded before loading, so a row that fails is not tried again until something changes.
   for (int row = 0; row < DictionaryRowCount; ++row) loaded.paths[row] = rows[row].path;
   loaded.mask = mask;
   index.clear();
+  refresh.reloaded = true;
   for (int row = 0; row < DictionaryRowCount; ++row) {
     if (rows[row].path.empty() || !rows[row].enabled) continue;
-    if (!loadDictionaryFile(rows[row].path, index, codec) && couldNotOpen) couldNotOpen(row + 1);
+    const std::optional<DecodedWordList> list = loadDictionaryFile(rows[row].path, index, codec);
+    if (!list) {
+      if (couldNotOpen) couldNotOpen(row + 1);
+      continue;
+    }
+    if (list->skippedLines == 0) continue;
+    if (!refresh.note.empty()) refresh.note += "  ";
+    refresh.note += "\x8E\xAB\x8F\x91" + std::to_string(row + 1) +  // 辞書
+                    (list->encoding == WordListEncoding::Utf8 ? " (UTF-8" : " (Shift_JIS") +
+                    "): \x93\xC7\x82\xDF\x82\xC8\x82\xA2 " +  // 読めない
+                    std::to_string(list->skippedLines) +
+                    // 行を飛ばしました (最初は
+                    " \x8D\x73\x82\xF0\x94\xF2\x82\xCE\x82\xB5\x82\xDC\x82\xB5\x82\xBD (\x8D\xC5"
+                    "\x8F\x89\x82\xCD " +
+                    std::to_string(list->firstSkippedLine) + " \x8D\x73\x96\xDA)";  // 行目
   }
-  return true;
+  return refresh;
 }
 
-AppendResult appendDictionaryWord(const std::string& path, std::string_view word) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (fs::exists(status) && !fs::is_regular_file(status)) return AppendResult::CouldNotOpen;
-
-  File file(std::fopen(path.c_str(), "a+b"), &std::fclose);
-  const bool readable = file != nullptr;
-  if (!readable) file.reset(std::fopen(path.c_str(), "ab"));  // a file we may only write to
-  if (!file) return AppendResult::CouldNotOpen;
-  if (word.empty()) return AppendResult::Appended;
-
-  std::optional<std::string> old;
-  if (readable && !(old = readWhole(file.get()))) return AppendResult::WriteFailed;
-  const std::size_t end = old ? std::min(old->find('\x1A'), old->size()) : 0;
-  std::string bytes;
-  if (old && needsLineEnd(std::string_view(*old).substr(0, end))) bytes += "\r\n";
-  bytes.append(word);
-  bytes += "\r\n";
-  if (old && end < old->size()) {
-    // Appended after the 0x1A the word would never be read again.
-    file.reset();
-    old->insert(end, bytes);
-    return writeFileAtomically(path, *old) ? AppendResult::Appended : AppendResult::WriteFailed;
+AppendResult appendDictionaryWord(const std::string& path, std::string_view word,
+                                  const WordListCodec* codec) {
+  const std::optional<std::string> target = linkTarget(path);
+  if (!target) return AppendResult::CouldNotOpen;
+  Descriptor list;
+  if (word.empty()) {  // the list is made when missing, and nothing is read or written
+    struct stat status {};
+    if (::stat(target->c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+      return AppendResult::CouldNotOpen;
+    }
+    list.reset(::open(target->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    return list.get() >= 0 ? AppendResult::Appended : AppendResult::CouldNotOpen;
   }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return AppendResult::WriteFailed;
-  const long before = std::ftell(file.get());
-  const bool written = before >= 0 &&
-                       std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                       std::fflush(file.get()) == 0;
-  const bool closed = std::fclose(file.release()) == 0;
-  if (written && closed) return AppendResult::Appended;
-  if (before >= 0) fs::resize_file(path, static_cast<std::uintmax_t>(before), error);
-  return AppendResult::WriteFailed;
+  if (const std::optional<AppendResult> failed = openLocked(*target, list)) return *failed;
+
+  std::optional<std::string> old = readWhole(list.get());
+  if (!old) return AppendResult::CouldNotRead;
+  std::string bytes(word);
+  if (wordListEncoding(toTextMode(*old), codec) == WordListEncoding::Utf8) {
+    const std::optional<std::string> utf8 = codec->toUtf8(word);
+    if (!utf8) return AppendResult::NotInUtf8;
+    bytes = *utf8;
+  }
+  bytes += "\r\n";
+  const std::size_t end = std::min(old->find('\x1A'), old->size());
+  if (needsLineEnd(std::string_view(*old).substr(0, end))) bytes.insert(0, "\r\n");
+  if (end < old->size()) {
+    // Appended after the 0x1A the word would never be read again. The new file replaces the
+    // old one while the lock is held, so a registration waiting for it reads the new one.
+    old->insert(end, bytes);
+    return writeFileAtomically(*target, *old) ? AppendResult::Appended : AppendResult::WriteFailed;
+  }
+  const auto size = static_cast<off_t>(old->size());
+  const bool written = writeAt(list.get(), bytes, size);
+  if (!written && ::ftruncate(list.get(), size) != 0) {
+    // The file keeps what was written; nothing else can be done about it here.
+  }
+  return list.close() && written ? AppendResult::Appended : AppendResult::WriteFailed;
 }
 
 RegisterResult registerWord(const std::string& path, std::string_view typed, WordIndex& index,
@@ -184,18 +355,13 @@ RegisterResult registerWord(const std::string& path, std::string_view typed, Wor
   const std::string word = toFullWidth(typed);
   LengthIndex& lengths = index[lengthClass(word)];
   const bool write = !word.empty() && lengths.findWord(word) < 0;
-  std::string bytes = write ? word : std::string();
-  if (write && codec != nullptr) {
-    const std::optional<std::string> text = readTextFile(path);
-    if (text && isUtf8WordList(*text)) {
-      const std::optional<std::string> utf8 = codec->toUtf8(word);
-      if (!utf8) return RegisterResult::NotInUtf8;
-      bytes = *utf8;
-    }
+  switch (appendDictionaryWord(path, write ? std::string_view(word) : std::string_view(), codec)) {
+    case AppendResult::Appended: break;
+    case AppendResult::CouldNotOpen: return RegisterResult::CouldNotOpen;
+    case AppendResult::CouldNotRead: return RegisterResult::CouldNotRead;
+    case AppendResult::WriteFailed: return RegisterResult::WriteFailed;
+    case AppendResult::NotInUtf8: return RegisterResult::NotInUtf8;
   }
-  const AppendResult appended = appendDictionaryWord(path, bytes);
-  if (appended == AppendResult::CouldNotOpen) return RegisterResult::CouldNotOpen;
-  if (appended == AppendResult::WriteFailed) return RegisterResult::WriteFailed;
   lengths.addWord(word);
   return write ? RegisterResult::Written : RegisterResult::NotWritten;
 }

@@ -111,6 +111,13 @@ void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid) {
   readLines(toTextMode(raw), grid);
 }
 
+bool readCrosswordText(std::string_view text, PuzzleGrid& grid) {
+  PuzzleGrid read = grid;
+  if (readLines(text, read) == 0) return false;
+  grid = std::move(read);
+  return true;
+}
+
 FileWrite saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
   std::vector<int> cut;
   FileWrite result;
@@ -137,11 +144,8 @@ bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid) {
   constexpr std::size_t needed = 2 * (CellCount * PieceReader::MaxPiece + 1);
   const std::optional<std::string> text = readTextFile(path, needed);
   if (!text) return false;
-  PuzzleGrid read = grid;
-  // Already in text mode: a second pass could join a CR CR LF.
-  if (readLines(*text, read) == 0) return false;
-  grid = std::move(read);
-  return true;
+  return readCrosswordText(*text,
+                           grid);  // already in text mode: a second pass could join a CR CR LF
 }
 
 }  // namespace vexilo

@@ -34,18 +34,79 @@ bool sameCell(const NodeBox& a, const NodeBox& b) {
   return a.flag == b.flag && a.mark == b.mark && a.str == b.str;
 }
 
+void putText(std::string& out, const std::string& text) {
+  put(out, static_cast<std::uint32_t>(text.size()));
+  out += text;
+}
+
+std::string takeText(const char*& in) {
+  const std::uint32_t length = take<std::uint32_t>(in);
+  std::string text(in, length);
+  in += length;
+  return text;
+}
+
+constexpr char ClueTag = 'c';        // cell, direction, the text (empty: no clue)
+constexpr char PropertiesTag = 'p';  // title, author, copyright, numbering
+
+void packClue(std::string& out, const ClueKey& key, const std::string& text) {
+  out += ClueTag;
+  put(out, static_cast<std::uint16_t>(key.cell));
+  put(out, key.direction);
+  putText(out, text);
+}
+
+void packProperties(std::string& out, const PuzzleProperties& properties) {
+  out += PropertiesTag;
+  putText(out, properties.title);
+  putText(out, properties.author);
+  putText(out, properties.copyright);
+  put(out, static_cast<std::int32_t>(properties.numbering));
+}
+
+// Every clue that differs between the two, and the properties when they differ.
+void packClueChanges(const PuzzleClues& from, const PuzzleClues& to, std::string& before,
+                     std::string& after) {
+  auto a = from.texts.begin();
+  auto b = to.texts.begin();
+  while (a != from.texts.end() || b != to.texts.end()) {
+    if (b == to.texts.end() || (a != from.texts.end() && a->first < b->first)) {
+      packClue(before, a->first, a->second);
+      packClue(after, a->first, {});
+      ++a;
+    } else if (a == from.texts.end() || b->first < a->first) {
+      packClue(before, b->first, {});
+      packClue(after, b->first, b->second);
+      ++b;
+    } else {
+      if (a->second != b->second) {
+        packClue(before, a->first, a->second);
+        packClue(after, b->first, b->second);
+      }
+      ++a;
+      ++b;
+    }
+  }
+  if (from.properties != to.properties) {
+    packProperties(before, from.properties);
+    packProperties(after, to.properties);
+  }
+}
+
 }  // namespace
 
-void GridHistory::reset(const PuzzleGrid& grid) {
+void GridHistory::reset(const PuzzleGrid& grid, const PuzzleClues& clues) {
   steps_.clear();
   done_ = 0;
   bytes_ = 0;
   baseline_ = grid;
   baseId_ = nextId_++;
+  clues_ = clues;
 }
 
-bool GridHistory::record(const PuzzleGrid& grid, ViewOffsets view) {
+bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewOffsets view) {
   Step step;
+  if (&clues != &clues_) packClueChanges(clues_, clues, step.cluesBefore, step.cluesAfter);
   for (int i = 0; i < CellCount; ++i) {
     if (sameCell(grid.cellAt(i), baseline_.cellAt(i))) continue;
     pack(step.before, i, baseline_.cellAt(i));
@@ -53,9 +114,13 @@ bool GridHistory::record(const PuzzleGrid& grid, ViewOffsets view) {
   }
   step.nextMarkBefore = baseline_.nextMark();
   step.nextMarkAfter = grid.nextMark();
-  if (step.before.empty() && step.nextMarkBefore == step.nextMarkAfter) return false;
+  if (step.before.empty() && step.nextMarkBefore == step.nextMarkAfter &&
+      step.cluesBefore.empty()) {
+    return false;
+  }
   step.view = view;
   step.id = nextId_++;
+  if (!step.cluesBefore.empty()) clues_ = clues;
 
   while (steps_.size() > done_) {
     bytes_ -= steps_.back().size();
@@ -89,22 +154,53 @@ void GridHistory::apply(const std::string& cells, int nextMark, PuzzleGrid& grid
   baseline_ = grid;
 }
 
-bool GridHistory::undo(PuzzleGrid& grid, ViewOffsets& view) {
-  record(grid, view);
+void GridHistory::applyClues(const std::string& packed, PuzzleClues& clues) {
+  const char* in = packed.data();
+  const char* const end = in + packed.size();
+  while (in < end) {
+    if (*in++ == ClueTag) {
+      ClueKey key;
+      key.cell = take<std::uint16_t>(in);
+      key.direction = take<SlotDirection>(in);
+      clues.setText(key, takeText(in));
+    } else {
+      clues.properties.title = takeText(in);
+      clues.properties.author = takeText(in);
+      clues.properties.copyright = takeText(in);
+      clues.properties.numbering = static_cast<Numbering>(take<std::int32_t>(in));
+    }
+  }
+  clues_ = clues;
+}
+
+bool GridHistory::undo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
+  record(grid, clues, view);
   if (!canUndo()) return false;
   const Step& step = steps_[--done_];
   apply(step.before, step.nextMarkBefore, grid);
+  applyClues(step.cluesBefore, clues);
   view = step.view;
   return true;
 }
 
-bool GridHistory::redo(PuzzleGrid& grid, ViewOffsets& view) {
-  record(grid, view);  // a change since the last undo leaves nothing to redo
+bool GridHistory::redo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
+  record(grid, clues, view);  // a change since the last undo leaves nothing to redo
   if (!canRedo()) return false;
   const Step& step = steps_[done_++];
   apply(step.after, step.nextMarkAfter, grid);
+  applyClues(step.cluesAfter, clues);
   view = step.view;
   return true;
+}
+
+bool GridHistory::undo(PuzzleGrid& grid, ViewOffsets& view) {
+  PuzzleClues clues = clues_;
+  return undo(grid, clues, view);
+}
+
+bool GridHistory::redo(PuzzleGrid& grid, ViewOffsets& view) {
+  PuzzleClues clues = clues_;
+  return redo(grid, clues, view);
 }
 
 }  // namespace vexilo

@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 
+#include "puzzle/clues.h"
 #include "puzzle/puzzle_grid.h"
 
 namespace vexilo {
@@ -16,9 +17,11 @@ struct ViewOffsets {
   bool operator==(const ViewOffsets&) const = default;
 };
 
-// Undo and redo over the cells, nextMark and the view. A step keeps only the cells it changed,
-// packed, so a single press costs a few dozen bytes; the oldest steps go once the history
-// passes its byte budget, which holds well over 1,000 steps that each rewrite the whole grid.
+// Undo and redo over the cells, nextMark, the clues and properties, and the view. A step keeps
+// only the cells and clues it changed, packed, so a single press or clue edit costs a few dozen
+// bytes; the oldest steps go once the history passes its byte budget, which holds well over
+// 1,000 steps that each rewrite the whole grid. The overloads without clues leave them as the
+// history last saw them.
 class GridHistory {
  public:
   static constexpr std::size_t DefaultByteBudget = std::size_t{48} << 20;
@@ -26,15 +29,18 @@ class GridHistory {
   explicit GridHistory(std::size_t byteBudget = DefaultByteBudget) : budget_(byteBudget) {}
 
   // Forgets every step; the grid as it stands is where the next step starts.
-  void reset(const PuzzleGrid& grid);
+  void reset(const PuzzleGrid& grid, const PuzzleClues& clues = {});
   // Makes what changed since the last reset, step, undo or redo one step, made in view, and
   // drops the steps that could be redone. False, with nothing recorded, when no cell and not
   // nextMark changed.
-  bool record(const PuzzleGrid& grid, ViewOffsets view);
+  bool record(const PuzzleGrid& grid, ViewOffsets view) { return record(grid, clues_, view); }
+  bool record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewOffsets view);
   // Puts the grid back as before the last step (after the next undone one) and sets view to
   // where the step was made. Changes not yet recorded become a step of their own first, so
   // undo takes them back and redo has nothing left to redo.
   // False, with nothing changed, when there is no such step.
+  bool undo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view);
+  bool redo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view);
   bool undo(PuzzleGrid& grid, ViewOffsets& view);
   bool redo(PuzzleGrid& grid, ViewOffsets& view);
 
@@ -50,17 +56,22 @@ class GridHistory {
   struct Step {
     std::string before, after;  // packed cells: index, flag, mark, text length, text
     int nextMarkBefore = 0, nextMarkAfter = 0;
+    std::string cluesBefore, cluesAfter;  // packed changed clues and, when changed, properties
     ViewOffsets view;
     std::uint64_t id = 0;  // the position it leads to
-    std::size_t size() const { return sizeof(Step) + before.size() + after.size(); }
+    std::size_t size() const {
+      return sizeof(Step) + before.size() + after.size() + cluesBefore.size() + cluesAfter.size();
+    }
   };
   void apply(const std::string& cells, int nextMark, PuzzleGrid& grid);
+  void applyClues(const std::string& packed, PuzzleClues& clues);
 
   std::size_t budget_;
   std::size_t bytes_ = 0;
   std::deque<Step> steps_;
   std::size_t done_ = 0;      // steps_[0, done_) can be undone, the rest redone
   PuzzleGrid baseline_;       // the grid as the history last saw it
+  PuzzleClues clues_;         // and the clues
   std::uint64_t baseId_ = 0;  // the position before steps_[0]
   std::uint64_t nextId_ = 1;
 };

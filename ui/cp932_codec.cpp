@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <bitset>
 #include <cerrno>
 
 namespace vexilo {
@@ -59,6 +60,21 @@ std::optional<std::string> convertExactly(iconv_t cd, std::string_view text) {
   return out;
 }
 
+// The two-byte codes the code page holds, by lead byte * 256 + trail byte.
+const std::bitset<65536>& twoByteCodes() {
+  static const std::bitset<65536> codes = [] {
+    std::bitset<65536> table;
+    const iconv_t cd = iconv_open("UTF-8", "CP932");
+    for (std::size_t code = 0x8100; code < table.size(); ++code) {
+      const char pair[] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+      table[code] = convertExactly(cd, std::string_view(pair, 2)).has_value();
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    return table;
+  }();
+  return codes;
+}
+
 }  // namespace
 
 Cp932WordListCodec::Cp932WordListCodec()
@@ -76,6 +92,17 @@ std::optional<std::string> Cp932WordListCodec::toCp932(std::string_view utf8) co
 
 std::optional<std::string> Cp932WordListCodec::toUtf8(std::string_view cp932) const {
   return convertExactly(static_cast<iconv_t>(toUtf8_), cp932);
+}
+
+bool Cp932WordListCodec::inCodePage(std::string_view cp932) const {
+  for (std::size_t i = 0; i < cp932.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(cp932[i]);
+    if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) continue;  // one-byte characters
+    if (i + 1 == cp932.size()) return false;
+    const auto code = static_cast<std::size_t>(lead) * 256 + static_cast<unsigned char>(cp932[++i]);
+    if (!twoByteCodes()[code]) return false;
+  }
+  return true;
 }
 
 std::string cp932ToUtf8(std::string_view cp932) {

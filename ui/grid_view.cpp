@@ -12,11 +12,15 @@ constexpr int Gap = 6;  // band left of and above each cell for outlines and the
 const std::string StarSign = "\x81\x96";  // ＊
 
 // Everything a cell's drawing depends on beside its size.
-std::string drawingKey(const NodeBox& cell, bool fifth) {
+std::string drawingKey(const NodeBox& cell, bool fifth, std::string_view clueLabel) {
   std::string key(9, fifth ? '5' : '-');
   std::memcpy(key.data(), &cell.flag, 4);
   std::memcpy(key.data() + 4, &cell.mark, 4);
   key += cell.str;
+  if (!clueLabel.empty()) {
+    key += '\0';
+    key += clueLabel;
+  }
   return key;
 }
 
@@ -55,12 +59,12 @@ Rect GridGeometry::slotRect(int column, int row, int length, SlotDirection direc
 }
 
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame) {
+              const Rect& frame, std::string_view clueLabel) {
   if (!rect.intersects(frame)) return;
   const int column = index % GridSize;
   const int row = index / GridSize;
   const bool fifth = column % 5 == 4 || row % 5 == 4;
-  const std::string key = drawingKey(cell, fifth);
+  const std::string key = drawingKey(cell, fifth, clueLabel);
   const Rect outlined = rect.inflated(1);
   if (dc.drawKept(outlined, key)) return;
 
@@ -100,7 +104,27 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
     dc.drawText(inner.left, inner.top, std::to_string(cell.mark + 1), DrawingContext::Font::Numbers,
                 NumberText, fill);
   }
+  if (!clueLabel.empty()) {
+    const Size extent = dc.textExtent(clueLabel, DrawingContext::Font::Numbers);
+    dc.drawText(inner.right - extent.width, inner.top, clueLabel, DrawingContext::Font::Numbers,
+                NumberText, fill);
+  }
   dc.keep(outlined, key);
+}
+
+void drawRuleMark(DrawingContext& dc, const Rect& rect) {
+  dc.frameRect(rect, RuleMark);
+  dc.frameRect(rect.inflated(-1), RuleMark);
+}
+
+void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction) {
+  for (int by = 0; by < 3; ++by) dc.frameRect(rect.inflated(-by), CursorMark);
+  constexpr int Bar = 5;  // the edge, and three pixels more
+  if (direction == Down) {
+    dc.fillRect({rect.left, rect.bottom - Bar, rect.right, rect.bottom}, CursorMark);
+  } else {
+    dc.fillRect({rect.right - Bar, rect.top, rect.right, rect.bottom}, CursorMark);
+  }
 }
 
 int scrolledOffset(int offset, ScrollCode code, int position, int shown) {

@@ -15,6 +15,9 @@ inline constexpr Color FixedText{0, 0, 0};
 inline constexpr Color NumberText{64, 64, 64};
 inline constexpr Color SlotFrame{255, 0, 0};
 inline constexpr Color BlockingFrame{0, 0, 255};  // a slot that keeps the grid from a fill
+inline constexpr Color ClueFrame{0, 150, 0};      // the word whose clue is selected
+inline constexpr Color RuleMark{224, 0, 224};     // a cell that breaks a block rule
+inline constexpr Color CursorMark{0, 102, 204};   // the cell typing goes into
 
 // The visible cells inside the grid frame F, 16 by 16 unless the window shows more; integer
 // pixels of the client area.
@@ -31,9 +34,16 @@ struct GridGeometry {
   Rect slotRect(int column, int row, int length, SlotDirection direction) const;
 };
 
-// Draws one cell into rect; nothing when rect misses the frame.
+// Draws one cell into rect; nothing when rect misses the frame. The clue label, when there is
+// one, stands in the top-right corner, away from the group number in the top-left.
 void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& rect,
-              const Rect& frame);
+              const Rect& frame, std::string_view clueLabel = {});
+
+// Drawn over a cell in the window only, never into a page or a print, and inside the cell's
+// rectangle, which a repaint of the cell covers: the rule mark in place of the sunken edge,
+// the cursor over the edge and one pixel more, thicker on the side that typing moves toward.
+void drawRuleMark(DrawingContext& dc, const Rect& rect);
+void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction);
 
 // The first visible row or column after a scroll bar action; position is the thumb's. shown:
 // the rows or columns visible, so that the last cell can come into view and no further.

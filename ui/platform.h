@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/print_layout.h"
+#include "puzzle/clues.h"
 #include "puzzle/node_box.h"
 #include "ui/geometry.h"
 
@@ -150,6 +152,12 @@ struct WordEntryData {
   SlotDirection direction = Across;
 };
 
+// The new-puzzle box: the width and height as typed.
+struct NewPuzzleData {
+  std::string width;
+  std::string height;
+};
+
 struct TrackResult {
   bool changed = false;  // false when not moved or cancelled
   int dx = 0;            // how far the left side moved
@@ -170,8 +178,23 @@ class DialogPort {
   // Template 130; the word typed, or nothing unless closed with "登録".
   virtual std::optional<std::string> runRegisterWord() = 0;
   virtual void runAbout() = 0;  // template 100
+  // Template 140; true for OK, false when cancelled.
+  virtual bool runNewPuzzle(NewPuzzleData& data) = 0;
   // The cell outline dragged from the pressed point in a modal loop.
   virtual TrackResult trackRectangle(const Rect& start, Point pressed) = 0;
+};
+
+// Keys that the grid acts on while it has the keyboard focus.
+enum class GridKey { Left, Right, Up, Down, Space, Delete, Backspace, Tab, Enter };
+
+// The keyboard of the grid, as the platform hands it to the dialog: keys that only the grid
+// receives once it has the focus, and the text typed there, also through an input method.
+class GridKeyPort {
+ public:
+  virtual ~GridKeyPort() = default;
+  virtual void OnGridKey(GridKey key) = 0;
+  virtual void OnGridText(std::string_view text) = 0;  // Shift_JIS
+  virtual void OnGridFocus(bool focused) = 0;
 };
 
 // Per-user store of strings and integers by section and entry. Failed reads give the default;
@@ -190,6 +213,53 @@ class SettingsStore {
   virtual std::string folder() = 0;
 };
 
+// One row of the clue panel; texts are Shift_JIS.
+struct ClueRow {
+  ClueKey key;
+  std::string label;  // "3", "ア"; for a clue set aside, where its word began
+  std::string word;   // the letters as filled, ・ for an empty cell; empty when set aside
+  std::string text;
+  bool operator==(const ClueRow&) const = default;
+};
+
+struct CluePanelData {
+  std::vector<ClueRow> down;         // タテのカギ
+  std::vector<ClueRow> across;       // ヨコのカギ
+  std::vector<ClueRow> aside;        // clues whose word is gone
+  std::vector<std::string> keyword;  // the letter of group 1, 2 ...; empty when not known
+  bool operator==(const CluePanelData&) const = default;
+};
+
+// The clue panel beside the grid, the puzzle's properties and its printed pages. Not every
+// platform has them: the defaults show nothing and cancel.
+class CluePanelPort {
+ public:
+  virtual ~CluePanelPort() = default;
+  virtual void showClues(const CluePanelData& /*data*/) {}
+  // Selects the row of a word, or none; the panel reports no selection back for it.
+  virtual void selectClue(std::optional<ClueKey> /*key*/) {}
+  // The properties dialog; true when confirmed, with the fields as the user left them.
+  virtual bool runPuzzleProperties(PuzzleProperties& /*properties*/) { return false; }
+  virtual void showCluePanel(bool /*shown*/) {}
+};
+
+// Printed pages. Not every platform has them: the defaults take A4 and cannot write or print.
+class PrintPort {
+ public:
+  virtual ~PrintPort() = default;
+  // The paper of a PDF; nothing when cancelled.
+  virtual std::optional<PaperSize> askPaperSize() { return PaperSize::A4; }
+  // False when the file cannot be written; an existing file then stays as it was.
+  virtual bool writePdf(const std::string& /*path*/, const PuzzleGrid& /*grid*/,
+                        const PuzzleClues& /*clues*/, PaperSize /*paper*/) {
+    return false;
+  }
+  // The print dialog, then the pages; false when cancelled or the printer failed.
+  virtual bool printPuzzle(const PuzzleGrid& /*grid*/, const PuzzleClues& /*clues*/) {
+    return false;
+  }
+};
+
 // The window's services, abstract so that every command runs on a scripted platform in tests.
 class Platform : public ControlPort,
                  public GridSurfacePort,
@@ -197,6 +267,8 @@ class Platform : public ControlPort,
                  public MessageLoopPort,
                  public WindowPort,
                  public StatusLinePort,
-                 public DialogPort {};
+                 public DialogPort,
+                 public CluePanelPort,
+                 public PrintPort {};
 
 }  // namespace vexilo

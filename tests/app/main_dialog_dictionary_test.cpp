@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -85,6 +86,23 @@ TEST_F(DictionaryPanel, RegisterThatCannotWriteIsShownAndAddsNothing) {
   EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
   EXPECT_EQ(dialog->wordIndex.wordCount(), 0u);
   EXPECT_EQ(platform.messages, (std::vector<std::string>{"Can't Open Dic File"}));
+}
+
+// The lines a load left out are told when it happens and after each search on that load.
+TEST_F(DictionaryPanel, LinesALoadLeftOutAreToldWithTheSearchOutcome) {
+  std::string cut = "うさぎ";
+  cut.pop_back();
+  writeBytes(folder.path("u.dic"), "ねこ\n" + cut + "\nいぬ\n");
+  platform.texts[IdDicPath1] = folder.path("u.dic");
+  const std::string note = sj("辞書1 (UTF-8): 読めない 1 行を飛ばしました (最初は 2 行目)");
+  for (int search = 0; search < 2; ++search) {
+    dialog->RunSearch();
+    ASSERT_FALSE(platform.statuses.empty());
+    EXPECT_TRUE(platform.statuses.back().text.ends_with("  " + note)) << search;
+  }
+  const auto told = std::count_if(platform.statuses.begin(), platform.statuses.end(),
+                                  [&](const auto& status) { return status.text == note; });
+  EXPECT_EQ(told, 1);  // only the search that loaded the list
 }
 
 TEST_F(DictionaryPanel, BrowseSetsTheRowsPathAndCancelKeepsTypedText) {

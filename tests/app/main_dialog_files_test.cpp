@@ -30,7 +30,8 @@ TEST_F(FileCommands, DialogsAskForTheirFileTypes) {
   dialog->SaveCrosswordFile();
   dialog->ExportPuzzleHtml();
   ASSERT_EQ(platform.fileRequests.size(), 3u);
-  const std::string crosswordFilter = sj("ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|All Files (*.*)|*.*||");
+  const std::string crosswordFilter =
+      sj("ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|ipuzﾌｧｲﾙ(*.ipuz)|*.ipuz|All Files (*.*)|*.*||");
   for (const FileDialogRequest& request : platform.fileRequests) {
     EXPECT_EQ(request.initialName, "CrossWord");
     EXPECT_TRUE(request.hideReadOnly);

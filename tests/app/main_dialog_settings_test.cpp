@@ -84,15 +84,17 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
 
   run.dialog->OnCommand(IdOk);
 
-  ASSERT_EQ(store.order.size(), 3072u + 7u);
+  ASSERT_EQ(store.order.size(), 3072u + 7u + 6u);
   EXPECT_EQ(store.order[0], "NodeBoxStr/0");
   EXPECT_EQ(store.order[1], "NodeBoxFlag/0");
   EXPECT_EQ(store.order[2], "NodeBoxMark/0");
   EXPECT_EQ(store.order[3071], "NodeBoxMark/1023");
   const std::vector<std::string> tail(store.order.begin() + 3072, store.order.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"DicFile1/Name", "DicFile2/Name", "DicFile3/Name",
-                                            "DicFile1/Flag", "DicFile2/Flag", "DicFile3/Flag",
-                                            "Search/Engine"}));
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{
+                "DicFile1/Name", "DicFile2/Name", "DicFile3/Name", "DicFile1/Flag", "DicFile2/Flag",
+                "DicFile3/Flag", "Search/Engine", "Puzzle/Title", "Puzzle/Author",
+                "Puzzle/Copyright", "Puzzle/Numbering", "Clues/Count", "Clues/PanelShown"}));
 
   EXPECT_EQ(store.text("NodeBoxStr", "0"), sj("ア"));
   EXPECT_EQ(store.number("NodeBoxFlag", "0"), Fixed);

@@ -65,6 +65,23 @@ TEST_F(Tool, ExportWritesTheWorkedExamplePages) {
   EXPECT_EQ(failed.err, "Can't open CroosWord Html File\n");
 }
 
+TEST_F(Tool, ReadsIpuzWhereverItReadsAPuzzleAndExportsByExtension) {
+  ASSERT_TRUE(saveCrosswordFile(folder.path("puzzle.crs"), test::workedExample()));
+  const Result ipuz = run("export " + path("puzzle.crs") + " " + path("p.IPUZ"));
+  EXPECT_EQ(ipuz.status, 0);
+  EXPECT_TRUE(
+      readBytes(folder.path("p.IPUZ")).starts_with("{\n  \"version\": \"http://ipuz.org/v2\""));
+  EXPECT_EQ(run("show " + path("p.IPUZ")).out, "アイ\n■カ\n");
+  EXPECT_EQ(run("search " + path("p.IPUZ")).out, "ア□\n■□\n");  // the search's letters go
+  EXPECT_EQ(run("export " + path("p.IPUZ") + " " + path("page.html")).status, 0);
+  EXPECT_EQ(readBytes(folder.path("page.html")), test::workedExampleHtml());
+
+  writeBytes(folder.path("bad.ipuz"), "{\"kind\": [\"http://ipuz.org/crossword#1\"]}");
+  const Result bad = run("show " + path("bad.ipuz"));
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "Can't open ipuz File: \"dimensions\" give no width and height\n");
+}
+
 TEST_F(Tool, ShowPrintsTheUsedRectangle) {
   ASSERT_TRUE(saveCrosswordFile(folder.path("puzzle.crs"), test::workedExample()));
   const Result shown = run("show " + path("puzzle.crs"));
@@ -140,6 +157,14 @@ TEST_F(Tool, SearchFillsTheGridAndWritesWhatItWasAskedFor) {
   EXPECT_EQ(unwritten.out, "アイウ\n");
 
   EXPECT_EQ(run("search " + path("missing.crs")).err, "Can't open CroosWord File\n");
+
+  std::string cut = "アイウ";
+  cut.pop_back();  // a cut last character
+  const Result skipped =
+      run("search " + puzzle + " --dic " + crossword("u.dic", "カキク\n" + cut + "\nアイウ\n"));
+  EXPECT_EQ(skipped.status, 0);
+  EXPECT_EQ(skipped.err, "辞書1 (UTF-8): 読めない 1 行を飛ばしました (最初は 2 行目)\n");
+  EXPECT_EQ(skipped.out, "カキク\n");
 }
 
 // The ring of eight cells around a block, and the eight words of the worked example.
@@ -248,14 +273,40 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
         "show " + puzzle + " " + puzzle, "export " + puzzle, "show --stats " + puzzle,
         "search " + puzzle + " --runs x", "search " + puzzle + " --runs 0",
         "search " + puzzle + " --dic", "search " + puzzle + " --dic a --dic b --dic c --dic d",
-        "search " + puzzle + " --fast"}) {
+        "search " + puzzle + " --fast", std::string("new --size 1x5 --out n.crs"),
+        std::string("new --size 5 --out n.crs"), std::string("new --out n.crs"),
+        std::string("new --size 5x5"), "new --size 5x5 --out n.crs " + puzzle,
+        std::string("check")}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
   }
   EXPECT_EQ(run("show").err,
-            "vexilo-cli: expected one crossword file\nusage: vexilo-cli show PUZZLE.crs\n");
+            "vexilo-cli: expected one puzzle file\nusage: vexilo-cli show PUZZLE\n");
+}
+
+TEST_F(Tool, NewWritesAnOpenGridAndCheckNamesEachBrokenRule) {
+  const Result made = run("new --size 4x3 --out " + path("new.crs"));
+  EXPECT_EQ(made.status, 0);
+  EXPECT_EQ(made.out + made.err, "");
+  EXPECT_EQ(run("show " + path("new.crs")).out, "□□□□\n□□□□\n□□□□\n");
+  const Result kept = run("check " + path("new.crs"));
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.out, "");
+
+  // ■□□■
+  // ■□■□
+  // □□□■
+  const std::string broken = "\t0\t-1\n\t1\t-1\n\t1\t-1\n\t0\t-1\n" + repeated("\t0\t-1\n", 28) +
+                             "\t0\t-1\n\t1\t-1\n\t0\t-1\n\t1\t-1\n" + repeated("\t0\t-1\n", 28) +
+                             repeated("\t1\t-1\n", 3) + "\t0\t-1\n";
+  const Result found = run("check " + crossword("broken.crs", broken));
+  EXPECT_EQ(found.status, 4);
+  EXPECT_EQ(found.out,
+            "adjacent-black 1 1\nblack-corner 1 1\nblack-corner 1 4\nblack-corner 3 4\n"
+            "split-white 2 4\nclosed-white 2 4\nsingle-white 2 4\n");
+  EXPECT_EQ(run("check " + path("missing.crs")).status, 1);
 }
 
 TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
@@ -268,9 +319,9 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
         "\n  -h, --help, help ", "\n  --version "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
-  EXPECT_TRUE(help.out.starts_with(
-      "usage: vexilo-cli search PUZZLE.crs [--dic FILE]... [--engine dfs|fast] "
-      "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
+  EXPECT_TRUE(
+      help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
+                           "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;
@@ -297,10 +348,10 @@ TEST_F(Tool, AnOutputNamingAnInputIsRefused) {
     std::string arguments;
     std::string message;
   } cases[] = {
-      {"export " + puzzle + " " + puzzle, "the page " + folder.path("p.crs") +
+      {"export " + puzzle + " " + puzzle, "the output " + folder.path("p.crs") +
                                               " is the same file as the puzzle " +
                                               folder.path("p.crs")},
-      {"export " + puzzle + " " + path("link.crs"), "the page " + folder.path("link.crs")},
+      {"export " + puzzle + " " + path("link.crs"), "the output " + folder.path("link.crs")},
       {"search " + puzzle + " --dic " + dictionary + " --slots " + path("hard.dic"),
        "--slots " + folder.path("hard.dic") + " is the same file as --dic " + folder.path("d.dic")},
       {"search ../p.crs --out ./../sub/../p.crs", "--out ./../sub/../p.crs"},

@@ -1,12 +1,18 @@
 #include "dictionary/dictionary_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <random>
 #include <vector>
 
+#include "dictionary/full_width.h"
 #include "dictionary/word_index.h"
+#include "files/text_file.h"
 #include "support/file_size_limit.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
@@ -92,7 +98,11 @@ TEST(DictionaryFile, EveryTruncationLoadsTheLinesItHolds) {
     for (std::size_t end; (end = prefix.find("\r\n", start)) != prefix.npos; start = end + 2) {
       expected.push_back(u8(foldSmallKana(prefix.substr(start, end - start))));
     }
-    if (start < prefix.size()) expected.push_back(u8(foldSmallKana(prefix.substr(start))));
+    // A line that ends in half a character is no Shift_JIS and is left out.
+    const bool halfCharacter = n < bytes.size() && u8(prefix).ends_with("\xEF\xBF\xBD");
+    if (start < prefix.size() && !halfCharacter) {
+      expected.push_back(u8(foldSmallKana(prefix.substr(start))));
+    }
 
     writeBytes(path, prefix);
     WordIndex index;
@@ -111,10 +121,16 @@ TEST(DictionaryFile, BadInputLoadsByTheRulesOrCannotBeOpened) {
   EXPECT_FALSE(loadDictionaryFile(subfolder(folder, "folder.dic"), index));
   EXPECT_EQ(index.wordCount(), 0u);
 
-  writeBytes(folder.path("binary.dic"), std::string("\x82\xA0\0\x82\n\xFF\xFE\x80\r\n", 10));
-  ASSERT_TRUE(loadDictionaryFile(folder.path("binary.dic"), index));
-  EXPECT_EQ(index[2].word(0), std::string("\x82\xA0\0\x82", 4));
-  EXPECT_EQ(index[1].word(0), "\xFF\xFE\x80");
+  // Lines that are no Shift_JIS are left out and counted; NUL and other controls are text.
+  writeBytes(folder.path("binary.dic"),
+             std::string("\x82\xA0\0\x82\n\x82\xA0\0\r\n\xFF\xFE\x80\r\n", 15));
+  const std::optional<DecodedWordList> binary =
+      loadDictionaryFile(folder.path("binary.dic"), index);
+  ASSERT_TRUE(binary);
+  EXPECT_EQ(binary->skippedLines, 2);
+  EXPECT_EQ(binary->firstSkippedLine, 1);
+  EXPECT_EQ(index.wordCount(), 1u);
+  EXPECT_EQ(index[1].word(0), std::string("\x82\xA0\0", 3));
 
   writeBytes(folder.path("huge.dic"), std::string(10 * 1024 * 1024, '\x88'));
   WordIndex big;
@@ -166,6 +182,20 @@ TEST(DictionaryAppend, WritesTheWordAndCrLfCreatingTheFile) {
   EXPECT_EQ(appendDictionaryWord(subfolder(folder, "f.dic"), "a"), AppendResult::CouldNotOpen);
   EXPECT_EQ(appendDictionaryWord(folder.path("no/f.dic"), "a"), AppendResult::CouldNotOpen);
   EXPECT_EQ(appendDictionaryWord("/dev/null", "a"), AppendResult::CouldNotOpen);
+
+  std::filesystem::create_symlink("linked.dic", folder.path("link.dic"));  // nothing there yet
+  EXPECT_EQ(appendDictionaryWord(folder.path("link.dic"), "a"), AppendResult::Appended);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path("link.dic")));
+  EXPECT_EQ(readBytes(folder.path("linked.dic")), "a\r\n");
+
+  // A list that may be written but not read would get the word glued to its last line.
+  writeBytes(folder.path("blind.dic"), sj("ふゆ"));
+  std::filesystem::permissions(folder.path("blind.dic"), std::filesystem::perms::owner_write);
+  if (::geteuid() != 0) {  // root reads it all the same
+    EXPECT_EQ(appendDictionaryWord(folder.path("blind.dic"), "a"), AppendResult::CouldNotRead);
+    std::filesystem::permissions(folder.path("blind.dic"), std::filesystem::perms::owner_read);
+    EXPECT_EQ(readBytes(folder.path("blind.dic")), sj("ふゆ"));
+  }
 }
 
 TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
@@ -180,17 +210,195 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(readBytes(path), sj("ふゆ\r\n"));
 }
 
-TEST(Utf8WordList, DetectedByByteOrderMarkOrValidMultiByteText) {
-  EXPECT_TRUE(isUtf8WordList("\xEF\xBB\xBF"));
-  EXPECT_TRUE(isUtf8WordList("\xEF\xBB\xBF\x82\xA0\n"));  // a mark decides alone
-  EXPECT_TRUE(isUtf8WordList("abc\n\xE3\x81\x82\n\xF0\x9F\x98\x80"));
-  EXPECT_FALSE(isUtf8WordList(""));
-  EXPECT_FALSE(isUtf8WordList("ascii only\r\n"));
-  EXPECT_FALSE(isUtf8WordList(sj("ねこ\n漢字\nカタカナ\n")));
-  EXPECT_FALSE(isUtf8WordList("\xE3\x81"));              // cut short
-  EXPECT_FALSE(isUtf8WordList("\xC0\xAF\xE3\x81\x82"));  // overlong slash
-  EXPECT_FALSE(isUtf8WordList("\xED\xA0\x80"));          // surrogate
-  EXPECT_FALSE(isUtf8WordList("\xF4\x90\x80\x80"));      // past U+10FFFF
+// A list is UTF-8 when it starts with a byte-order mark or when more of its lines are words of
+// the code page read as UTF-8 than read as Shift_JIS.
+TEST(WordListEncoding, DecidedOnTheEvidenceOfItsLines) {
+  const Cp932WordListCodec codec;
+  const struct {
+    std::string text;
+    WordListEncoding encoding;
+  } cases[] = {
+      {"\xEF\xBB\xBF", WordListEncoding::Utf8},
+      {"\xEF\xBB\xBF" + sj("ねこ\n"), WordListEncoding::Utf8},  // a mark decides alone
+      {"ねこ\n漢字\n", WordListEncoding::Utf8},
+      {"ねこ\n漢字\n\xE3\x81", WordListEncoding::Utf8},  // one line cut short
+      {"ねこ\n\xFF\n漢字\n" + sj("いぬ\n"), WordListEncoding::Utf8},
+      {"", WordListEncoding::ShiftJis},
+      {"ascii only\nabc\n", WordListEncoding::ShiftJis},
+      {"😀\n", WordListEncoding::ShiftJis},  // valid UTF-8, but no word of the code page
+      {sj("ねこ\n漢字\nカタカナ\n"), WordListEncoding::ShiftJis},
+      // Valid UTF-8 by chance: 茫然 is E4 A9 91 52, 鼈甲 E9 BC 8A 62 and so on.
+      {sj("茫然\n"), WordListEncoding::ShiftJis},
+      {sj("茫然\n鼈甲\n驢馬\n瘡蓋\n"), WordListEncoding::ShiftJis},
+      {sj("茫然\nいぬ\n") + "ねこ\n", WordListEncoding::ShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(wordListEncoding(c.text, &codec), c.encoding) << u8(c.text);
+    EXPECT_EQ(wordListEncoding(c.text, nullptr), WordListEncoding::ShiftJis) << u8(c.text);
+  }
+}
+
+// Each of these Shift_JIS words is valid UTF-8 by chance; read as UTF-8 a list of them once
+// loaded no word and took the next registration in UTF-8.
+TEST(WordListEncoding, KanjiThatLookLikeUtf8AreRegisteredAndReadAsShiftJis) {
+  TempFolder folder;
+  const Cp932WordListCodec codec;
+  const std::string path = folder.path("new.dic");
+  WordIndex registered;
+  for (const char* word : {"茫然", "鼈甲", "驢馬", "瘡蓋"}) {
+    EXPECT_EQ(registerWord(path, sj(word), registered, &codec), RegisterResult::Written) << word;
+  }
+  EXPECT_EQ(readBytes(path), sj("茫然\r\n鼈甲\r\n驢馬\r\n瘡蓋\r\n"));
+  WordIndex index;
+  const std::optional<DecodedWordList> list = loadDictionaryFile(path, index, &codec);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->encoding, WordListEncoding::ShiftJis);
+  EXPECT_EQ(list->skippedLines, 0);
+  EXPECT_EQ(wordsOf(index, {2}), (Words{"茫然", "鼈甲", "驢馬", "瘡蓋"}));
+}
+
+// A UTF-8 list whose sixth line lost the last byte of its last character: the other lines are
+// read as UTF-8, and the refresh names the line.
+TEST(WordListEncoding, AUtf8ListWithABadLineIsReadAsUtf8WithTheLineReported) {
+  TempFolder folder;
+  const Cp932WordListCodec codec;
+  std::string cut = "うさぎ";
+  cut.pop_back();
+  writeBytes(folder.path("u.dic"), "ねこ\nいぬ\nさる\nとり\nうし\n" + cut + "\nうま\n");
+  const DictionaryRows rows{{{"", true}, {folder.path("u.dic"), true}, {"", true}}};
+  DictionaryLoadRecord loaded;
+  WordIndex index;
+  const DictionaryRefresh refresh = refreshDictionaries(rows, loaded, index, nullptr, &codec);
+  EXPECT_EQ(wordsOf(index, {2}), (Words{"ねこ", "いぬ", "さる", "とり", "うし", "うま"}));
+  EXPECT_EQ(u8(refresh.note), "辞書2 (UTF-8): 読めない 1 行を飛ばしました (最初は 6 行目)");
+}
+
+// Random lists in each encoding, a share of their lines spoiled by a byte no encoding has or by
+// losing their last byte, read as a model of the rule says: UTF-8 with a byte-order mark or
+// when more lines are UTF-8 words of two-byte characters of the code page than Shift_JIS ones;
+// then every line that is text in that encoding, converted, and the others counted.
+TEST(WordListEncoding, RandomListsWithBadLinesAreReadAsTheModelSays) {
+  const Cp932WordListCodec codec;
+  const std::vector<std::string> pool = {"ア", "ソ", "表", "能", "茫", "然", "鼈", "甲", "驢",
+                                         "馬", "瘡", "蓋", "ー", "ね", "こ", "漢", "①",  "ぁ"};
+  // A word of the code page made of two-byte characters only.
+  const auto isWord = [&](const std::string& sjis) {
+    const std::optional<std::string> utf8 = codec.toUtf8(sjis);
+    if (!utf8 || sjis.empty()) return false;
+    const auto characters =
+        std::count_if(utf8->begin(), utf8->end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return sjis.size() == 2 * static_cast<std::size_t>(characters);
+  };
+  std::mt19937 random(24);
+  for (int round = 0; round < 400; ++round) {
+    const bool utf8 = round % 2 == 1;
+    const bool mark = utf8 && round % 10 == 1;
+    const int lineCount = 1 + static_cast<int>(random() % 30);
+    const unsigned spoilRate = random() % 50;  // percent
+    std::string file = mark ? "\xEF\xBB\xBF" : "";
+    std::vector<std::string> lines;  // in text mode
+    int spoiled = 0;
+    for (int n = 0; n < lineCount; ++n) {
+      // Odd lengths in UTF-8 (three bytes a character) make no Shift_JIS word.
+      const int length = utf8 ? 1 + 2 * static_cast<int>(random() % 2) : 1 + random() % 4;
+      std::string line;
+      for (int i = 0; i < length; ++i) line += pool[random() % pool.size()];
+      if (!utf8) line = sj(line);
+      if (random() % 100 < spoilRate) {
+        ++spoiled;
+        if (random() % 2 == 0) {
+          line.insert(random() % (line.size() + 1), "\xFF");
+        } else {
+          line.pop_back();
+        }
+      }
+      lines.push_back(line);
+      file += line + (random() % 2 == 0 ? "\r\n" : "\n");
+    }
+
+    std::size_t shiftJisWords = 0;
+    std::size_t utf8Words = 0;
+    for (const std::string& line : lines) {
+      shiftJisWords += isWord(line) ? 1 : 0;
+      const std::optional<std::string> converted = codec.toCp932(line);
+      utf8Words += converted && isWord(*converted) ? 1 : 0;
+    }
+    const bool readAsUtf8 = mark || utf8Words > shiftJisWords;
+    Words expected;
+    int skipped = 0;
+    int first = 0;
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+      const std::optional<std::string> text =
+          readAsUtf8 ? codec.toCp932(lines[n])
+                     : (codec.toUtf8(lines[n]) ? std::optional(lines[n]) : std::nullopt);
+      if (text) {
+        expected.push_back(*text);
+      } else if (skipped++ == 0) {
+        first = static_cast<int>(n) + 1;
+      }
+    }
+    if (2 * spoiled < lineCount) {
+      ASSERT_EQ(readAsUtf8, utf8) << "round " << round;  // mostly one encoding is read in it
+    }
+
+    const DecodedWordList list = decodeWordList(toTextMode(file), &codec);
+    EXPECT_EQ(list.encoding == WordListEncoding::Utf8, readAsUtf8) << "round " << round;
+    Words read;
+    for (std::size_t at = 0; at < list.text.size();) {
+      const std::size_t lf = list.text.find('\n', at);
+      read.push_back(list.text.substr(at, lf - at));
+      at = lf + 1;
+    }
+    EXPECT_EQ(read, expected) << "round " << round;
+    EXPECT_EQ(list.skippedLines, skipped) << "round " << round;
+    EXPECT_EQ(list.firstSkippedLine, first) << "round " << round;
+  }
+}
+
+// Two processes register 100 words each into one list at the same moment, into a plain list and
+// into one that ends in 0x1A (where each registration replaces the file): every word lands.
+TEST(DictionaryAppend, RegistrationsFromTwoProcessesAtOnceAllLand) {
+  for (const std::string& start : {sj("ふゆ\r\n"), sj("ふゆ\r\n\x1A")}) {
+    TempFolder folder;
+    const std::string path = folder.path("shared.dic");
+    writeBytes(path, start);
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+      children[child] = ::fork();
+      ASSERT_GE(children[child], 0);
+      if (children[child] == 0) {
+        ::close(gate[1]);
+        char go;
+        const bool opened = ::read(gate[0], &go, 1) == 0;  // both start when the gate closes
+        const Cp932WordListCodec codec;
+        WordIndex index;
+        int written = 0;
+        for (int n = 0; n < 100; ++n) {
+          const std::string typed = "p" + std::to_string(child) + "w" + std::to_string(n);
+          written += registerWord(path, typed, index, &codec) == RegisterResult::Written ? 1 : 0;
+        }
+        ::_exit(opened && written == 100 ? 0 : 1);
+      }
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (const pid_t child : children) {
+      int status = -1;
+      ::waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    WordIndex index;
+    ASSERT_TRUE(loadDictionaryFile(path, index));
+    EXPECT_EQ(index.wordCount(), 201u) << u8(start);
+    for (int child = 0; child < 2; ++child) {
+      for (int n = 0; n < 100; ++n) {
+        const std::string word = toFullWidth("p" + std::to_string(child) + "w" + std::to_string(n));
+        EXPECT_GE(index[lengthClass(word)].findWord(word), 0) << u8(word);
+      }
+    }
+  }
 }
 
 TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {

@@ -114,5 +114,40 @@ TEST(GridHistory, OldestStepsGoPastTheByteBudget) {
   EXPECT_EQ(grid.cellAt(63).str, std::string(2, char('a' + (100 - kept - 1) % 26)));
 }
 
+TEST(GridHistory, ClueEditsAndPropertiesAreStepsOfTheirOwn) {
+  PuzzleGrid grid;
+  PuzzleClues clues;
+  GridHistory history;
+  history.reset(grid, clues);
+  clues.setText({0, Across}, "first");
+  ASSERT_TRUE(history.record(grid, clues, {}));
+  clues.setText({0, Across}, "second");
+  clues.setText({5, Down}, "other");
+  clues.properties.title = "title";
+  ASSERT_TRUE(history.record(grid, clues, {}));
+  EXPECT_FALSE(history.record(grid, clues, {}));
+
+  ViewOffsets view;
+  ASSERT_TRUE(history.undo(grid, clues, view));
+  PuzzleClues expected;
+  expected.setText({0, Across}, "first");
+  EXPECT_EQ(clues, expected);
+  ASSERT_TRUE(history.undo(grid, clues, view));
+  EXPECT_EQ(clues, PuzzleClues{});
+  ASSERT_TRUE(history.redo(grid, clues, view));
+  ASSERT_TRUE(history.redo(grid, clues, view));
+  EXPECT_EQ(clues.textOf({0, Across}), "second");
+  EXPECT_EQ(clues.textOf({5, Down}), "other");
+  EXPECT_EQ(clues.properties.title, "title");
+
+  // A step that changes one clue of 400 keeps that clue only.
+  for (int i = 0; i < 400; ++i) clues.setText({i, Across}, std::string(60, 'x'));
+  history.record(grid, clues, {});
+  const std::size_t before = history.byteSize();
+  clues.setText({7, Across}, "short");
+  history.record(grid, clues, {});
+  EXPECT_LT(history.byteSize() - before, 400u);  // not the 24,000 bytes of every clue
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,6 +43,10 @@ struct WindowFixture : ::testing::Test {
     platform.attach(*dialog);
     platform.window()->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(platform.window()));
+    // The grid has the keyboard at start and so frames its cursor cell, cell 0, which the
+    // pictures of these tests leave out.
+    platform.grid()->clearFocus();
+    QCoreApplication::processEvents();
   }
   ~WindowFixture() override { platform.detach(); }
 
@@ -87,8 +92,8 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   QStringList file;
   for (QAction* action : window->menu(0)->actions()) file << action->text();
   EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
-            "ファイルを開く(&O)|最近使ったファイル(&R)||上書き保存(&S)|ファイルに保存(&A)|"
-            "html形式で保存(&W)||終了(&X)");
+            "新規作成(&N)|ファイルを開く(&O)|最近使ったファイル(&R)||上書き保存(&S)|"
+            "ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
   const QList<QAction*> help = window->menu(3)->actions();
   ASSERT_EQ(help.size(), 3);
   EXPECT_EQ(help[0]->text().toStdString(), "バージョン情報(&V)");
@@ -265,6 +270,19 @@ TEST_F(WindowFixture, BoxesAnswerAsTheirUserDid) {
     message->buttons().first()->click();
   });
   platform.showMessage("Can't Open Dic File");
+
+  NewPuzzleData size{"15", "9"};
+  test::whenModal(main, [](QWidget* box) {
+    EXPECT_EQ(box->windowTitle().toStdString(), "新規作成");
+    auto* width = qobject_cast<QLineEdit*>(box->focusWidget());
+    ASSERT_NE(width, nullptr);  // the width, selected, to be typed over
+    EXPECT_EQ(width->selectedText().toStdString(), "15");
+    test::typeText(width, QStringLiteral("７"));
+    QTest::keyClick(width, Qt::Key_Return);
+  });
+  EXPECT_TRUE(platform.runNewPuzzle(size));
+  EXPECT_EQ(size.width, sj("７"));
+  EXPECT_EQ(size.height, "9");
 }
 
 TEST_F(WindowFixture, FileDialogsOfferTheFiltersAndAddTheExtension) {
@@ -379,6 +397,8 @@ TEST_F(WindowFixture, CellsRedrawnOverWhatTheyShowedMatchAFreshWindow) {
   fresh.attach(freshDialog);
   fresh.window()->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh.window()));
+  fresh.grid()->clearFocus();  // no cursor cell, as in the first window
+  QCoreApplication::processEvents();
   freshDialog.grid = dialog->grid;
   fresh.invalidate(fresh.gridFrameRect(), true);
   EXPECT_EQ(platform.grid()->image(), fresh.grid()->image());
@@ -653,6 +673,47 @@ TEST_F(WindowFixture, UndoAndRedoAreGreyedOutUntilThereIsSomethingToTakeBack) {
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Block);
   QTest::keyClick(path, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(dialog->grid.cellAt(0).flag, Open);
+}
+
+TEST_F(WindowFixture, GridKeysAndTypedTextReachTheGridAlone) {
+  dialog->OnInitDialog();
+  dialog->ChooseSymmetry(Symmetry::None);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(platform.window()));
+  GridWidget* grid = platform.grid();
+  control<QLineEdit>(IdDicPath1)->setFocus();
+  const Point origin = grid->origin();
+  QTest::mouseClick(grid, Qt::RightButton, {},
+                    centreOf(dialog->cellRect(33)) - QPoint(origin.x, origin.y));
+  EXPECT_TRUE(grid->hasFocus());  // a click gives the grid the focus
+  QTest::keyClick(grid, Qt::Key_Left);
+  QTest::keyClick(grid, Qt::Key_Up);
+  QTest::keyClick(grid, Qt::Key_Right);
+  EXPECT_EQ(dialog->design.cursor, 1);
+  const Rect cursor = dialog->cellRect(1);
+  EXPECT_EQ(pixel({cursor.left, cursor.top}), toQColor(CursorMark));
+
+  test::typeText(grid, QStringLiteral("ア"));
+  QInputMethodEvent composing(QStringLiteral("いう"), {});
+  QApplication::sendEvent(grid, &composing);
+  EXPECT_EQ(dialog->grid.cellAt(2).flag, Block);  // nothing before the text is committed
+  QInputMethodEvent committed;
+  committed.setCommitString(QStringLiteral("イウ"));
+  QApplication::sendEvent(grid, &committed);
+  EXPECT_EQ(test::pictureOf(dialog->grid, 1, 5), (std::vector<std::string>{"#アイウ#"}));
+
+  QTest::keyClick(grid, Qt::Key_Tab);  // across to down, and the focus stays
+  EXPECT_TRUE(grid->hasFocus());
+  EXPECT_EQ(dialog->design.direction, Down);
+  QTest::keyClick(grid, Qt::Key_Space);
+  EXPECT_EQ(dialog->grid.cellAt(4).flag, Open);
+  QTest::keyClick(grid, Qt::Key_Left);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(test::pictureOf(dialog->grid, 1, 5), (std::vector<std::string>{"#アイ.."}));
+  QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);  // the menu's keys still work
+  EXPECT_EQ(test::pictureOf(dialog->grid, 1, 5), (std::vector<std::string>{"#アイウ."}));
+
+  EXPECT_EQ(control<QLineEdit>(IdDicPath1)->text(), QString());
+  EXPECT_EQ(control<QPlainTextEdit>(IdResult)->toPlainText(), QString());
 }
 
 }  // namespace

@@ -91,12 +91,31 @@ std::optional<std::string> ScriptedPlatform::runRegisterWord() {
   return answer;
 }
 
+bool ScriptedPlatform::runNewPuzzle(NewPuzzleData& data) {
+  newPuzzleOpenedWith.push_back(data);
+  if (newPuzzleAnswers.empty()) return false;
+  const std::optional<NewPuzzleData> answer = std::move(newPuzzleAnswers.front());
+  newPuzzleAnswers.pop_front();
+  if (!answer) return false;
+  data = *answer;
+  return true;
+}
+
 TrackResult ScriptedPlatform::trackRectangle(const Rect& start, Point pressed) {
   trackRequests.push_back({start, pressed});
   if (trackAnswers.empty()) return {};
   TrackResult answer = trackAnswers.front();
   trackAnswers.pop_front();
   return answer;
+}
+
+bool ScriptedPlatform::runPuzzleProperties(PuzzleProperties& properties) {
+  if (propertiesAnswers.empty()) return false;
+  const std::optional<PuzzleProperties> answer = propertiesAnswers.front();
+  propertiesAnswers.pop_front();
+  if (!answer) return false;
+  properties = *answer;
+  return true;
 }
 
 }  // namespace vexilo::test

@@ -165,7 +165,20 @@ class ScriptedPlatform : public Platform {
     boxWaited();
     ++aboutBoxes;
   }
+  std::vector<NewPuzzleData> newPuzzleOpenedWith;
+  std::deque<std::optional<NewPuzzleData>> newPuzzleAnswers;  // nothing: cancelled
+  bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
+
+  // Clue panel
+  std::vector<CluePanelData> cluePanels;  // every showing
+  std::vector<std::optional<ClueKey>> clueSelections;
+  std::deque<std::optional<PuzzleProperties>> propertiesAnswers;
+  std::vector<bool> cluePanelShown;
+  void showClues(const CluePanelData& data) override { cluePanels.push_back(data); }
+  void selectClue(std::optional<ClueKey> key) override { clueSelections.push_back(key); }
+  bool runPuzzleProperties(PuzzleProperties& properties) override;
+  void showCluePanel(bool shown) override { cluePanelShown.push_back(shown); }
 
  private:
   void boxWaited() {

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QWheelEvent>
+#include <optional>
 #include <utility>
 
 namespace vexilo::qt {
@@ -20,6 +22,39 @@ const QEvent::Type FlushDamage = static_cast<QEvent::Type>(QEvent::registerEvent
 
 QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
+bool withCommandModifier(const QKeyEvent& key) {
+  return (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+}
+
+// The grid's own key; keys with Ctrl, Alt or Meta belong to the menus.
+std::optional<GridKey> gridKeyOf(const QKeyEvent& key) {
+  if (withCommandModifier(key)) return std::nullopt;
+  switch (key.key()) {
+    case Qt::Key_Left: return GridKey::Left;
+    case Qt::Key_Right: return GridKey::Right;
+    case Qt::Key_Up: return GridKey::Up;
+    case Qt::Key_Down: return GridKey::Down;
+    case Qt::Key_Space: return GridKey::Space;
+    case Qt::Key_Delete: return GridKey::Delete;
+    case Qt::Key_Backspace: return GridKey::Backspace;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return GridKey::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return GridKey::Enter;
+    default: return std::nullopt;
+  }
+}
+
+// What a key types into the grid: printable text without Ctrl, Alt or Meta.
+QString typedText(const QKeyEvent& key) {
+  if (withCommandModifier(key)) return {};
+  const QString text = key.text();
+  for (const QChar c : text) {
+    if (!c.isPrint() || c.isSpace()) return {};
+  }
+  return text;
+}
+
 }  // namespace
 
 GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers)
@@ -28,6 +63,8 @@ GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbe
       glyphs_(letters, numbers),
       immediate_(painter_, glyphs_, {}, colors_, this, &image_, &tiles_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  setFocusPolicy(Qt::ClickFocus);
   setFont(letters);
   restartImage();
 }
@@ -93,6 +130,15 @@ void GridWidget::damaged(const QRect& imageArea) {
 }
 
 bool GridWidget::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+    // The grid's keys reach the grid alone: no shortcut takes them, and Tab moves no focus.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (events_ != nullptr && !tracking_ && (gridKeyOf(*key) || !typedText(*key).isEmpty())) {
+      if (event->type() == QEvent::KeyPress) keyPressEvent(static_cast<QKeyEvent*>(event));
+      event->accept();
+      return true;
+    }
+  }
   if (event->type() != FlushDamage) return QWidget::event(event);
   paintPending();
   flushPosted_ = false;
@@ -157,6 +203,16 @@ void GridWidget::paintEvent(QPaintEvent* event) {
   paintPending();
   QPainter screen(this);
   screen.drawImage(event->rect().topLeft(), image_, event->rect());
+  if (!preedit_.isEmpty()) {  // on the screen only, as the input method composes
+    const QRect box = preeditRect();
+    screen.fillRect(box, QColor(Qt::white));
+    screen.setPen(QColor(Qt::black));
+    screen.drawRect(box.adjusted(0, 0, -1, -1));
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    screen.setFont(underlined);
+    screen.drawText(box, Qt::AlignCenter, preedit_);
+  }
   if (tracking_) {
     for (const QRect& band : trackerBand(trackRect_) & event->region()) {
       screen.fillRect(band, QColor(Qt::white));
@@ -199,6 +255,56 @@ void GridWidget::wheelEvent(QWheelEvent* event) {
   const int notches = turned / 120;  // small steps of a touchpad add up to a notch
   turned -= notches * 120;
   if (notches != 0) events_->wheelTurned(-notches * QApplication::wheelScrollLines(), columns);
+}
+
+void GridWidget::keyPressEvent(QKeyEvent* event) {
+  if (events_ == nullptr || tracking_) return QWidget::keyPressEvent(event);
+  if (const std::optional<GridKey> key = gridKeyOf(*event)) {
+    events_->keyPressed(*key);
+  } else if (const QString text = typedText(*event); !text.isEmpty()) {
+    events_->textTyped(text);
+  } else {
+    QWidget::keyPressEvent(event);  // Escape and the like go on to the window
+  }
+}
+
+void GridWidget::inputMethodEvent(QInputMethodEvent* event) {
+  event->accept();
+  update(preeditRect());
+  preedit_ = event->preeditString();
+  update(preeditRect());
+  if (events_ == nullptr || event->commitString().isEmpty()) return;
+  if (event->commitString().trimmed().isEmpty()) {
+    events_->keyPressed(GridKey::Space);  // the input method's own space
+  } else {
+    events_->textTyped(event->commitString());
+  }
+}
+
+QVariant GridWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+  switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: return preeditRect();
+    default: return QWidget::inputMethodQuery(query);
+  }
+}
+
+QRect GridWidget::preeditRect() const {
+  if (events_ == nullptr) return {};
+  const QRect cell = toQRect(events_->inputCursor()).translated(-x(), -y());
+  if (preedit_.isEmpty()) return cell;
+  const int width = fontMetrics().horizontalAdvance(preedit_) + 6;
+  return {cell.topLeft(), QSize(qMax(cell.width(), width), cell.height())};
+}
+
+void GridWidget::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  if (events_ != nullptr) events_->focusChanged(true);
+}
+
+void GridWidget::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  if (events_ != nullptr) events_->focusChanged(false);
 }
 
 QRegion GridWidget::trackerBand(const QRect& r) const {

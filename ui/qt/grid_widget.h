@@ -21,6 +21,11 @@ class GridEvents {
   virtual void rightPressed(Point point) = 0;
   virtual void doubleClicked(Point point) = 0;
   virtual void wheelTurned(int lines, bool columns) = 0;  // lines > 0: down or right
+  // The keyboard, once a click gave the grid the focus.
+  virtual void keyPressed(GridKey /*key*/) {}
+  virtual void textTyped(const QString& /*text*/) {}  // typed, or given by the input method
+  virtual void focusChanged(bool /*focused*/) {}
+  virtual Rect inputCursor() { return {}; }  // the cell typing goes into, client coordinates
 };
 
 // The grid frame 1000. Everything is drawn into a backing image that the widget copies to the
@@ -52,6 +57,11 @@ class GridWidget final : public QWidget, private DamageSink {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -66,6 +76,7 @@ class GridWidget final : public QWidget, private DamageSink {
   QRegion trackerOutline(const QRect& rect) const;
   void moveTracker(const QPointF& globalPoint);
   void endTracking(bool accepted);
+  QRect preeditRect() const;  // where the text being composed shows, widget coordinates
 
   GridEvents* events_ = nullptr;
   int wheelRows_ = 0;  // eighths of a degree turned and not yet scrolled; a notch is 120
@@ -82,6 +93,8 @@ class GridWidget final : public QWidget, private DamageSink {
   QRect scheduled_;  // changed in the image and not yet on the screen, bounding box
   bool flushPosted_ = false;
   bool resized_ = false;  // the image is new: the next painting keeps no tile
+
+  QString preedit_;  // being composed in the input method, shown over the cursor cell
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on

@@ -514,6 +514,21 @@ void QtPlatform::runAbout() {
   box.exec();
 }
 
+bool QtPlatform::runNewPuzzle(NewPuzzleData& data) {
+  const ModalBox waiting(*this);
+  TemplateDialog box(dialogTemplate(NewPuzzleTemplateId), window_.get());
+  auto* width = qobject_cast<QLineEdit*>(box.control(IdWidthText));
+  auto* height = qobject_cast<QLineEdit*>(box.control(IdHeightText));
+  width->setText(fromSjis(data.width));
+  height->setText(fromSjis(data.height));
+  width->selectAll();
+  width->setFocus(Qt::OtherFocusReason);
+  if (box.exec() != QDialog::Accepted) return false;
+  data.width = toSjis(width->text());
+  data.height = toSjis(height->text());
+  return true;
+}
+
 TrackResult QtPlatform::trackRectangle(const Rect& start, Point pressed) {
   return grid_ != nullptr ? grid_->track(start, pressed) : TrackResult{};
 }
@@ -537,5 +552,19 @@ void QtPlatform::doubleClicked(Point point) {
 void QtPlatform::wheelTurned(int lines, bool columns) {
   guarded([this, lines, columns] { dialog_->OnGridWheel(lines, columns); });
 }
+
+void QtPlatform::keyPressed(GridKey key) {
+  guarded([this, key] { dialog_->OnGridKey(key); });
+}
+
+void QtPlatform::textTyped(const QString& text) {
+  guarded([this, &text] { dialog_->OnGridText(toSjis(text)); });
+}
+
+void QtPlatform::focusChanged(bool focused) {
+  guarded([this, focused] { dialog_->OnGridFocus(focused); });
+}
+
+Rect QtPlatform::inputCursor() { return dialog_ != nullptr ? dialog_->cursorRect() : Rect{}; }
 
 }  // namespace vexilo::qt

@@ -76,6 +76,7 @@ class QtPlatform final : public Platform, private GridEvents {
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
   void runAbout() override;
+  bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
 
  private:
@@ -85,6 +86,10 @@ class QtPlatform final : public Platform, private GridEvents {
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
   void wheelTurned(int lines, bool columns) override;
+  void keyPressed(GridKey key) override;
+  void textTyped(const QString& text) override;
+  void focusChanged(bool focused) override;
+  Rect inputCursor() override;
 
   class ModalBox;  // the time a box waits, and the ordinary pointer over it during a search
   friend class ModalBox;

@@ -179,32 +179,41 @@ QWidget* TemplateDialog::makeControl(const ControlTemplate& control,
 
 void TemplateDialog::buildMenu() {
   menuBar_ = new QMenuBar(this);
-  for (const MenuTemplate& menu : mainMenu()) {
-    QMenu* popup = menuBar_->addMenu(fromSjis(menu.text));
-    QActionGroup* choices = nullptr;
-    for (const MenuItemTemplate& item : menu.items) {
-      if (item.id == 0) {
-        popup->addSeparator();
-      } else if (item.submenu) {
-        QMenu* entries = popup->addMenu(fromSjis(item.text));
-        entries->setEnabled(false);  // until the platform gives it entries
-        submenus_[item.id] = entries;
-      } else {
-        QAction* action = popup->addAction(fromSjis(item.text));
-        if (item.radio) {
-          if (choices == nullptr) choices = new QActionGroup(popup);
-          action->setCheckable(true);
-          choices->addAction(action);
-        }
-        QList<QKeySequence> keys;
-        for (const AcceleratorTemplate& key : accelerators()) {
-          if (key.id == item.id) keys << QKeySequence(QString::fromLatin1(key.keys));
-        }
-        action->setShortcuts(keys);
-        actions_[item.id] = action;
-        connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
-      }
+  for (const MenuTemplate& menu : mainMenu())
+    fillMenu(menuBar_->addMenu(fromSjis(menu.text)), menu);
+}
+
+void TemplateDialog::fillMenu(QMenu* popup, const MenuTemplate& menu) {
+  QActionGroup* choices = nullptr;
+  for (const MenuItemTemplate& item : menu.items) {
+    if (item.submenu != nullptr) {
+      fillMenu(popup->addMenu(fromSjis(item.submenu->text)), *item.submenu);
+      continue;
     }
+    if (item.id == 0) {
+      popup->addSeparator();
+      continue;
+    }
+    if (item.platformEntries) {
+      QMenu* entries = popup->addMenu(fromSjis(item.text));
+      entries->setEnabled(false);  // until the platform gives it entries
+      submenus_[item.id] = entries;
+      continue;
+    }
+    QAction* action = popup->addAction(fromSjis(item.text));
+    if (item.radio) {
+      if (choices == nullptr) choices = new QActionGroup(popup);
+      action->setCheckable(true);
+      choices->addAction(action);
+    }
+    if (item.check) action->setCheckable(true);
+    QList<QKeySequence> keys;
+    for (const AcceleratorTemplate& key : accelerators()) {
+      if (key.id == item.id) keys << QKeySequence(QString::fromLatin1(key.keys));
+    }
+    action->setShortcuts(keys);
+    actions_[item.id] = action;
+    connect(action, &QAction::triggered, this, [this, id = item.id] { command(id); });
   }
 }
 

@@ -56,6 +56,7 @@ class TemplateDialog : public QDialog {
   QWidget* makeControl(const ControlTemplate& control, const ControlFactory& factory);
   void buildMenu();
   void layOut();
+  void fillMenu(QMenu* popup, const MenuTemplate& menu);
 
   const DialogTemplate& template_;
   DialogUnits units_;
