@@ -133,6 +133,11 @@ constexpr std::array FileItems{
     MenuItemTemplate{IdSaveFile,
                      "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x95\xDB\x91\xB6(&A)"},  // ファイルに保存(&A)
     MenuItemTemplate{IdExportHtml, "html\x8C\x60\x8E\xAE\x82\xC5\x95\xDB\x91\xB6(&W)"},  // html形式で保存(&W)
+    MenuItemTemplate{IdExportPdf, "PDF\x82\xC9\x8F\x91\x82\xAB\x8F\x6F\x82\xB5(&D)..."},  // PDFに書き出し(&D)...
+    MenuItemTemplate{IdPrint, "\x88\xF3\x8D\xFC(&P)..."},  // 印刷(&P)...
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdPuzzleProperties,  // パズルのプロパティ(&I)...
+                     "\x83\x70\x83\x59\x83\x8B\x82\xCC\x83\x76\x83\x8D\x83\x70\x83\x65\x83\x42(&I)..."},
     MenuItemTemplate{0, ""},
     MenuItemTemplate{IdOk, "\x8F\x49\x97\xB9(&X)"},  // 終了(&X)
 };
@@ -182,9 +187,14 @@ constexpr std::array SearchItems{
 constexpr std::array Accelerators{
     AcceleratorTemplate{IdSaveOver, "Ctrl+S"},
     AcceleratorTemplate{IdNewPuzzle, "Ctrl+N"},
+    AcceleratorTemplate{IdPrint, "Ctrl+P"},
     AcceleratorTemplate{IdUndo, "Ctrl+Z"},
     AcceleratorTemplate{IdRedo, "Ctrl+Y"},
     AcceleratorTemplate{IdRedo, "Ctrl+Shift+Z"},
+};
+
+constexpr std::array ViewItems{
+    MenuItemTemplate{IdCluePanel, "\x83\x4A\x83\x4D\x82\xCC\x88\xEA\x97\x97(&K)", false, true},  // カギの一覧(&K)
 };
 
 constexpr std::array HelpItems{
@@ -196,6 +206,7 @@ constexpr std::array MainMenu{
     MenuTemplate{"\x83\x74\x83\x40\x83\x43\x83\x8B(&F)", FileItems},  // ファイル(&F)
     MenuTemplate{"\x95\xD2\x8F\x57(&E)", EditItems},                  // 編集(&E)
     MenuTemplate{"\x8C\x9F\x8D\xF5(&S)", SearchItems},                // 検索(&S)
+    MenuTemplate{"\x95\x5C\x8E\xA6(&V)", ViewItems},                  // 表示(&V)
     MenuTemplate{"\x83\x77\x83\x8B\x83\x76(&H)", HelpItems},          // ヘルプ(&H)
 };
 

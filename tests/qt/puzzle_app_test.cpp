@@ -346,7 +346,8 @@ TEST(PuzzleApp, BothAboutEntriesOpenTheAboutBox) {
   QTemporaryDir dir;
   Session session(dir.filePath(QStringLiteral("store.conf")));
   int shown = 0;
-  const QList<QAction*> help = session.platform.window()->menu(3)->actions();
+  const QList<QAction*> help =
+      session.platform.window()->menu(static_cast<int>(mainMenu().size()) - 1)->actions();
   for (QAction* entry : {help[0], help[2]}) {
     test::whenModal(session.platform.window(), [&shown](QWidget* box) {
       EXPECT_EQ(box->windowTitle().toStdString(), "Vexiloのﾊﾞｰｼﾞｮﾝ情報");

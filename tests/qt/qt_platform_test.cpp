@@ -93,8 +93,9 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   for (QAction* action : window->menu(0)->actions()) file << action->text();
   EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
             "新規作成(&N)|ファイルを開く(&O)|最近使ったファイル(&R)||上書き保存(&S)|"
-            "ファイルに保存(&A)|html形式で保存(&W)||終了(&X)");
-  const QList<QAction*> help = window->menu(3)->actions();
+            "ファイルに保存(&A)|html形式で保存(&W)|PDFに書き出し(&D)...|印刷(&P)...||"
+            "パズルのプロパティ(&I)...||終了(&X)");
+  const QList<QAction*> help = window->menu(static_cast<int>(mainMenu().size()) - 1)->actions();
   ASSERT_EQ(help.size(), 3);
   EXPECT_EQ(help[0]->text().toStdString(), "バージョン情報(&V)");
   EXPECT_EQ(help[2]->text().toStdString(), "Vexilo のﾊﾞｰｼﾞｮﾝ情報(&A)...");

@@ -3,8 +3,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -14,6 +19,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -25,6 +32,8 @@
 
 #include "app/control_ids.h"
 #include "app/main_dialog.h"
+#include "print/page_painter.h"
+#include "print/puzzle_pages.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/qt_text.h"
 
@@ -148,6 +157,16 @@ void QtPlatform::attach(MainDialog& dialog) {
   window_->onLaidOut = [this] {
     if (dialog_ != nullptr) guarded([this] { dialog_->OnGridResized(); });
   };
+  // Beside the template's controls, in the side area; shown, it widens the window by its width.
+  cluePanel_ = new CluePanel(window_->sideArea());
+  cluePanel_->setFixedWidth(window_->units().x(190));
+  cluePanel_->onEdited = [this](ClueKey key, std::string_view text) {
+    guarded([this, key, text] { dialog_->OnClueEdited(key, text); });
+  };
+  cluePanel_->onSelected = [this](ClueKey key) {
+    guarded([this, key] { dialog_->OnClueSelected(key); });
+  };
+  window_->sideArea()->layout()->addWidget(cluePanel_);
   // Under the template's controls, as wide as the window.
   status_ = new QLabel(window_.get());
   status_->setObjectName(QStringLiteral("statusLine"));
@@ -192,6 +211,7 @@ void QtPlatform::detach() {
   restorePosted_ = false;
   timers_.clear();
   status_ = nullptr;
+  cluePanel_ = nullptr;
   statusRaw_.clear();
   statusPath_.clear();
   statusPosted_ = false;
@@ -405,14 +425,15 @@ void QtPlatform::showRecentFiles(const std::vector<std::string>& paths) {
   recent->setEnabled(!paths.empty());
 }
 
+// Without the side panel, which widens the window by its own width while shown.
 Size QtPlatform::windowSize() {
   if (!window_) return {};
-  return {window_->width(), window_->height()};
+  return {window_->width() - window_->sideExtent(), window_->height()};
 }
 
 void QtPlatform::resizeWindow(Size size) {
   if (!window_) return;
-  QSize wanted = QSize(size.width, size.height).expandedTo(window_->minimumSizeHint());
+  QSize wanted(size.width + window_->sideExtent(), size.height);
   if (const QScreen* screen = window_->screen()) {
     wanted = wanted.boundedTo(screen->availableGeometry().size());
   }
@@ -566,5 +587,82 @@ void QtPlatform::focusChanged(bool focused) {
 }
 
 Rect QtPlatform::inputCursor() { return dialog_ != nullptr ? dialog_->cursorRect() : Rect{}; }
+
+void QtPlatform::showClues(const CluePanelData& data) {
+  if (cluePanel_ != nullptr) cluePanel_->show(data);
+}
+
+void QtPlatform::selectClue(std::optional<ClueKey> key) {
+  if (cluePanel_ != nullptr) cluePanel_->select(key);
+}
+
+void QtPlatform::showCluePanel(bool shown) {
+  if (cluePanel_ == nullptr || window_->sideArea()->isVisibleTo(window_.get()) == shown) return;
+  const Size size = windowSize();
+  cluePanel_->setVisible(shown);
+  window_->sideArea()->setVisible(shown);
+  if (!window_->isMaximized() && !window_->isFullScreen()) resizeWindow(size);
+}
+
+bool QtPlatform::runPuzzleProperties(PuzzleProperties& properties) {
+  QDialog box(window_.get());
+  box.setWindowTitle(
+      fromSjis("\x83\x70\x83\x59\x83\x8B\x82\xCC\x83\x76\x83\x8D\x83\x70"
+               "\x83\x65\x83\x42"));  // パズルのプロパティ
+  auto* form = new QFormLayout(&box);
+  auto* title = new QLineEdit(fromSjis(properties.title), &box);
+  auto* author = new QLineEdit(fromSjis(properties.author), &box);
+  auto* copyright = new QLineEdit(fromSjis(properties.copyright), &box);
+  auto* numbering = new QComboBox(&box);
+  // タテ 1, 2, 3 とヨコ ア, イ, ウ; 通し番号
+  numbering->addItem(
+      fromSjis("\x83\x5E\x83\x65 1, 2, 3 \x82\xC6\x83\x88\x83\x52 \x83\x41, "
+               "\x83\x43, \x83\x45"));
+  numbering->addItem(fromSjis("\x92\xCA\x82\xB5\x94\xD4\x8D\x86"));
+  numbering->setCurrentIndex(properties.numbering == Numbering::Sequence ? 1 : 0);
+  form->addRow(fromSjis("\x91\xE8\x96\xBC"), title);              // 題名
+  form->addRow(fromSjis("\x8D\xEC\x8E\xD2"), author);             // 作者
+  form->addRow(fromSjis("\x92\x98\x8D\xEC\x8C\xA0"), copyright);  // 著作権
+  form->addRow(fromSjis("\x94\xD4\x8D\x86\x82\xCC\x95\x74\x82\xAF\x95\xFB"),
+               numbering);  // 番号の付け方
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  form->addRow(buttons);
+  const ModalBox waiting(*this);
+  if (box.exec() != QDialog::Accepted) return false;
+  properties.title = toSjis(title->text());
+  properties.author = toSjis(author->text());
+  properties.copyright = toSjis(copyright->text());
+  properties.numbering = numbering->currentIndex() == 1 ? Numbering::Sequence : Numbering::Magazine;
+  return true;
+}
+
+std::optional<PaperSize> QtPlatform::askPaperSize() {
+  const ModalBox waiting(*this);
+  bool ok = false;
+  const QStringList papers{QStringLiteral("A4"), QStringLiteral("B5"), QStringLiteral("Letter")};
+  const QString chosen = QInputDialog::getItem(window_.get(), fromSjis("\x97\x70\x8E\x86"),  // 用紙
+                                               fromSjis("\x97\x70\x8E\x86"), papers, 0, false, &ok);
+  if (!ok) return std::nullopt;
+  return chosen == papers[1]   ? PaperSize::B5
+         : chosen == papers[2] ? PaperSize::Letter
+                               : PaperSize::A4;
+}
+
+bool QtPlatform::writePdf(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                          PaperSize paper) {
+  return writePuzzlePdf(path, grid, clues, paper);
+}
+
+bool QtPlatform::printPuzzle(const PuzzleGrid& grid, const PuzzleClues& clues) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(pageSizeOf(PaperSize::A4));
+  printer.setFullPage(true);  // the layout keeps its own margins
+  QPrintDialog box(&printer, window_.get());
+  const ModalBox waiting(*this);
+  if (box.exec() != QDialog::Accepted) return false;
+  return paintPuzzlePages(printer, grid, clues, paperOf(printer.pageLayout().pageSize()));
+}
 
 }  // namespace vexilo::qt

@@ -7,6 +7,7 @@
 
 #include "ui/dispatch_pacer.h"
 #include "ui/platform.h"
+#include "ui/qt/clue_panel.h"
 #include "ui/qt/grid_widget.h"
 #include "ui/qt/template_dialog.h"
 
@@ -78,6 +79,17 @@ class QtPlatform final : public Platform, private GridEvents {
   void runAbout() override;
   bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
+  // CluePanelPort
+  void showClues(const CluePanelData& data) override;
+  void selectClue(std::optional<ClueKey> key) override;
+  bool runPuzzleProperties(PuzzleProperties& properties) override;
+  void showCluePanel(bool shown) override;
+  CluePanel* cluePanel() const { return cluePanel_; }
+  // PrintPort
+  std::optional<PaperSize> askPaperSize() override;
+  bool writePdf(const std::string& path, const PuzzleGrid& grid, const PuzzleClues& clues,
+                PaperSize paper) override;
+  bool printPuzzle(const PuzzleGrid& grid, const PuzzleClues& clues) override;
 
  private:
   // GridEvents
@@ -112,6 +124,7 @@ class QtPlatform final : public Platform, private GridEvents {
   std::unique_ptr<TemplateDialog> window_;
   GridWidget* grid_ = nullptr;
   QLabel* status_ = nullptr;
+  CluePanel* cluePanel_ = nullptr;
   std::string statusRaw_;  // Shift_JIS text and path, converted once it is shown
   std::string statusPath_;
   bool statusPosted_ = false;

@@ -239,6 +239,13 @@ QSize TemplateDialog::defaultSize() const {
   return sizeHint().boundedTo(room).expandedTo(minimumSizeHint());
 }
 
+int TemplateDialog::sideExtent() const {
+  if (side_ == nullptr || !side_->isVisibleTo(this)) return 0;
+  const auto* splitter = qobject_cast<const QSplitter*>(side_->parentWidget());
+  const int width = qMax(side_->minimumSizeHint().width(), side_->minimumWidth());
+  return width + (splitter != nullptr ? splitter->handleWidth() : 0);
+}
+
 void TemplateDialog::layOut() {
   const WindowLayout::Placed placed = layout_->place({client_->width(), client_->height()});
   for (std::size_t i = 0; i < inOrder_.size() && i < placed.controls.size(); ++i) {

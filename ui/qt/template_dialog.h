@@ -37,6 +37,7 @@ class TemplateDialog : public QDialog {
   GridShape shown() const { return shown_; }
   // Beside the controls, hidden while empty: a panel added to its layout shows when shown.
   QWidget* sideArea() const { return side_; }
+  int sideExtent() const;  // of the side area and its handle while shown; 0 while hidden
   // The outer size the window takes first: the template's, made smaller to fit the screen.
   QSize defaultSize() const;
 
