@@ -15,6 +15,7 @@
 #include "puzzle/clues.h"
 #include "puzzle/grid_history.h"
 #include "puzzle/puzzle_grid.h"
+#include "search/banned_words.h"
 #include "search/fast_fill.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
@@ -227,8 +228,10 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::vector<std::string> unopenedDictionaries;  // paths the last refresh could not open
   SearchEngine searchEngine = SearchEngine::DictionaryOrder;
   FastFill fastFill;
-  std::optional<FastOutcome> fastOutcome;  // of the last run of the fast engine
-  std::vector<int> blockingSlots;          // framed after the fast engine found no fill
+  BannedWords bannedWords;               // kept out of both engines' fills
+  bool checkSearchInvariants = false;    // both engines check themselves at every step (fuzzing)
+  std::optional<SearchEnd> fastOutcome;  // of the last run of the fast engine
+  std::vector<int> blockingSlots;        // framed after the fast engine found no fill
   std::vector<Rect> blockingFramesShown;
   std::uint64_t decisions = 0;  // totals of the fast engine over every run
   std::uint64_t backtracks = 0;

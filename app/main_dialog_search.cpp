@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -166,19 +167,46 @@ SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
   return outcome;
 }
 
-// The fast engine's own ending; with no fill, the groups it left empty count as with the other
-// engine, and the words that block the fill as words.
-SearchOutcome outcomeOf(const SlotTable& slots, FastOutcome fast, std::size_t blocking) {
-  SearchOutcome outcome = outcomeOf(slots, false);
-  switch (fast) {
-    case FastOutcome::Filled: outcome.end = SearchEnd::Filled; break;
-    case FastOutcome::NoFill:
-      outcome.end = SearchEnd::NoFill;
-      outcome.blockingWords = static_cast<int>(blocking);
-      break;
-    case FastOutcome::NoFurtherFill: outcome.end = SearchEnd::NoFurtherFill; break;
-    case FastOutcome::Stopped: outcome.end = SearchEnd::Stopped; break;
+// The group of each slot, by the root of its tree.
+std::vector<int> groupRoots(const SlotTable& slots) {
+  std::vector<int> root(static_cast<std::size_t>(slots.slotCount), -1);
+  for (int r = 0; r < slots.slotCount; ++r) {
+    if (slots.slots[static_cast<std::size_t>(r)].groupState != (Visited | GroupRoot)) continue;
+    std::vector<int> pending{r};
+    while (!pending.empty()) {
+      const int s = pending.back();
+      pending.pop_back();
+      root[static_cast<std::size_t>(s)] = r;
+      const WordSlot& slot = slots.slots[static_cast<std::size_t>(s)];
+      if (slot.firstChild >= 0) pending.push_back(slot.firstChild);
+      if (s != r && slot.nextSibling >= 0) pending.push_back(slot.nextSibling);
+    }
   }
+  return root;
+}
+
+// The fast engine's own ending. With no fill, the parts that have one are filled: the groups
+// of the slots that block the others are the groups without a fill, and those slots count as
+// words.
+SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast,
+                        const std::vector<BlockingSlot>& blocking) {
+  SearchOutcome outcome;
+  outcome.end = fast;
+  outcome.groups = static_cast<int>(
+      std::count_if(slots.slots.begin(), slots.slots.begin() + slots.slotCount,
+                    [](const WordSlot& slot) { return slot.groupState == (Visited | GroupRoot); }));
+  if (fast != SearchEnd::NoFill) return outcome;
+  const std::vector<int> root = groupRoots(slots);
+  std::vector<int> unfilled;
+  for (const BlockingSlot& slot : blocking) {
+    if (!slots.holds(slot.slot)) continue;
+    const int group = root[static_cast<std::size_t>(slot.slot)];
+    if (std::find(unfilled.begin(), unfilled.end(), group) == unfilled.end()) {
+      unfilled.push_back(group);
+    }
+  }
+  outcome.unfilledGroups = static_cast<int>(unfilled.size());
+  outcome.blockingWords = static_cast<int>(blocking.size());
   return outcome;
 }
 
@@ -217,7 +245,7 @@ void MainDialog::RunSearch() {
     }
     if (searchEngine == SearchEngine::Fast) {
       runFastFill(host);
-      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking().size());
+      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking());
     } else {
       runOrderedFill(host, outcome);
     }
@@ -239,7 +267,8 @@ std::int64_t MainDialog::searchElapsedMs() {
 }
 
 void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
-  FillSearch search(grid, wordIndex, slots, host);
+  FillSearch search(grid, wordIndex, slots, host, &bannedWords);
+  search.checkInvariants = checkSearchInvariants;
   host.follow(search);
   search.fillGroups();
   outcome = outcomeOf(slots, searchState == SearchCancelled);
@@ -260,15 +289,27 @@ void MainDialog::showProgress() {
 }
 
 void MainDialog::runFastFill(SearchHost& host) {
+  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
   host.follow(fastFill);
-  const FastOutcome outcome = fastFill.run(grid, wordIndex, slots, host);
+  SearchEnd outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+  // A command changed the grid under the search: it starts afresh on the grid as it is now.
+  while (fastFill.gridChanged() && searchState == SearchRunning) {
+    clearSearchLetters(grid, host);
+    spreadFixedLetters(grid, host);
+    extractSlots(grid, slots);
+    slots.slotsCurrent = true;
+    fastFill.forget();
+    host.updateTotals();
+    host.follow(fastFill);
+    outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+  }
   host.updateTotals();
   fastOutcome = outcome;
   slots.currentSlot = 0;
-  if (outcome != FastOutcome::NoFill) {
+  if (outcome != SearchEnd::NoFill) {
     if (slots.slotCount > 0) listCandidates(0);
     invalidateCell(-1);
-    if (outcome == FastOutcome::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
+    if (outcome == SearchEnd::NoFurtherFill) platform.showMessage(NoFurtherFillMessage);
     return;
   }
   // The slots that block the fill are framed and listed with their patterns instead.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "search/fill_host.h"
+
 namespace vexilo {
 
 // Values of the settings entry Search/Engine.
@@ -22,8 +24,6 @@ struct SearchProgress {
   std::uint64_t wordsPlaced = 0;
   std::int64_t elapsedMs = 0;
 };
-
-enum class SearchEnd { Filled, NoFill, NoFurtherFill, Stopped };
 
 struct SearchOutcome {
   SearchEnd end = SearchEnd::Filled;

@@ -73,7 +73,7 @@ double peakBytes() {
 }
 
 void fastFill(benchmark::State& state, const Case& c) {
-  FastOutcome outcome = FastOutcome::Stopped;
+  SearchEnd outcome = SearchEnd::Stopped;
   std::uint64_t decisions = 0;
   std::uint64_t backtracks = 0;
   std::size_t setBytes = 0;
@@ -95,9 +95,9 @@ void fastFill(benchmark::State& state, const Case& c) {
   }
   state.counters["sets_MB"] = static_cast<double>(setBytes) / 1e6;
   state.counters["peak_MB"] = (peakBytes() - peakBefore) / 1e6;
-  state.counters["stopped"] = outcome == FastOutcome::Stopped ? 1 : 0;
-  state.counters["filled"] = outcome == FastOutcome::Filled ? 1 : 0;
-  state.counters["no_fill"] = outcome == FastOutcome::NoFill ? 1 : 0;
+  state.counters["stopped"] = outcome == SearchEnd::Stopped ? 1 : 0;
+  state.counters["filled"] = outcome == SearchEnd::Filled ? 1 : 0;
+  state.counters["no_fill"] = outcome == SearchEnd::NoFill ? 1 : 0;
   state.counters["decisions"] = static_cast<double>(decisions);
   state.counters["backtracks"] = static_cast<double>(backtracks);
 }

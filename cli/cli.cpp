@@ -134,15 +134,15 @@ int runExport(const Options& options, Session& session) {
 // The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
 int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, double seconds,
                      int status) {
-  const FastOutcome outcome = dialog.fastOutcome.value_or(FastOutcome::Stopped);
-  if (outcome == FastOutcome::NoFill) {
+  const SearchEnd outcome = dialog.fastOutcome.value_or(SearchEnd::Stopped);
+  if (outcome == SearchEnd::NoFill) {
     std::fputs("no fill: no words fill the grid; the slots that block it:\n", err);
     for (const BlockingSlot& blocking : dialog.fastFill.blocking()) {
       const WordSlot& slot = dialog.slots.slots[static_cast<std::size_t>(blocking.slot)];
       std::fprintf(err, "%s\n",
                    cp932ToUtf8(blockingSlotLine(dialog.grid, slot, blocking.candidates)).c_str());
     }
-  } else if (outcome == FastOutcome::NoFurtherFill) {
+  } else if (outcome == SearchEnd::NoFurtherFill) {
     std::fputs("no fill: every fill has been shown since the search started afresh\n", err);
   }
   if (stats) {
@@ -151,7 +151,7 @@ int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, doubl
                  static_cast<unsigned long long>(dialog.backtracks), seconds);
   }
   if (status != ExitOk) return status;
-  return outcome == FastOutcome::Filled ? ExitOk : ExitNoFill;
+  return outcome == SearchEnd::Filled ? ExitOk : ExitNoFill;
 }
 
 int runSearch(const Options& options, Session& session) {

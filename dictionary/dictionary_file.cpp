@@ -1,10 +1,5 @@
 #include "dictionary/dictionary_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +10,7 @@
 #include "dictionary/full_width.h"
 #include "dictionary/word_index.h"
 #include "files/atomic_file.h"
+#include "files/locked_file.h"
 #include "files/text_file.h"
 
 namespace vexilo {
@@ -163,77 +159,6 @@ bool needsLineEnd(std::string_view before) {
   return !before.empty() && before.back() != '\n' && before != ByteOrderMark;
 }
 
-std::optional<std::string> readWhole(int fd) {
-  std::string bytes;
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
-    if (n == 0) return bytes;
-    if (n < 0 && errno != EINTR) return std::nullopt;
-    if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
-bool writeAt(int fd, std::string_view bytes, off_t offset) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-    offset += n;
-  }
-  return true;
-}
-
-// A descriptor closed with the scope, and with it the lock it holds.
-class Descriptor {
- public:
-  Descriptor() = default;
-  ~Descriptor() { reset(-1); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-  bool close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_ = -1;
-};
-
-// The list at path opened for reading and writing, created when missing, and locked for this
-// process alone: a registration that waited for the lock while another replaced the file opens
-// the new one. CouldNotRead for a file that may be written but not read.
-std::optional<AppendResult> openLocked(const std::string& path, Descriptor& list) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      const int writeOnly = errno == EACCES ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC) : -1;
-      if (writeOnly < 0) return AppendResult::CouldNotOpen;
-      ::close(writeOnly);
-      return AppendResult::CouldNotRead;
-    }
-    list.reset(fd);
-    struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) return AppendResult::CouldNotOpen;
-    int locked = ::flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR) locked = ::flock(fd, LOCK_EX);
-    if (locked != 0) return AppendResult::CouldNotOpen;
-    struct stat now {};
-    if (::stat(path.c_str(), &now) == 0 && now.st_dev == opened.st_dev &&
-        now.st_ino == opened.st_ino) {
-      return std::nullopt;
-    }
-  }
-  return AppendResult::CouldNotOpen;
-}
-
 }  // namespace
 
 DecodedWordList decodeWordList(std::string_view text, const WordListCodec* codec) {
@@ -314,18 +239,17 @@ AppendResult appendDictionaryWord(const std::string& path, std::string_view word
                                   const WordListCodec* codec) {
   const std::optional<std::string> target = linkTarget(path);
   if (!target) return AppendResult::CouldNotOpen;
-  Descriptor list;
   if (word.empty()) {  // the list is made when missing, and nothing is read or written
-    struct stat status {};
-    if (::stat(target->c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-      return AppendResult::CouldNotOpen;
-    }
-    list.reset(::open(target->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-    return list.get() >= 0 ? AppendResult::Appended : AppendResult::CouldNotOpen;
+    return createFileIfMissing(*target) ? AppendResult::Appended : AppendResult::CouldNotOpen;
   }
-  if (const std::optional<AppendResult> failed = openLocked(*target, list)) return *failed;
+  LockedFile list;
+  switch (list.open(*target)) {
+    case LockedFile::Opened::Yes: break;
+    case LockedFile::Opened::CouldNotOpen: return AppendResult::CouldNotOpen;
+    case LockedFile::Opened::CouldNotRead: return AppendResult::CouldNotRead;
+  }
 
-  std::optional<std::string> old = readWhole(list.get());
+  std::optional<std::string> old = list.readAll();
   if (!old) return AppendResult::CouldNotRead;
   std::string bytes(word);
   if (wordListEncoding(toTextMode(*old), codec) == WordListEncoding::Utf8) {
@@ -342,9 +266,9 @@ AppendResult appendDictionaryWord(const std::string& path, std::string_view word
     old->insert(end, bytes);
     return writeFileAtomically(*target, *old) ? AppendResult::Appended : AppendResult::WriteFailed;
   }
-  const auto size = static_cast<off_t>(old->size());
-  const bool written = writeAt(list.get(), bytes, size);
-  if (!written && ::ftruncate(list.get(), size) != 0) {
+  const std::size_t size = old->size();
+  const bool written = list.writeAt(bytes, size);
+  if (!written && !list.truncate(size)) {
     // The file keeps what was written; nothing else can be done about it here.
   }
   return list.close() && written ? AppendResult::Appended : AppendResult::WriteFailed;
@@ -362,7 +286,7 @@ RegisterResult registerWord(const std::string& path, std::string_view typed, Wor
     case AppendResult::WriteFailed: return RegisterResult::WriteFailed;
     case AppendResult::NotInUtf8: return RegisterResult::NotInUtf8;
   }
-  lengths.addWord(word);
+  index.addWord(word);
   return write ? RegisterResult::Written : RegisterResult::NotWritten;
 }
 

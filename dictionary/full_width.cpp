@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "puzzle/shift_jis.h"
+
 namespace vexilo {
 
 namespace {
@@ -173,10 +175,6 @@ constexpr char FullWidthKana[] =
     "\x81\x4A"   // ゛
     "\x81\x4B";  // ゜
 static_assert(sizeof(FullWidthKana) == 64 * 2 + 1);
-
-// Up to 0xFC, not 0xEF: the window's code page also gives lead bytes 0xF0-0xFC (﨑, 髙).
-bool isLeadByte(unsigned char a) { return (a >= 0x81 && a <= 0x9F) || (a >= 0xE0 && a <= 0xFC); }
-bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 std::string_view entry(const char* table, int k) { return {table + 2 * k, 2}; }
 

@@ -117,13 +117,14 @@ char* LengthIndex::store(std::string_view text) {
   return at;
 }
 
-void LengthIndex::addWord(std::string_view word) {
+void LengthIndex::addWord(std::string_view word, std::uint32_t sequence) {
   if (!buckets_) buckets_ = std::make_unique<Buckets>();
   char* text = store(word);
   foldInPlace(text, word.size());
   const std::string_view folded(text, word.size());
   const auto number = static_cast<std::uint32_t>(words_.size());
   words_.push_back(folded);
+  sequences_.push_back(sequence);
   Buckets& buckets = *buckets_;
   for (std::size_t i = 0; i < folded.size(); i += 2) {
     const auto b0 = static_cast<signed char>(folded[i]);
@@ -138,6 +139,7 @@ void LengthIndex::addWord(std::string_view word) {
 void LengthIndex::clear() {
   buckets_.reset();
   std::vector<std::string_view>().swap(words_);
+  std::vector<std::uint32_t>().swap(sequences_);
   blocks_.clear();
   blocks_.shrink_to_fit();
   large_.clear();
@@ -161,7 +163,8 @@ BucketEntry LengthIndex::firstInBucket(std::string_view character, int position)
 }
 
 std::size_t LengthIndex::memoryUse() const {
-  std::size_t bytes = words_.capacity() * sizeof(std::string_view);
+  std::size_t bytes =
+      words_.capacity() * sizeof(std::string_view) + sequences_.capacity() * sizeof(std::uint32_t);
   if (buckets_) {
     bytes += sizeof(Buckets);
     for (const auto& bucket : *buckets_) bytes += bucket.capacity() * sizeof(std::uint32_t);
@@ -173,6 +176,8 @@ std::size_t LengthIndex::memoryUse() const {
 
 void WordIndex::clear() {
   for (LengthIndex& lengths : classes_) lengths.clear();
+  added_ = 0;
+  ++changes_;
 }
 
 std::size_t WordIndex::wordCount() const {

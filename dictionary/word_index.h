@@ -35,7 +35,9 @@ struct BucketEntry {
 // One length class: the words in order of addition and 2049 buckets of word numbers.
 class LengthIndex {
  public:
-  void addWord(std::string_view word);
+  void addWord(std::string_view word) { addWord(word, static_cast<std::uint32_t>(words_.size())); }
+  // sequence: the word's place in the order of addition over every class of a WordIndex.
+  void addWord(std::string_view word, std::uint32_t sequence);
   void clear();
 
   // The number of the first word equal to text byte for byte (compared unfolded), or -1.
@@ -55,6 +57,7 @@ class LengthIndex {
 
   std::size_t wordCount() const { return words_.size(); }
   std::string_view word(std::size_t number) const { return words_[number]; }
+  std::uint32_t sequence(std::size_t number) const { return sequences_[number]; }
   std::size_t bucketSize(int bucket) const { return buckets_ ? (*buckets_)[bucket].size() : 0; }
   std::size_t memoryUse() const;
 
@@ -64,6 +67,7 @@ class LengthIndex {
   char* store(std::string_view text);
 
   std::vector<std::string_view> words_;
+  std::vector<std::uint32_t> sequences_;
   std::unique_ptr<Buckets> buckets_;  // made by the first word, so empty classes cost nothing
   std::vector<std::unique_ptr<char[]>> blocks_;  // text arena in fixed blocks, never moved
   std::vector<std::unique_ptr<char[]>> large_;   // long words, one allocation each
@@ -77,13 +81,20 @@ class WordIndex {
   const LengthIndex& operator[](int lengthClass) const { return classes_[lengthClass]; }
 
   // Adds the word to the class of its length.
-  void addWord(std::string_view word) { classes_[lengthClass(word)].addWord(word); }
+  void addWord(std::string_view word) {
+    classes_[lengthClass(word)].addWord(word, added_++);
+    ++changes_;
+  }
   void clear();
   std::size_t wordCount() const;
+  // Counts every addition and clearing, so that tables built from the index know they are due.
+  std::uint64_t changes() const { return changes_; }
   std::size_t memoryUse() const;
 
  private:
   std::array<LengthIndex, LengthClasses> classes_;
+  std::uint32_t added_ = 0;
+  std::uint64_t changes_ = 0;
 };
 
 }  // namespace vexilo

@@ -97,6 +97,7 @@ void dictionaryTarget(std::string_view input) {
   MemorySettingsStore settings;
   const auto dialog = std::make_unique<MainDialog>(platform, settings);
   dialog->pushControls();  // no dictionary row: the search uses the index loaded here
+  dialog->checkSearchInvariants = true;
 
   const std::string text = toTextMode(input);  // as a dictionary file is read
   loadDictionaryText(text, dialog->wordIndex);
@@ -119,7 +120,7 @@ void dictionaryTarget(std::string_view input) {
       require(dialog->searchState == SearchIdle, "a search did not end idle");
       const bool filled =
           engine == SearchEngine::Fast
-              ? dialog->fastOutcome == FastOutcome::Filled
+              ? dialog->fastOutcome == SearchEnd::Filled
               : std::all_of(dialog->slots.slots.begin(),
                             dialog->slots.slots.begin() + dialog->slots.slotCount,
                             [](const WordSlot& s) { return !s.candidates.empty(); });
@@ -127,7 +128,8 @@ void dictionaryTarget(std::string_view input) {
         checkDictionaryOrderFill(before, dialog->grid, dialog->slots, words);
       }
       if (filled) {
-        const std::optional<std::string> broken = test::checkFill(before, dialog->grid, lines);
+        const std::optional<std::string> broken =
+            test::checkFill(before, dialog->grid, lines, test::fillOrderOf(dialog->slots));
         require(!broken, "a fill breaks a rule: " + broken.value_or(""));
       }
     }

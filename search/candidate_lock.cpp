@@ -3,14 +3,11 @@
 #include <map>
 #include <string>
 
+#include "puzzle/shift_jis.h"
+
 namespace vexilo {
 
 namespace {
-
-bool isLeadByte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  return (0x81 <= b && b <= 0x9F) || (0xE0 <= b && b <= 0xFC);
-}
 
 bool isGiven(const NodeBox& cell) { return cell.flag == Fixed && !cell.str.empty(); }
 

@@ -1,24 +1,24 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dictionary/word_index.h"
 #include "puzzle/puzzle_grid.h"
-#include "search/fill_search.h"
+#include "search/fill_host.h"
+#include "search/fill_model.h"
+#include "search/fill_solver.h"
 #include "search/word_slot.h"
+#include "search/word_tables.h"
 
 namespace vexilo {
 
-enum class FastOutcome {
-  Filled,         // the grid holds a fill and every slot its candidate list
-  NoFill,         // proven: no fill exists
-  NoFurtherFill,  // every fill has been shown since the last fresh start
-  Stopped,        // the search state left SearchRunning
-};
+class BannedWords;
 
 // A slot that keeps the grid from being filled, with the number of words that fit its given
 // letters and marks alone.
@@ -27,10 +27,37 @@ struct BlockingSlot {
   std::size_t candidates = 0;
 };
 
-// The complete fill engine: one letter variable per open cell (mark groups and the empty star
-// cells of a slot merged), one word per slot, no word twice in the grid, given letters kept.
-// Propagates to a fixpoint between slot domains and letters, branches on the slot with the
-// fewest words per failure, tries words in dictionary priority order. Deterministic.
+// How a fast run goes or went, for the status line and vexilo-cli.
+struct FastProgress {
+  std::uint64_t decisions = 0;
+  std::uint64_t backtracks = 0;
+  std::uint64_t restarts = 0;
+  std::uint64_t nogoods = 0;
+  std::uint64_t wordsPlaced = 0;
+  std::uint32_t worstRank = 0;  // of the best fill found so far; 0: none yet
+  std::uint64_t rankSum = 0;
+  bool proven = false;      // no fill has a smaller worst rank
+  double closedShare = -1;  // of the space of the part searched now; -1: unknown
+};
+
+struct FastFillSettings {
+  bool firstOnly = false;  // stop at the first fill instead of proving the best
+  SolverSwitches switches;
+  // Work (64-bit blocks handled) a further fill may spend improving its first find: about a
+  // fifth of a second, the same on every run.
+  std::uint64_t furtherFillWork = 40'000'000;
+  // Fill only these slots (table indices; empty: all). See FillOptions.
+  std::vector<int> slots;
+  // A run that reaches it ends with the best fill found, unproven.
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+};
+
+// The complete fill engine (高速検索): one letter variable per open cell, one word per slot,
+// no word twice in the grid, given letters kept, words by rank. A run fills the grid with the
+// best fill, whose worst rank (then sum of ranks) is the smallest possible, proven; each part
+// of the grid on its own. The tables are kept while the dictionaries stay as they are.
+// A run after Filled with nothing changed gives a fill that differs from every fill shown since
+// in at least a third of the slots. Deterministic. Draws through the host only what it found.
 class FastFill {
  public:
   FastFill();
@@ -39,34 +66,47 @@ class FastFill {
   FastFill& operator=(const FastFill&) = delete;
 
   // The grid must be prepared (search letters cleared, given letters spread) and the table
-  // extracted from it. A run after Filled on the same grid, table and index continues with the
-  // next fill; any other run starts afresh. Writes the fill, or nothing, into the grid, and the
-  // candidate lists into the table.
-  FastOutcome run(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host);
-  // The next run starts afresh: to be called whenever the grid, table or index changed.
+  // extracted from it. Writes the fill (with no fill, the fill of the parts that have one)
+  // into the grid and the candidate lists into the table.
+  SearchEnd run(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host,
+                const BannedWords* banned = nullptr);
+  // The next run starts afresh: to be called whenever the grid, table, bans or index changed.
   void forget();
 
-  // Of the last run.
-  std::uint64_t decisions() const { return decisions_; }
-  std::uint64_t backtracks() const { return backtracks_; }
-  std::uint64_t wordsPlaced() const { return wordsPlaced_; }
-  // After NoFill: the slots with no word at all, else those that failed most (at most five).
+  FastFillSettings settings;
+
+  // Of the last run (during a run, so far).
+  const FastProgress& progress() const { return progress_; }
+  std::uint64_t decisions() const { return progress_.decisions; }
+  std::uint64_t backtracks() const { return progress_.backtracks; }
+  std::uint64_t wordsPlaced() const { return progress_.wordsPlaced; }
+  // A command run by the pump changed the grid: the run stopped so that it starts afresh.
+  bool gridChanged() const { return gridChanged_; }
+  // Every slot holds a word.
+  bool complete() const { return complete_; }
+  // After NoFill: per part without a fill, its slots with no word at all, else those that
+  // failed most (at most five).
   const std::vector<BlockingSlot>& blocking() const { return blocking_; }
   bool blockedByEmptySlot() const { return blockedByEmptySlot_; }
-  // Bytes taken by the word sets per (position, letter) that the last fresh run built.
-  std::size_t wordSetBytes() const { return wordSetBytes_; }
-
-  class Solver;
+  // Bytes taken by the word sets per (position, letter).
+  std::size_t wordSetBytes() const { return tables_ ? tables_->bytes() : 0; }
+  // The tables the last run used, kept while the index is unchanged.
+  std::shared_ptr<WordTables> tables() const { return tables_; }
 
  private:
-  std::unique_ptr<Solver> solver_;  // kept after Filled, so that the next run continues
-  bool resumable_ = false;          // the last run ended on a fill
-  std::uint64_t decisions_ = 0;
-  std::uint64_t backtracks_ = 0;
-  std::uint64_t wordsPlaced_ = 0;
+  class Run;
+  friend class Run;
+
+  std::shared_ptr<WordTables> tables_;
+  std::shared_ptr<const FillModel> model_;  // of the fills shown since the last change
+  std::vector<std::vector<int>> shown_;     // those fills, words by slot
+  std::uint64_t bansSeen_ = 0;
+  bool resumable_ = false;
+  FastProgress progress_;
+  bool gridChanged_ = false;
+  bool complete_ = false;
   std::vector<BlockingSlot> blocking_;
   bool blockedByEmptySlot_ = false;
-  std::size_t wordSetBytes_ = 0;
 };
 
 // "横 3行2列 7文字 ア・・・・・ン: 0語" in Shift_JIS: direction, first cell counted from 1,

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
+
+#include "puzzle/shift_jis.h"
+#include "search/banned_words.h"
 
 namespace vexilo {
 
 namespace {
-
-bool isLeadByte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  return (0x81 <= b && b <= 0x9F) || (0xE0 <= b && b <= 0xFC);
-}
 
 bool sameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -183,8 +182,14 @@ void spreadFixedLetters(PuzzleGrid& grid, FillHost& host) {
   }
 }
 
-FillSearch::FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host)
-    : grid_(grid), index_(index), table_(table), host_(host), uses_(MaxSlotLength + 1) {
+FillSearch::FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host,
+                       const BannedWords* banned)
+    : grid_(grid),
+      index_(index),
+      table_(table),
+      host_(host),
+      banned_(banned != nullptr && !banned->empty() ? banned : nullptr),
+      uses_(MaxSlotLength + 1) {
   for (int s = 0; s < table_.slotCount; ++s) {
     for (const std::string& word : slot(s).candidates) noteListed(s, word);
   }
@@ -228,7 +233,8 @@ FillResult FillSearch::fillSlot(int i) {
       patternOf = gridChanges_;
     }
     const std::string_view word = words.wordOf(entry);
-    if (isSlotWord(word, length) && pattern.fits(word) && !wordInUse(i, word)) {
+    if (isSlotWord(word, length) && pattern.fits(word) && !wordInUse(i, word) &&
+        (banned_ == nullptr || !banned_->contains(word))) {
       const std::string kept(word);
       appendCandidate(i, kept);
       placeWord(i, kept);
@@ -259,6 +265,9 @@ FillResult FillSearch::fillSlot(int i) {
       }
     }
     entry = words.nextEntry(entry);
+    if (checkInvariants && !invariantFault().empty()) {
+      throw std::logic_error("fill search: " + invariantFault());
+    }
     if (host_.pumpMessages()) ++gridChanges_;
   }
   slot(i).cursor = BucketEntry{};
@@ -309,6 +318,29 @@ void FillSearch::resetGroup(int i) {
   if (slot(i).placed) removeWord(i);
   clearCandidates(i);
   slot(i).cursor = BucketEntry{};
+}
+
+std::string FillSearch::invariantFault() const {
+  std::vector<UseMap> counted(uses_.size());
+  for (int s = 0; s < table_.slotCount; ++s) {
+    UseMap& uses = counted[static_cast<std::size_t>(slot(s).length)];
+    for (const std::string& word : slot(s).candidates) {
+      Listings& listings = uses[word];
+      if (listings.empty() || listings.back().first != s) listings.emplace_back(s, 0);
+      ++listings.back().second;
+    }
+  }
+  for (std::size_t length = 0; length < uses_.size(); ++length) {
+    if (counted[length].size() != uses_[length].size()) return "a word's uses are miscounted";
+    for (const auto& [word, listings] : counted[length]) {
+      const auto found = uses_[length].find(std::string_view(word));
+      if (found == uses_[length].end()) return "a listed word is not counted";
+      Listings kept = found->second;
+      std::sort(kept.begin(), kept.end());
+      if (kept != listings) return "a word's listings are miscounted";
+    }
+  }
+  return {};
 }
 
 void FillSearch::noteListed(int i, const std::string& word) {

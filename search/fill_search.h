@@ -9,33 +9,17 @@
 
 #include "dictionary/word_index.h"
 #include "puzzle/puzzle_grid.h"
+#include "search/fill_host.h"
 #include "search/word_slot.h"
 
 namespace vexilo {
 
-// Values of the main window's searchState.
-enum SearchState : std::int32_t {
-  SearchIdle = 0,
-  SearchRunning = 1,
-  SearchCancelled = 999,  // a stop requested while running
-};
+class BannedWords;
 
 enum FillResult : std::int32_t {
   FillFailed = 0,  // the slot is left empty
   FillDone = 1,    // filled, no saved position
   FillMore = 2,    // filled, and the cursor holds where the next run continues
-};
-
-// What the engine needs of the window; the engine itself never draws or dispatches.
-class FillHost {
- public:
-  virtual ~FillHost() = default;
-  // The cell's text was written or restored; draw it at once.
-  virtual void cellChanged(int cellIndex) = 0;
-  // Dispatch every pending message; any command handler may run nested in here. True when a
-  // command ran, which may have changed any cell, mark included.
-  virtual bool pumpMessages() = 0;
-  virtual SearchState searchState() const = 0;
 };
 
 // Bytes 2i and 2i+1 of the word; fewer, or none, past its end.
@@ -62,7 +46,9 @@ void spreadFixedLetters(PuzzleGrid& grid, FillHost& host);
 // candidate lists as it finds them and keeps that count exact while it changes them.
 class FillSearch {
  public:
-  FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host);
+  // Banned words are passed over as if they did not fit.
+  FillSearch(PuzzleGrid& grid, const WordIndex& index, SlotTable& table, FillHost& host,
+             const BannedWords* banned = nullptr);
 
   // fillSlot on every group root in table order.
   void fillGroups();
@@ -76,6 +62,11 @@ class FillSearch {
   void resetGroup(int i);
   // placed taken back from every slot without touching the cells.
   void forgetPlaced();
+
+  // Empty when the use counts agree with the candidate lists, else what disagrees. With
+  // checkInvariants set, checked after every candidate (tests, fuzz targets); throws on a fault.
+  std::string invariantFault() const;
+  bool checkInvariants = false;
 
   std::uint64_t candidatesTested() const { return candidatesTested_; }
   std::uint64_t wordsPlaced() const { return wordsPlaced_; }
@@ -105,6 +96,7 @@ class FillSearch {
   const WordIndex& index_;
   SlotTable& table_;
   FillHost& host_;
+  const BannedWords* banned_;      // null or empty: nothing banned
   std::vector<UseMap> uses_;       // by slot length
   std::uint64_t gridChanges_ = 0;  // pumps that ran a command, so patterns are gathered anew
   std::uint64_t candidatesTested_ = 0;

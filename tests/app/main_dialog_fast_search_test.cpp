@@ -100,7 +100,8 @@ TEST_F(FastSearchCommand, EachSearchShowsAFillNotShownBeforeUntilNoneIsLeft) {
   press(IdSearchFast);
   press(IdSearch);
   expectIdle();
-  EXPECT_EQ(test::checkFill(start, dialog->grid, words), std::nullopt);
+  EXPECT_EQ(test::checkFill(start, dialog->grid, words, test::fillOrderOf(dialog->slots)),
+            std::nullopt);
   EXPECT_EQ(dialog->slots.currentSlot, 0);
   const WordSlot& first = dialog->slots.slots[0];
   std::string placed;
@@ -116,7 +117,8 @@ TEST_F(FastSearchCommand, EachSearchShowsAFillNotShownBeforeUntilNoneIsLeft) {
   while (platform.messages.empty()) {
     press(IdSearch);
     if (!platform.messages.empty()) break;
-    EXPECT_EQ(test::checkFill(start, dialog->grid, words), std::nullopt);
+    EXPECT_EQ(test::checkFill(start, dialog->grid, words, test::fillOrderOf(dialog->slots)),
+              std::nullopt);
     EXPECT_TRUE(shown.insert(picture(3, 3)).second);
   }
   EXPECT_GE(shown.size(), 2U);

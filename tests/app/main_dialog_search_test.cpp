@@ -271,9 +271,9 @@ TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
   EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
                           [](const std::string& line) { return !line.ends_with(sj("配置 0")); }));
 
-  searchTwoWordsApartWithOneWord();  // this engine fills all of the grid or nothing
+  searchTwoWordsApartWithOneWord();  // the first part takes the word, the second has none
   EXPECT_EQ(platform.statuses.back().text,
-            sj("高速検索: 2 グループ中 2 グループは埋まりません  妨げている語 1  0.0 秒"));
+            sj("高速検索: 2 グループ中 1 グループは埋まりません  妨げている語 1  0.0 秒"));
 }
 
 // Two rings without a word of three letters and a pair that fills: groups count as groups, the
@@ -283,12 +283,12 @@ TEST_F(SearchCommand, StatusLineCountsGroupsAndLeavesOutTheTimeOfBoxes) {
     SearchEngine engine;
     std::string told;
   };
-  // The fast engine fills all of the grid or nothing, and proves this before its first pump.
+  // The fast engine names every word of the rings: none has a word at all.
   const Case cases[] = {
       {SearchEngine::DictionaryOrder,
        "辞書順検索: 3 グループ中 2 グループは埋まりません  0.3 秒  辞書を開けませんでした: "},
       {SearchEngine::Fast,
-       "高速検索: 3 グループ中 3 グループは埋まりません  妨げている語 8  0.0 秒  "
+       "高速検索: 3 グループ中 2 グループは埋まりません  妨げている語 8  0.3 秒  "
        "辞書を開けませんでした: "},
   };
   for (const Case& c : cases) {

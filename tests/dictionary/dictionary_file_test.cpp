@@ -16,7 +16,6 @@
 #include "support/file_size_limit.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
-#include "ui/cp932_codec.h"
 
 namespace vexilo {
 namespace {
@@ -25,6 +24,7 @@ using test::readBytes;
 using test::sj;
 using test::TempFolder;
 using test::u8;
+using test::wordListCodec;
 using test::writeBytes;
 using Words = std::vector<std::string>;
 
@@ -213,7 +213,7 @@ TEST(DictionaryAppend, FailedWriteLeavesTheFileAsItWas) {
 // A list is UTF-8 when it starts with a byte-order mark or when more of its lines are words of
 // the code page read as UTF-8 than read as Shift_JIS.
 TEST(WordListEncoding, DecidedOnTheEvidenceOfItsLines) {
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   const struct {
     std::string text;
     WordListEncoding encoding;
@@ -242,7 +242,7 @@ TEST(WordListEncoding, DecidedOnTheEvidenceOfItsLines) {
 // loaded no word and took the next registration in UTF-8.
 TEST(WordListEncoding, KanjiThatLookLikeUtf8AreRegisteredAndReadAsShiftJis) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   const std::string path = folder.path("new.dic");
   WordIndex registered;
   for (const char* word : {"茫然", "鼈甲", "驢馬", "瘡蓋"}) {
@@ -261,7 +261,7 @@ TEST(WordListEncoding, KanjiThatLookLikeUtf8AreRegisteredAndReadAsShiftJis) {
 // read as UTF-8, and the refresh names the line.
 TEST(WordListEncoding, AUtf8ListWithABadLineIsReadAsUtf8WithTheLineReported) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   std::string cut = "うさぎ";
   cut.pop_back();
   writeBytes(folder.path("u.dic"), "ねこ\nいぬ\nさる\nとり\nうし\n" + cut + "\nうま\n");
@@ -278,7 +278,7 @@ TEST(WordListEncoding, AUtf8ListWithABadLineIsReadAsUtf8WithTheLineReported) {
 // when more lines are UTF-8 words of two-byte characters of the code page than Shift_JIS ones;
 // then every line that is text in that encoding, converted, and the others counted.
 TEST(WordListEncoding, RandomListsWithBadLinesAreReadAsTheModelSays) {
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   const std::vector<std::string> pool = {"ア", "ソ", "表", "能", "茫", "然", "鼈", "甲", "驢",
                                          "馬", "瘡", "蓋", "ー", "ね", "こ", "漢", "①",  "ぁ"};
   // A word of the code page made of two-byte characters only.
@@ -372,7 +372,7 @@ TEST(DictionaryAppend, RegistrationsFromTwoProcessesAtOnceAllLand) {
         ::close(gate[1]);
         char go;
         const bool opened = ::read(gate[0], &go, 1) == 0;  // both start when the gate closes
-        const Cp932WordListCodec codec;
+        const WordListCodec& codec = wordListCodec();
         WordIndex index;
         int written = 0;
         for (int n = 0; n < 100; ++n) {
@@ -403,7 +403,7 @@ TEST(DictionaryAppend, RegistrationsFromTwoProcessesAtOnceAllLand) {
 
 TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   const std::string words = "ねこ\n漢字\nABCD\n\n①②\nきゃく";
   std::string crlf = words;
   for (std::size_t at = 0; (at = crlf.find('\n', at)) != crlf.npos; at += 2) crlf.insert(at, "\r");
@@ -427,7 +427,7 @@ TEST(Utf8WordList, LoadsTheWordsOfTheShiftJisListAndSkipsWhatTheCodePageLacks) {
 
 TEST(Utf8WordList, RegisteredWordsKeepTheFilesEncoding) {
   TempFolder folder;
-  const Cp932WordListCodec codec;
+  const WordListCodec& codec = wordListCodec();
   writeBytes(folder.path("u.dic"), "ねこ\n");
   writeBytes(folder.path("s.dic"), sj("ねこ\r\n"));
   WordIndex index;

@@ -11,7 +11,6 @@
 #include "support/grid_picture.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
-#include "ui/cp932_codec.h"
 
 namespace vexilo {
 namespace {
@@ -19,7 +18,7 @@ namespace {
 using test::pictureOf;
 using test::sj;
 
-const Cp932WordListCodec codec;
+const WordListCodec& codec = test::wordListCodec();
 
 std::string sampleFile(const std::string& name) {
   const char* root = std::getenv("VEXILO_SOURCE_DIR");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -13,8 +14,11 @@
 #include "dictionary/dictionary_file.h"
 #include "files/crossword_file.h"
 #include "files/text_file.h"
+#include "search/banned_words.h"
+#include "search/fill_search.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
+#include "support/random_puzzles.h"
 #include "support/sjis.h"
 
 namespace vexilo {
@@ -29,7 +33,7 @@ class Host : public FillHost {
   bool pumpMessages() override {
     if (++pumps == stopAtPump) state = SearchCancelled;
     if (pumps == throwAtPump) throw std::runtime_error("no memory");
-    return false;
+    return onPump && onPump(pumps);
   }
   SearchState searchState() const override { return state; }
 
@@ -37,6 +41,7 @@ class Host : public FillHost {
   int pumps = 0;
   int stopAtPump = 0;  // 0: never
   int throwAtPump = 0;
+  std::function<bool(int)> onPump;  // a command at this pump; true when it ran
   SearchState state = SearchRunning;
 };
 
@@ -55,7 +60,7 @@ struct Stage {
     return bytes;
   }
 
-  FastOutcome run() {
+  SearchEnd run() {
     host.state = SearchRunning;
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
@@ -68,7 +73,10 @@ struct Stage {
     return engine.run(grid, index, table, host);
   }
 
-  std::optional<std::string> check() const { return test::checkFill(prepared, grid, words); }
+  std::vector<test::RunStart> order() const { return test::fillOrderOf(table); }
+  std::optional<std::string> check() const {
+    return test::checkFill(prepared, grid, words, order());
+  }
   Picture picture(int rows, int columns) const { return test::pictureOf(grid, rows, columns); }
   std::vector<std::string> list(int slot) const {
     std::vector<std::string> utf8;
@@ -105,7 +113,7 @@ void expectListsExact(const Stage& stage) {
       for (int p = 0; p < slot.length; ++p) {
         changed.cellAt(slotCell(slot, p)).str = word.substr(static_cast<std::size_t>(p) * 2, 2);
       }
-      bool fits = !test::checkFill(stage.prepared, changed, stage.words);
+      bool fits = !test::checkFill(stage.prepared, changed, stage.words, stage.order());
       for (int t = 0; t < stage.table.slotCount && fits; ++t) {
         const WordSlot& other = stage.table.slots[static_cast<std::size_t>(t)];
         for (int p = 0; p < other.length && t != s; ++p) {
@@ -150,135 +158,127 @@ TEST(FastFill, FillsTheSamplesWithTheirWordsAndWithMoreBehindThem) {
     ASSERT_TRUE(loadCrosswordFile(sourcePath(std::string("data/") + name), puzzle));
     for (const auto& words : {own, more}) {
       Stage stage(puzzle, words);
-      ASSERT_EQ(stage.run(), FastOutcome::Filled) << name;
+      ASSERT_EQ(stage.run(), SearchEnd::Filled) << name;
       EXPECT_EQ(stage.check(), std::nullopt) << name;
       if (words.size() == own.size()) expectListsExact(stage);
     }
   }
 }
 
-// Random grids of up to 4 by 4 cells with star cells, given letters and mark groups, and
-// random dictionaries over two letters: every fill the engine shows, run after run, is valid,
-// and together they are exactly the fills an enumeration of every letter of every cell finds.
-struct RandomCase {
-  PuzzleGrid grid;
-  std::vector<std::string> words;
+// Switches of the solver's techniques: all on, then each off in turn, and restarts after every
+// failure, which makes the most nogoods.
+struct Techniques {
+  const char* name;
+  SolverSwitches switches;
 };
+std::vector<Techniques> techniqueTable() {
+  std::vector<Techniques> table(6);
+  table[0].name = "all";
+  table[1].name = "no dom/wdeg";
+  table[1].switches.weightedDegree = false;
+  table[2].name = "no restarts";
+  table[2].switches.restarts = false;
+  table[3].name = "no nogoods";
+  table[3].switches.nogoods = false;
+  table[4].name = "no perturbation";
+  table[4].switches.perturb = false;
+  table[5].name = "restart at every failure";
+  table[5].switches.restartBase = 1;
+  for (Techniques& t : table) t.switches.checkInvariants = true;
+  return table;
+}
 
-RandomCase randomCase(std::mt19937& random) {
-  auto chance = [&random](int percent) {
-    return std::uniform_int_distribution<int>(0, 99)(random) < percent;
-  };
-  const std::vector<std::string> letters = {sj("ア"), sj("イ")};
-  const std::vector<std::string> small = {sj("ァ"), sj("ィ")};
-  RandomCase c;
-  const int rows = std::uniform_int_distribution<int>(2, 4)(random);
-  const int columns = std::uniform_int_distribution<int>(2, 4)(random);
-  std::vector<int> open;
-  for (int r = 0; r < rows; ++r) {
-    for (int col = 0; col < columns; ++col) {
-      if (chance(22)) continue;
-      const int i = PuzzleGrid::indexOf(r, col);
-      c.grid.makeOpen(i);
-      open.push_back(i);
-      if (chance(12)) c.grid.cellAt(i).flag = Star;
-      if (chance(10)) {
-        c.grid.cellAt(i).flag = Fixed;
-        c.grid.cellAt(i).str = chance(90) ? letters[random() % 2] : sj("ウ");
+// Random grids of up to 4 by 4 cells with star cells, given letters and mark groups, over random
+// dictionaries of two letters, against an enumeration of every letter in every cell: a fill
+// exactly when there is one, and then one with the smallest worst rank; the first fill alone
+// with --first.
+TEST(FastFill, RandomGridsGetTheBestFillWithEachTechniqueOnOrOff) {
+  for (const Techniques& techniques : techniqueTable()) {
+    std::mt19937 random(20261208);
+    int cases = 0, fillable = 0, blocked = 0;
+    while (cases < 200) {
+      test::RandomPuzzle c = test::randomPuzzle(random);
+      Stage stage(c.grid, c.words);
+      stage.engine.settings.switches = techniques.switches;
+      stage.engine.settings.firstOnly = cases % 5 == 4;
+      std::size_t free = 0;
+      for (int i = 0; i < CellCount; ++i) free += stage.grid.cellAt(i).flag != Block ? 1 : 0;
+      if (free > 11) continue;
+      ++cases;
+      const SearchEnd outcome = stage.run();
+      const std::vector<PuzzleGrid> fills =
+          test::enumerateFills(stage.prepared, c.words, stage.order());
+      const std::string where = std::string(techniques.name) + ", case " + std::to_string(cases);
+      if (outcome == SearchEnd::NoFill) {
+        ++blocked;
+        EXPECT_TRUE(fills.empty()) << "missed a fill: " << where;
+        EXPECT_FALSE(stage.engine.blocking().empty()) << where;
+        continue;
       }
+      ++fillable;
+      ASSERT_EQ(outcome, SearchEnd::Filled) << where;
+      ASSERT_EQ(stage.check(), std::nullopt) << where;
+      if (stage.engine.settings.firstOnly) continue;
+      const auto ranks = test::ranksOf(c.words);
+      std::uint32_t best = ~std::uint32_t{0};
+      for (const PuzzleGrid& fill : fills) best = std::min(best, test::worstRank(fill, ranks));
+      EXPECT_EQ(test::worstRank(stage.grid, ranks), best) << where;
+      EXPECT_EQ(stage.engine.progress().worstRank, best) << where;
+      EXPECT_TRUE(stage.engine.progress().proven) << where;
     }
+    EXPECT_GT(fillable, 40) << techniques.name;
+    EXPECT_GT(blocked, 40) << techniques.name;
   }
-  for (int link = 0; link < 2 && open.size() >= 2; ++link) {
-    if (chance(40)) c.grid.linkCells(open[random() % open.size()], open[random() % open.size()]);
-  }
-  for (int length = 2; length <= 4; ++length) {
-    for (int code = 0; code < (1 << length); ++code) {
-      if (!chance(length == 4 ? 25 : 45)) continue;
-      std::string word;
-      for (int p = 0; p < length; ++p) {
-        const int bit = (code >> p) & 1;
-        word += chance(10) ? small[static_cast<std::size_t>(bit)]
-                           : letters[static_cast<std::size_t>(bit)];
-      }
-      c.words.push_back(word);
-      if (chance(10)) c.words.push_back(word);
-    }
-  }
-  c.words.push_back("ab");  // single-byte words take no slot
-  return c;
 }
 
-bool inRun(const PuzzleGrid& grid, int cell) {
-  const int r = PuzzleGrid::rowOf(cell);
-  const int c = PuzzleGrid::columnOf(cell);
-  auto open = [&grid](int row, int column) {
-    return row >= 0 && column >= 0 && row < GridSize && column < GridSize &&
-           grid.cellAt(PuzzleGrid::indexOf(row, column)).flag != Block;
-  };
-  return open(r, c - 1) || open(r, c + 1) || open(r - 1, c) || open(r + 1, c);
+// Slots in which two fills differ.
+int differingSlots(const PuzzleGrid& a, const PuzzleGrid& b) {
+  const std::vector<std::string> wordsA = test::runWords(a);
+  const std::vector<std::string> wordsB = test::runWords(b);
+  int differing = 0;
+  for (std::size_t r = 0; r < wordsA.size(); ++r) differing += wordsA[r] != wordsB[r] ? 1 : 0;
+  return differing;
 }
 
-std::set<Picture> enumerateFills(const PuzzleGrid& prepared,
-                                 const std::vector<std::string>& words) {
-  std::vector<int> free;
-  for (int i = 0; i < CellCount; ++i) {
-    const NodeBox& cell = prepared.cellAt(i);
-    if (cell.flag == Block || !cell.str.empty()) continue;
-    bool wanted = inRun(prepared, i);
-    for (int d = 0; d < CellCount && !wanted && cell.mark != -1; ++d) {
-      wanted = prepared.cellAt(d).flag != Block && prepared.cellAt(d).mark == cell.mark &&
-               inRun(prepared, d);
-    }
-    if (wanted) free.push_back(i);
-  }
-  std::set<Picture> fills;
-  const std::string letters[] = {sj("ア"), sj("イ")};
-  PuzzleGrid grid = prepared;
-  for (std::uint32_t code = 0; code < (1U << free.size()); ++code) {
-    for (std::size_t k = 0; k < free.size(); ++k)
-      grid.cellAt(free[k]).str = letters[(code >> k) & 1];
-    if (!test::checkFill(prepared, grid, words)) fills.insert(test::pictureOf(grid, 4, 4));
-  }
-  return fills;
-}
-
-TEST(FastFill, RandomGridsShowEveryFillOnceAndOnlyValidOnes) {
-  std::mt19937 random(20261208);
-  int cases = 0, fillable = 0, blocked = 0;
-  while (cases < 250) {
-    RandomCase c = randomCase(random);
+// Search pressed again: a fill unlike every fill shown since in a third of its slots, valid, until
+// the enumeration has none left; then the next run starts afresh.
+TEST(FastFill, FurtherFillsDifferFromEveryFillShownInAThirdOfTheSlots) {
+  std::mt19937 random(3);
+  int cases = 0, longRuns = 0;
+  while (cases < 150) {
+    test::RandomPuzzle c = test::randomPuzzle(random);
     Stage stage(c.grid, c.words);
+    stage.engine.settings.switches.checkInvariants = true;
     std::size_t free = 0;
     for (int i = 0; i < CellCount; ++i) free += stage.grid.cellAt(i).flag != Block ? 1 : 0;
-    if (free > 11) continue;
+    if (free > 11 || stage.run() != SearchEnd::Filled) continue;
     ++cases;
-    std::set<Picture> shown;
-    FastOutcome outcome = stage.run();
-    const std::set<Picture> expected = enumerateFills(stage.prepared, c.words);
-    if (outcome == FastOutcome::NoFill) {
-      ++blocked;
-      EXPECT_TRUE(expected.empty()) << "missed a fill in case " << cases;
-      EXPECT_FALSE(stage.engine.blocking().empty());
-      EXPECT_EQ(stage.picture(4, 4), test::pictureOf(stage.prepared, 4, 4));
-      continue;
-    }
-    ++fillable;
-    ASSERT_EQ(outcome, FastOutcome::Filled);
-    const Picture first = stage.picture(4, 4);
-    expectListsExact(stage);
-    while (outcome == FastOutcome::Filled) {
+    const std::vector<PuzzleGrid> fills =
+        test::enumerateFills(stage.prepared, c.words, stage.order());
+    const int needed = std::max(1, (stage.table.slotCount + 2) / 3);
+    std::vector<PuzzleGrid> shown = {stage.grid};
+    SearchEnd outcome = SearchEnd::Filled;
+    while ((outcome = stage.run()) == SearchEnd::Filled) {
       ASSERT_EQ(stage.check(), std::nullopt) << "case " << cases;
-      EXPECT_TRUE(shown.insert(stage.picture(4, 4)).second) << "a fill shown twice";
-      ASSERT_LE(shown.size(), expected.size());
-      outcome = stage.run();
+      for (const PuzzleGrid& before : shown) {
+        EXPECT_GE(differingSlots(stage.grid, before), needed) << "case " << cases;
+      }
+      shown.push_back(stage.grid);
+      ASSERT_LE(shown.size(), fills.size());
     }
-    EXPECT_EQ(outcome, FastOutcome::NoFurtherFill);
-    EXPECT_EQ(shown, expected) << "case " << cases;
-    EXPECT_EQ(stage.run(), FastOutcome::Filled);  // afresh
-    EXPECT_EQ(stage.picture(4, 4), first);
+    ASSERT_EQ(outcome, SearchEnd::NoFurtherFill) << "case " << cases;
+    for (const PuzzleGrid& fill : fills) {
+      const bool differsFromAll = std::all_of(shown.begin(), shown.end(), [&](const PuzzleGrid& g) {
+        return differingSlots(fill, g) >= needed;
+      });
+      EXPECT_FALSE(differsFromAll) << "case " << cases << ": a further fill was missed";
+    }
+    longRuns += shown.size() > 2 ? 1 : 0;
+    EXPECT_EQ(stage.picture(4, 4), test::pictureOf(stage.prepared, 4, 4));
+    EXPECT_EQ(stage.run(), SearchEnd::Filled);  // afresh
+    EXPECT_EQ(stage.picture(4, 4), test::pictureOf(shown.front(), 4, 4));
   }
-  EXPECT_GT(fillable, 40);
-  EXPECT_GT(blocked, 40);
+  EXPECT_GT(longRuns, 10);
 }
 
 // Kanji words: hundreds of letters at each end of a word, most in a handful of words each, and
@@ -328,9 +328,7 @@ TEST(FastFill, ManyRareLettersFillLikeFew) {
       fill += grid.cellAt(cell).str;
     return fill;
   };
-  std::set<std::string> shown;
-  FastOutcome outcome = stage.run();
-  ASSERT_EQ(outcome, FastOutcome::Filled);
+  ASSERT_EQ(stage.run(), SearchEnd::Filled);
   for (int s = 0; s < stage.table.slotCount; ++s) {
     const WordSlot& slot = stage.table.slots[static_cast<std::size_t>(s)];
     std::set<std::string> fitting;
@@ -343,20 +341,26 @@ TEST(FastFill, ManyRareLettersFillLikeFew) {
     }
     EXPECT_EQ(std::set<std::string>(slot.candidates.begin(), slot.candidates.end()), fitting);
   }
-  while (outcome == FastOutcome::Filled) {
-    ASSERT_EQ(stage.check(), std::nullopt);
-    EXPECT_TRUE(shown.insert(fillOf(stage.grid)).second) << "a fill shown twice";
-    ASSERT_LE(shown.size(), expected.size());
-    outcome = stage.run();
-  }
-  EXPECT_EQ(outcome, FastOutcome::NoFurtherFill);
-  EXPECT_EQ(shown, expected);
+  // The best of those fills: the rarest of its four words as common as can be.
+  const auto ranks = test::ranksOf(words);
+  auto worstOf = [&ranks](const std::string& fill) {
+    std::uint32_t worst = 0;
+    for (std::size_t at = 0; at < fill.size(); at += 6) {
+      worst = std::max(worst, ranks.at(fill.substr(at, 6)));
+    }
+    return worst;
+  };
+  std::uint32_t best = ~std::uint32_t{0};
+  for (const std::string& fill : expected) best = std::min(best, worstOf(fill));
+  ASSERT_EQ(stage.check(), std::nullopt);
+  EXPECT_TRUE(expected.contains(fillOf(stage.grid)));
+  EXPECT_EQ(worstOf(fillOf(stage.grid)), best);
 
   // A given rare letter: the words with it there, in file order.
   Stage given(test::gridFromPicture({"..."}), words);
   given.grid.cellAt(1).flag = Fixed;
   given.grid.cellAt(1).str = kanji[2];
-  ASSERT_EQ(given.run(), FastOutcome::Filled);
+  ASSERT_EQ(given.run(), SearchEnd::Filled);
   std::vector<std::string> withGiven;
   for (const std::string& word : words) {
     if (word.substr(2, 2) == kanji[2] &&
@@ -376,35 +380,41 @@ TEST(FastFill, ManyRareLettersFillLikeFew) {
   EXPECT_LT(stage.engine.wordSetBytes() * 4, letters * (distinct.size() + 63) / 64 * 8);
 }
 
-TEST(FastFill, WordsGoInPriorityOrderEachOnceInTheGrid) {
+// Ranks: サクラ 1, アイウ 2, アカサ 3, サシス 4, ウメオ 5, ウドラ 6, ウミラ 7, ラクダ 8. Two fills
+// have the smallest worst rank, 6, and the same sum; a further one differs in two slots of four.
+TEST(FastFill, TheBestFillComesFirstEachWordOnceInTheGrid) {
   Stage stage({"...", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
                                       "ウミラ", "ラクダ", "アイウ"});
-  ASSERT_EQ(stage.run(), FastOutcome::Filled);
+  ASSERT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.check(), std::nullopt);
-  // Slot 0 (row 0) takes アイウ: サクラ, first in the file, leaves no word for column 0.
   EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ド", "サクラ"}));
+  EXPECT_EQ(stage.engine.progress().worstRank, 6U);
+  EXPECT_EQ(stage.engine.progress().rankSum, 12U);
+  EXPECT_TRUE(stage.engine.progress().proven);
   EXPECT_EQ(stage.list(3), (std::vector<std::string>{"ウドラ", "ウミラ"}));
   std::set<int> written;
   for (const int cell : {0, 1, 2, 32, 34, 64, 65, 66}) written.insert(cell);
   EXPECT_EQ(stage.host.drawn, written);
-  ASSERT_EQ(stage.run(), FastOutcome::Filled);
+  ASSERT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.check(), std::nullopt);
-  EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ミ", "サクラ"}));
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"アカサ", "イ#ク", "ウドラ"}));
+  EXPECT_EQ(stage.run(), SearchEnd::NoFurtherFill);  // ウミラ alone differs in one slot only
 }
 
 TEST(FastFill, NamesTheSlotsThatBlockTheFill) {
   Stage empty({"キ.*", "#.#", "#.#", "###", "*.*"}, {"アイウ", "イイイ", "カキカ"});
-  ASSERT_EQ(empty.run(), FastOutcome::NoFill);
+  ASSERT_EQ(empty.run(), SearchEnd::NoFill);
   EXPECT_TRUE(empty.engine.blockedByEmptySlot());
   ASSERT_EQ(empty.engine.blocking().size(), 1U);
   const BlockingSlot& b = empty.engine.blocking()[0];
   EXPECT_EQ(test::u8(blockingSlotLine(empty.grid, empty.table.slots[b.slot], b.candidates)),
             "横 1行1列 3文字 キ・＊: 0語");
-  EXPECT_EQ(empty.picture(5, 3), (Picture{"キ.*", "#.#", "#.#", "###", "*.*"}));
+  // The part of the grid that has a fill gets it.
+  EXPECT_EQ(empty.picture(5, 3), (Picture{"キ.*", "#.#", "#.#", "###", "イイイ"}));
 
   // Each slot has words of its own, but no two crossing ones agree.
   Stage crossing({"..", ".."}, {"アイ", "ウエ", "オカ", "キク"});
-  ASSERT_EQ(crossing.run(), FastOutcome::NoFill);
+  ASSERT_EQ(crossing.run(), SearchEnd::NoFill);
   EXPECT_FALSE(crossing.engine.blockedByEmptySlot());
   ASSERT_FALSE(crossing.engine.blocking().empty());
   EXPECT_LE(crossing.engine.blocking().size(), 5U);
@@ -427,13 +437,13 @@ TEST(FastFill, AStopEndsTheRunWithNoLetterAndTheNextRunStartsAfresh) {
     stage.index.addWord(word);
   }
   stage.host.stopAtPump = 2;
-  EXPECT_EQ(stage.run(), FastOutcome::Stopped);
+  EXPECT_EQ(stage.run(), SearchEnd::Stopped);
   EXPECT_EQ(stage.host.pumps, 2);
   EXPECT_EQ(stage.picture(4, 4), (Picture{"....", ".#..", "....", "..#."}));
   for (const WordSlot& slot : stage.table.slots) EXPECT_TRUE(slot.candidates.empty());
   stage.host.stopAtPump = 0;
-  const FastOutcome again = stage.run();
-  ASSERT_EQ(again, FastOutcome::Filled);
+  const SearchEnd again = stage.run();
+  ASSERT_EQ(again, SearchEnd::Filled);
   EXPECT_EQ(stage.check(), std::nullopt);
   const Picture first = stage.picture(4, 4);
 
@@ -441,8 +451,69 @@ TEST(FastFill, AStopEndsTheRunWithNoLetterAndTheNextRunStartsAfresh) {
   stage.engine.forget();
   stage.host.throwAtPump = stage.host.pumps + 2;
   EXPECT_THROW(stage.run(), std::runtime_error);
-  EXPECT_EQ(stage.run(), FastOutcome::Filled);
+  EXPECT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.picture(4, 4), first);
+}
+
+// A command run by the pump that changes the grid ends the run: the author's cell keeps what the
+// author gave it, and nothing more is written. A pump that ran nothing changes nothing.
+TEST(FastFill, ACommandThatChangesTheGridEndsTheRunAndKeepsTheChange) {
+  Stage stage({"...", ".#.", "..."},
+              {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ", "ウミラ", "ラクダ"});
+  stage.host.onPump = [&stage](int pump) {
+    if (pump != 2) return pump == 1;
+    stage.grid.cellAt(66) = NodeBox{sj("ン"), Fixed, -1};
+    return true;
+  };
+  EXPECT_EQ(stage.run(), SearchEnd::Stopped);
+  EXPECT_TRUE(stage.engine.gridChanged());
+  EXPECT_EQ(test::u8(stage.grid.cellAt(66).str), "ン");
+  EXPECT_EQ(stage.grid.cellAt(66).flag, Fixed);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"...", ".#.", "..ン"}));
+}
+
+// Only the slots asked for are filled: the letters of the others are kept as given, and their
+// words are used. A deadline already past ends the run before any fill.
+TEST(FastFill, FillsTheSlotsAskedForAroundTheRestAndStopsAtTheDeadline) {
+  Stage stage({"アイウ", ".#.", "..."}, {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ",
+                                         "ウミラ", "ラクダ", "カクラ"});
+  for (const int cell : {0, 1, 2}) stage.grid.cellAt(cell).flag = Open;  // a fill of before
+  extractSlots(stage.grid, stage.table);
+  stage.table.slotsCurrent = true;
+  std::vector<int> below;  // every slot but row 1
+  for (int s = 0; s < stage.table.slotCount; ++s) {
+    if (stage.table.slots[static_cast<std::size_t>(s)].row != 0 ||
+        stage.table.slots[static_cast<std::size_t>(s)].direction != Across) {
+      below.push_back(s);
+    }
+  }
+  stage.engine.settings.slots = below;
+  ASSERT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host), SearchEnd::Filled);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ド", "サクラ"}));
+
+  stage.engine.forget();
+  stage.engine.settings.slots.clear();
+  stage.engine.settings.deadline = std::chrono::steady_clock::now();
+  stage.grid = test::gridFromPicture({"...", ".#.", "..."});
+  EXPECT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host), SearchEnd::Stopped);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"...", ".#.", "..."}));
+  EXPECT_FALSE(stage.engine.progress().proven);
+}
+
+TEST(FastFill, BannedWordsAreNeitherPlacedNorListed) {
+  Stage stage({"...", ".#.", "..."},
+              {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ", "ウミラ", "ラクダ"});
+  BannedWords banned;
+  banned.add(sj("ウドラ"));
+  stage.host.state = SearchRunning;
+  clearSearchLetters(stage.grid, stage.host);
+  extractSlots(stage.grid, stage.table);
+  stage.prepared = stage.grid;
+  ASSERT_EQ(stage.engine.run(stage.grid, stage.index, stage.table, stage.host, &banned),
+            SearchEnd::Filled);
+  EXPECT_EQ(stage.check(), std::nullopt);
+  EXPECT_EQ(stage.picture(3, 3), (Picture{"アイウ", "カ#ミ", "サクラ"}));
+  EXPECT_EQ(stage.list(3), (std::vector<std::string>{"ウミラ"}));
 }
 
 }  // namespace

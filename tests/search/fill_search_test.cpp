@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "search/banned_words.h"
 #include "support/grid_picture.h"
 #include "support/sjis.h"
 
@@ -44,7 +45,7 @@ struct Stage {
     for (const std::string& word : words) index.addWord(sj(word));
   }
 
-  void run() {
+  void run(const BannedWords* banned = nullptr) {
     host.state = SearchRunning;
     clearSearchLetters(grid, host);
     spreadFixedLetters(grid, host);
@@ -52,7 +53,8 @@ struct Stage {
       extractSlots(grid, table);
       table.slotsCurrent = true;
     }
-    FillSearch search(grid, index, table, host);
+    FillSearch search(grid, index, table, host, banned);
+    search.checkInvariants = true;
     search.fillGroups();
     search.placeFirstCandidates();
   }
@@ -100,6 +102,14 @@ TEST(FillSearch, WorkedExampleContinuesThenStartsAfresh) {
   stage.run();
   EXPECT_EQ(stage.lists(), first);
   for (const WordSlot& slot : stage.table.slots) EXPECT_FALSE(slot.placed);
+}
+
+TEST(FillSearch, BannedWordsArePassedOverAsIfTheyDidNotFit) {
+  Stage stage(Ring, RingWords);
+  BannedWords banned;
+  banned.add(sj("ウドラ"));
+  stage.run(&banned);
+  EXPECT_EQ(stage.lists(), (Lists{{"アイウ"}, {"サクラ"}, {"アカサ"}, {"ウミラ"}}));
 }
 
 TEST(FillSearch, LeafListsEveryWordOfItsLengthAndClosesThemToLaterSlots) {

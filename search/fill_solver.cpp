@@ -1,0 +1,828 @@
+#include "search/fill_solver.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vexilo {
+
+namespace {
+
+// Work between two calls of the watch inside a propagation: some tens of microseconds.
+constexpr std::uint64_t PollWork = 1 << 15;
+// Few words left: reading their letters costs less than looking for each letter.
+constexpr int ReadWordsFactor = 4;
+
+// 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8, ... for i = 0, 1, ...
+std::uint64_t luby(std::uint64_t i) {
+  std::uint64_t size = 1;
+  int power = 0;
+  while (size < i + 1) {
+    size = 2 * size + 1;
+    ++power;
+  }
+  while (size - 1 != i) {
+    size = (size - 1) / 2;
+    --power;
+    if (i >= size) i -= size;
+  }
+  return std::uint64_t{1} << power;
+}
+
+}  // namespace
+
+FillSolver::FillSolver(const FillModel& model, std::vector<int> slots,
+                       const SolverSwitches& switches)
+    : model_(model), switches_(switches), active_(std::move(slots)) {
+  std::sort(active_.begin(), active_.end());
+  slotStates_.resize(static_cast<std::size_t>(model.slotCount()));
+  varStates_.resize(static_cast<std::size_t>(model.varCount()));
+  solution_.assign(static_cast<std::size_t>(model.slotCount()), -1);
+  watches_.resize(static_cast<std::size_t>(model.slotCount()));
+  cuts_.assign(MaxSlotLength + 1, 0);
+  std::size_t bits = 0;
+  std::size_t residues = 0;
+  std::size_t widest = 0;
+  for (const int s : active_) {
+    const FillModel::Slot& slot = model.slot(s);
+    SlotState& state = slot_(s);
+    state.active = true;
+    state.offset = bits;
+    bits += static_cast<std::size_t>(slot.words->blocks);
+    state.residueOffset = residues;
+    residues += static_cast<std::size_t>(slot.words->setTotal);
+    widest = std::max(widest, static_cast<std::size_t>(slot.words->blocks));
+    cuts_[static_cast<std::size_t>(slot.length)] = slot.words->count;
+    for (const int v : slot.vars) var_(v).active = true;
+  }
+  slotBits_.assign(bits, 0);
+  for (const int s : active_) {
+    SlotState& state = slot_(s);
+    const FillModel::Slot& slot = model.slot(s);
+    std::copy(slot.initial.begin(), slot.initial.end(), bitsOf(s));
+    state.lo = 0;
+    state.hi = slot.words->blocks;
+    recount(s);
+    if (state.size == 0) failed_ = true;
+  }
+  varBlocks_ = model.letterBlocks();
+  const int letters = model.tables().letterCount();
+  for (int v = 0; v < model.varCount(); ++v) {
+    if (var_(v).active) activeVars_.push_back(v);
+  }
+  varBits_.assign(activeVars_.size() * static_cast<std::size_t>(varBlocks_), 0);
+  for (std::size_t k = 0; k < activeVars_.size(); ++k) {
+    const int v = activeVars_[k];
+    VarState& state = var_(v);
+    state.offset = k * static_cast<std::size_t>(varBlocks_);
+    const int fixed = model.var(v).fixed;
+    Bits* set = varBits(v);
+    if (fixed >= 0) {
+      setBit(set, fixed);
+      state.size = 1;
+    } else if (fixed == -1) {
+      for (int a = 0; a < letters; ++a) setBit(set, a);
+      state.size = letters;
+    }
+  }
+  residues_.assign(residues, 0);
+  seen_.assign(static_cast<std::size_t>(MaxSlotLength * varBlocks_), 0);
+  temp_.assign(widest, 0);
+  queued_.assign(static_cast<std::size_t>(model.slotCount()), 0);
+  random_ = 0x9E3779B97F4A7C15ULL ^ switches_.seed;
+  restartLimit_ = static_cast<std::uint64_t>(std::max(1, switches_.restartBase));
+  nextPoll_ = PollWork;
+}
+
+void FillSolver::recount(int s) {
+  SlotState& d = slot_(s);
+  const Bits* bits = bitsOf(s);
+  while (d.lo < d.hi && bits[d.lo] == 0) ++d.lo;
+  while (d.hi > d.lo && bits[d.hi - 1] == 0) --d.hi;
+  d.size = countBits(bits, d.lo, d.hi);
+  work_ += static_cast<std::uint64_t>(d.hi - d.lo);
+}
+
+void FillSolver::saveSlot(int s) {
+  SlotState& d = slot_(s);
+  if (d.stamp == level_) return;
+  slotTrail_.push_back({s, d.lo, d.hi, d.size, d.assigned, d.stamp, trailBits_.size()});
+  const Bits* bits = bitsOf(s);
+  trailBits_.insert(trailBits_.end(), bits + d.lo, bits + d.hi);
+  d.stamp = level_;
+}
+
+void FillSolver::saveVar(int v) {
+  VarState& var = var_(v);
+  if (var.stamp == level_) return;
+  varTrail_.push_back({v, var.size, var.stamp, trailBits_.size()});
+  const Bits* bits = varBits(v);
+  trailBits_.insert(trailBits_.end(), bits, bits + varBlocks_);
+  var.stamp = level_;
+}
+
+void FillSolver::undo(const Frame& frame) {
+  while (slotTrail_.size() > frame.slotMark) {
+    const SlotSave& save = slotTrail_.back();
+    SlotState& d = slot_(save.slot);
+    Bits* bits = bitsOf(save.slot);
+    // Blocks outside the saved [lo, hi) were zero then and can only be zero now.
+    std::copy(trailBits_.begin() + static_cast<std::ptrdiff_t>(save.bits),
+              trailBits_.begin() + static_cast<std::ptrdiff_t>(save.bits) + (save.hi - save.lo),
+              bits + save.lo);
+    d.lo = save.lo;
+    d.hi = save.hi;
+    d.size = save.size;
+    d.assigned = save.assigned;
+    d.stamp = save.stamp;
+    slotTrail_.pop_back();
+  }
+  while (varTrail_.size() > frame.varMark) {
+    const VarSave& save = varTrail_.back();
+    VarState& var = var_(save.var);
+    std::copy(trailBits_.begin() + static_cast<std::ptrdiff_t>(save.bits),
+              trailBits_.begin() + static_cast<std::ptrdiff_t>(save.bits) + varBlocks_,
+              varBits(save.var));
+    var.size = save.size;
+    var.stamp = save.stamp;
+    varTrail_.pop_back();
+  }
+  trailBits_.resize(frame.bitsMark);
+}
+
+void FillSolver::undoAll() {
+  if (!frames_.empty()) undo(frames_.front());
+  frames_.clear();
+  level_ = 0;
+  dropQueues();
+}
+
+// After a failure: what was queued describes domains about to be undone.
+void FillSolver::dropQueues() {
+  for (const int s : queue_) queued_[static_cast<std::size_t>(s)] = 0;
+  queue_.clear();
+  assignQueue_.clear();
+}
+
+void FillSolver::domainChanged(int s) {
+  SlotState& d = slot_(s);
+  if (queued_[static_cast<std::size_t>(s)] == 0) {
+    queued_[static_cast<std::size_t>(s)] = 1;
+    queue_.push_back(s);
+  }
+  if (d.size == 1 && d.assigned < 0) {
+    d.assigned = firstBit(bitsOf(s), d.lo, d.hi);
+    assignQueue_.push_back(s);
+  }
+}
+
+void FillSolver::assign(int s, int word) {
+  saveSlot(s);
+  SlotState& d = slot_(s);
+  Bits* bits = bitsOf(s);
+  std::fill(bits + d.lo, bits + d.hi, 0);
+  setBit(bits, word);
+  d.lo = word >> 6;
+  d.hi = d.lo + 1;
+  d.size = 1;
+  domainChanged(s);
+}
+
+// Takes the word from the slot; false when that empties it.
+bool FillSolver::removeWord(int s, int word, int cause) {
+  if (!testBit(bitsOf(s), word)) return true;
+  saveSlot(s);
+  clearBit(bitsOf(s), word);
+  recount(s);
+  if (slot_(s).size == 0) {
+    conflict(s, cause);
+    return false;
+  }
+  domainChanged(s);
+  return true;
+}
+
+void FillSolver::conflict(int wiped, int cause) {
+  ++slot_(wiped).failures;
+  ++slot_(wiped).weight;
+  if (cause >= 0 && cause != wiped) ++slot_(cause).weight;
+}
+
+bool FillSolver::propagate() {
+  bool ok = true;
+  while (ok) {
+    if (!assignQueue_.empty()) {
+      const int s = assignQueue_.back();
+      assignQueue_.pop_back();
+      ok = settle(s);
+      continue;
+    }
+    if (queue_.empty()) break;
+    const int s = queue_.back();
+    queue_.pop_back();
+    queued_[static_cast<std::size_t>(s)] = 0;
+    ok = revise(s);
+  }
+  if (!ok) dropQueues();
+  return ok;
+}
+
+// A slot down to one word: what follows from that word.
+bool FillSolver::settle(int s) { return allDifferent(s) && fireNogoods(s) && fireDifferences(s); }
+
+// The word of an assigned slot leaves every other slot of its length.
+bool FillSolver::allDifferent(int s) {
+  const int word = slot_(s).assigned;
+  for (const int t : model_.slot(s).sameLength) {
+    if (!slot_(t).active) continue;
+    ++work_;
+    if (!removeWord(t, word, s)) return false;
+  }
+  return true;
+}
+
+// Nogoods watching the word just assigned: watch another of their words that is not assigned,
+// or, when none is left, take the other watched word from its slot.
+bool FillSolver::fireNogoods(int s) {
+  std::vector<std::pair<int, int>>& watching = watches_[static_cast<std::size_t>(s)];
+  const int word = slot_(s).assigned;
+  for (std::size_t k = 0; k < watching.size();) {
+    if (watching[k].first != word) {
+      ++k;
+      continue;
+    }
+    Nogood& nogood = nogoods_[static_cast<std::size_t>(watching[k].second)];
+    std::vector<Literal>& literals = nogood.literals;
+    if (literals[0].slot != s || literals[0].word != word) std::swap(literals[0], literals[1]);
+    auto isTrue = [this](const Literal& l) { return slot_(l.slot).assigned == l.word; };
+    bool moved = false;
+    for (std::size_t other = 2; other < literals.size(); ++other) {
+      if (isTrue(literals[other])) continue;
+      std::swap(literals[0], literals[other]);
+      watches_[static_cast<std::size_t>(literals[0].slot)].emplace_back(literals[0].word,
+                                                                        watching[k].second);
+      watching[k] = watching.back();
+      watching.pop_back();
+      moved = true;
+      break;
+    }
+    if (moved) continue;
+    ++k;
+    const Literal last = literals[1];
+    if (isTrue(last)) {
+      conflict(s, last.slot);
+      return false;
+    }
+    if (!removeWord(last.slot, last.word, s)) return false;
+  }
+  return true;
+}
+
+// A fill must differ from each earlier one in all but maxSame slots: once maxSame slots agree
+// with it, its words leave the other slots.
+bool FillSolver::fireDifferences(int s) {
+  const int word = slot_(s).assigned;
+  for (const Difference& difference : differences_) {
+    if (difference.words[static_cast<std::size_t>(s)] != word) continue;
+    int same = 0;
+    for (const int t : active_) {
+      if (slot_(t).assigned >= 0 &&
+          slot_(t).assigned == difference.words[static_cast<std::size_t>(t)]) {
+        ++same;
+      }
+    }
+    work_ += active_.size();
+    if (same > difference.maxSame) {
+      conflict(s, -1);
+      return false;
+    }
+    if (same < difference.maxSame) continue;
+    for (const int t : active_) {
+      const int w = difference.words[static_cast<std::size_t>(t)];
+      if (w < 0 || slot_(t).assigned >= 0) continue;
+      if (!removeWord(t, w, s)) return false;
+    }
+  }
+  return true;
+}
+
+// Drops from the variables of slot s the letters that none of its words has left there, and
+// from the other slots through those variables the words with the dropped letters.
+bool FillSolver::revise(int s) {
+  const FillModel::Slot& slot = model_.slot(s);
+  const SlotState& d = slot_(s);
+  int letterChecks = 0;
+  int openPositions = 0;
+  for (int p = 0; p < slot.length; ++p) {
+    const int size = var_(slot.vars[static_cast<std::size_t>(p)]).size;
+    if (size <= 1) continue;
+    letterChecks += size;
+    ++openPositions;
+  }
+  if (openPositions == 0) return true;
+  const bool readWords = d.size * openPositions <= ReadWordsFactor * letterChecks;
+  if (readWords) gatherLetters(s);
+  for (int p = 0; p < slot.length; ++p) {
+    const int v = slot.vars[static_cast<std::size_t>(p)];
+    VarState& var = var_(v);
+    if (var.size <= 1) continue;
+    Bits* allowed = varBits(v);
+    dropped_.clear();
+    const Bits* present = seen_.data() + static_cast<std::size_t>(p * varBlocks_);
+    forEachBit(allowed, 0, varBlocks_, [&](int letter) {
+      if (readWords ? !testBit(present, letter) : !supported(s, p, letter)) {
+        dropped_.push_back(letter);
+      }
+      return true;
+    });
+    if (dropped_.empty()) continue;
+    saveVar(v);
+    for (const int letter : dropped_) clearBit(allowed, letter);
+    var.size -= static_cast<int>(dropped_.size());
+    for (const auto& [t, q] : model_.var(v).occurrences) {
+      if ((t == s && q == p) || !slot_(t).active) continue;
+      if (!filter(t, q, v)) {
+        conflict(t, s);
+        return false;
+      }
+    }
+    if (stopped_) return false;
+  }
+  return true;
+}
+
+// seen_ gets, per position, the letters of the words slot s has left.
+void FillSolver::gatherLetters(int s) {
+  const LengthWords& words = wordsOf(s);
+  const SlotState& d = slot_(s);
+  std::fill_n(seen_.begin(), static_cast<std::ptrdiff_t>(words.length * varBlocks_), 0);
+  forEachBit(bitsOf(s), d.lo, d.hi, [&](int w) {
+    for (int p = 0; p < words.length; ++p) {
+      setBit(seen_.data() + static_cast<std::size_t>(p * varBlocks_), words.letterAt(w, p));
+    }
+    return true;
+  });
+  work_ += static_cast<std::uint64_t>(d.size);
+}
+
+// Some word of slot s has the letter at position p. Where one was found last (a block of a
+// dense set, an entry of a sparse one) is tried first; it needs no undo, since a stale one
+// only costs the scan.
+bool FillSolver::supported(int s, int p, int letter) {
+  const LengthWords& words = wordsOf(s);
+  const SlotState& d = slot_(s);
+  const int set = words.setAt(p, letter);
+  if (set < 0) return false;
+  const WordSet with = words.setOf(p, set);
+  const Bits* bits = bitsOf(s);
+  int& residue =
+      residues_[d.residueOffset +
+                static_cast<std::size_t>(words.setOffset[static_cast<std::size_t>(p)] + set)];
+  if (!with.bits) {
+    if (residue < with.last - with.first && testBit(bits, with.first[residue])) return true;
+    for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
+      ++work_;
+      if (testBit(bits, *word)) {
+        residue = static_cast<int>(word - with.first);
+        return true;
+      }
+    }
+    return false;
+  }
+  if (d.lo <= residue && residue < d.hi && (bits[residue] & with.bits[residue]) != 0) return true;
+  for (int b = d.lo; b < d.hi; ++b) {
+    if ((bits[b] & with.bits[b]) != 0) {
+      work_ += static_cast<std::uint64_t>(b - d.lo + 1);
+      residue = b;
+      return true;
+    }
+  }
+  work_ += static_cast<std::uint64_t>(d.hi - d.lo);
+  return false;
+}
+
+// Keeps the words of slot t whose letter at position q is still a letter of variable v;
+// dropped_ holds the letters v has just lost.
+bool FillSolver::filter(int t, int q, int v) {
+  SlotState& d = slot_(t);
+  const LengthWords& words = wordsOf(t);
+  const Bits* bits = bitsOf(t);
+  const Bits* allowed = varBits(v);
+  Bits* temp = temp_.data();
+  const auto span = static_cast<std::uint64_t>(d.hi - d.lo);
+  if (var_(v).size < static_cast<int>(dropped_.size())) {
+    std::fill(temp + d.lo, temp + d.hi, 0);
+    forEachBit(allowed, 0, varBlocks_, [&](int letter) {
+      const int set = words.setAt(q, letter);
+      if (set >= 0) addAll(temp, d.lo, d.hi, words.setOf(q, set));
+      work_ += span;
+      return true;
+    });
+    for (int b = d.lo; b < d.hi; ++b) temp[b] &= bits[b];
+  } else {
+    std::copy(bits + d.lo, bits + d.hi, temp + d.lo);
+    for (const int letter : dropped_) {
+      const int set = words.setAt(q, letter);
+      if (set >= 0) removeAll(temp, d.lo, d.hi, words.setOf(q, set));
+      work_ += span;
+    }
+  }
+  if (work_ >= nextPoll_ && poll(watch_, false)) return false;
+  if (std::equal(bits + d.lo, bits + d.hi, temp + d.lo)) return true;
+  saveSlot(t);
+  std::copy(temp + d.lo, temp + d.hi, bitsOf(t) + d.lo);
+  recount(t);
+  if (d.size == 0) return false;
+  domainChanged(t);
+  return true;
+}
+
+// Takes the words of rank at or above the bound from slot s; false when that empties it.
+bool FillSolver::clampToBound(int s) {
+  SlotState& d = slot_(s);
+  const int cut = cuts_[static_cast<std::size_t>(model_.slot(s).length)];
+  if (d.hi * 64 <= cut) return true;
+  saveSlot(s);
+  Bits* bits = bitsOf(s);
+  const int from = std::max(d.lo, cut >> 6);
+  if (from < d.hi) {
+    if (from == cut >> 6) bits[from] &= (Bits{1} << (cut & 63)) - 1;
+    std::fill(bits + std::max(from, (cut + 63) >> 6), bits + d.hi, 0);
+  }
+  recount(s);
+  if (d.size == 0) {
+    conflict(s, -1);
+    return false;
+  }
+  domainChanged(s);
+  return true;
+}
+
+bool FillSolver::clampAll() {
+  if (bound_ == ~std::uint32_t{0}) return true;
+  for (const int s : active_) {
+    if (!clampToBound(s)) return false;
+  }
+  return true;
+}
+
+// The open slot with the fewest words per failure it took part in; the earliest on a tie.
+int FillSolver::chooseSlot() const {
+  int best = -1;
+  for (const int s : active_) {
+    const SlotState& d = slot_(s);
+    if (d.size <= 1) continue;
+    if (best < 0) {
+      best = s;
+      continue;
+    }
+    const SlotState& b = slot_(best);
+    const std::uint64_t dw = switches_.weightedDegree ? d.weight : 1;
+    const std::uint64_t bw = switches_.weightedDegree ? b.weight : 1;
+    if (static_cast<std::uint64_t>(d.size) * bw < static_cast<std::uint64_t>(b.size) * dw) {
+      best = s;
+    }
+  }
+  return best;
+}
+
+// The slot's first word, or after the first restart now and then one of its first few.
+int FillSolver::chooseWord(int s) {
+  const SlotState& d = slot_(s);
+  const int first = firstBit(bitsOf(s), d.lo, d.hi);
+  if (!switches_.perturb || restarts_ == 0) return first;
+  random_ ^= random_ << 13;
+  random_ ^= random_ >> 7;
+  random_ ^= random_ << 17;
+  if (random_ % 8 != 0) return first;
+  int skip = static_cast<int>((random_ >> 8) % 4);
+  int chosen = first;
+  forEachBit(bitsOf(s), d.lo, d.hi, [&](int w) {
+    chosen = w;
+    return skip-- > 0;
+  });
+  return chosen;
+}
+
+// Undoes the newest choice and takes its other branch; false when none is left.
+bool FillSolver::backtrack() {
+  while (!frames_.empty()) {
+    ++backtracks_;
+    ++failuresSinceRestart_;
+    Frame& frame = frames_.back();
+    undo(frame);
+    if (!frame.tried) {
+      frame.tried = true;
+      level_ = ++levels_;
+      if (clampAll() && removeWord(frame.slot, frame.word, -1) && propagate()) return true;
+      if (stopped_) return false;
+      dropQueues();
+      undo(frame);
+    }
+    frames_.pop_back();
+  }
+  level_ = 0;
+  return false;
+}
+
+// Back to the root, keeping the weights; each refuted word of the abandoned branch becomes a
+// nogood: the words chosen above it cannot stand with it.
+void FillSolver::restart() {
+  ++restarts_;
+  std::vector<Nogood> learnt;
+  if (switches_.nogoods) {
+    std::vector<Literal> chosen;
+    for (const Frame& frame : frames_) {
+      if (!frame.tried) {
+        chosen.push_back({frame.slot, frame.word});
+        continue;
+      }
+      Nogood nogood;
+      nogood.literals = chosen;
+      nogood.literals.push_back({frame.slot, frame.word});
+      learnt.push_back(std::move(nogood));
+    }
+  }
+  undoAll();
+  failuresSinceRestart_ = 0;
+  restartLimit_ =
+      luby(++lubyIndex_) * static_cast<std::uint64_t>(std::max(1, switches_.restartBase));
+  for (Nogood& nogood : learnt) pendingNogoods_.push_back(std::move(nogood));
+  if (!settleRoot() && !stopped_) failed_ = true;
+}
+
+// Adds a nogood at the root: watched on two words not assigned, or, with one left, that word
+// leaves its slot at once. False when the root has no fill.
+bool FillSolver::addNogood(Nogood nogood) {
+  std::vector<Literal>& literals = nogood.literals;
+  auto isTrue = [this](const Literal& l) { return slot_(l.slot).assigned == l.word; };
+  auto isFalse = [this](const Literal& l) { return !testBit(bitsOf(l.slot), l.word); };
+  if (std::any_of(literals.begin(), literals.end(), isFalse)) return true;  // never fires
+  std::stable_partition(literals.begin(), literals.end(),
+                        [&](const Literal& l) { return !isTrue(l); });
+  if (literals.empty() || isTrue(literals[0])) return false;
+  if (literals.size() == 1 || isTrue(literals[1])) {
+    return removeWord(literals[0].slot, literals[0].word, -1);
+  }
+  const int number = static_cast<int>(nogoods_.size());
+  watches_[static_cast<std::size_t>(literals[0].slot)].emplace_back(literals[0].word, number);
+  watches_[static_cast<std::size_t>(literals[1].slot)].emplace_back(literals[1].word, number);
+  nogoods_.push_back(std::move(nogood));
+  return true;
+}
+
+bool FillSolver::poll(SolverWatch* watch, bool atDecision) {
+  if (!atDecision) nextPoll_ = work_ + PollWork;
+  if (stopped_) return true;
+  if (watch != nullptr && watch->stopNow(*this, atDecision)) stopped_ = true;
+  return stopped_;
+}
+
+void FillSolver::record() {
+  worstRank_ = 0;
+  rankSum_ = 0;
+  for (const int s : active_) {
+    const int w = slot_(s).assigned;
+    solution_[static_cast<std::size_t>(s)] = w;
+    const std::uint32_t rank = model_.rankOf(s, w);
+    worstRank_ = std::max(worstRank_, rank);
+    rankSum_ += rank;
+  }
+}
+
+void FillSolver::requireValid() const {
+  const std::string fault = checkInvariants();
+  if (!fault.empty()) throw std::logic_error("fill solver: " + fault);
+}
+
+// Root changes after the search began: back to the root, where they apply at the next solve.
+// A fill the search stands on is excluded first, so that the next solve gives another.
+void FillSolver::toRoot() {
+  if (!started_) return;
+  if (atSolution_) blockSolution();
+  atSolution_ = false;
+  undoAll();
+  rootChanged_ = true;
+}
+
+bool FillSolver::requireWord(int s, int word) {
+  toRoot();
+  if (failed_ || !testBit(bitsOf(s), word)) {
+    failed_ = true;
+    return false;
+  }
+  if (slot_(s).size > 1) assign(s, word);
+  return true;
+}
+
+bool FillSolver::excludeWord(int s, int word) {
+  toRoot();
+  if (failed_ || !removeWord(s, word, -1)) failed_ = true;
+  return !failed_;
+}
+
+bool FillSolver::tightenBound(std::uint32_t bound) {
+  if (bound >= bound_) return !failed_;
+  bound_ = bound;
+  for (const int s : active_) {
+    const LengthWords& words = wordsOf(s);
+    cuts_[static_cast<std::size_t>(words.length)] = words.countBelow(bound);
+  }
+  // At the root now; deeper, at every backtrack.
+  if (frames_.empty() && !failed_ && !clampAll()) failed_ = true;
+  return !failed_;
+}
+
+bool FillSolver::addDifference(const std::vector<int>& words, int maxSame) {
+  toRoot();
+  differences_.push_back({words, maxSame});
+  rootChanged_ = true;
+  return !failed_;
+}
+
+// The fill just found, as a nogood of all its words, added at the next return to the root.
+void FillSolver::blockSolution() {
+  Nogood nogood;
+  for (const int s : active_) {
+    nogood.literals.push_back({s, solution_[static_cast<std::size_t>(s)]});
+  }
+  pendingNogoods_.push_back(std::move(nogood));
+}
+
+// At the root: the pending nogoods, the bound, and every constraint on the words assigned
+// there. False when the root has no fill.
+bool FillSolver::settleRoot() {
+  for (Nogood& nogood : pendingNogoods_) {
+    if (!addNogood(std::move(nogood))) {
+      pendingNogoods_.clear();
+      dropQueues();
+      return false;
+    }
+  }
+  pendingNogoods_.clear();
+  for (const int s : active_) {
+    domainChanged(s);
+    if (slot_(s).assigned >= 0) assignQueue_.push_back(s);
+  }
+  if (clampAll() && propagate()) return true;
+  dropQueues();
+  return false;
+}
+
+FillSolver::Status FillSolver::solve(SolverWatch* watch) {
+  watch_ = watch;
+  if (stopped_) return Status::Stopped;
+  if (!failed_ && (!started_ || rootChanged_)) {
+    started_ = true;
+    rootChanged_ = false;
+    if (!settleRoot() && !stopped_) failed_ = true;
+  } else if (!failed_ && atSolution_) {
+    atSolution_ = false;
+    // A restart may lead back to this fill: it is excluded for good at the next one.
+    if (switches_.restarts) blockSolution();
+    if (!backtrack() && !stopped_) failed_ = true;
+  }
+  if (stopped_) return Status::Stopped;
+  if (failed_) return Status::Exhausted;
+  while (true) {
+    if (poll(watch, true)) return Status::Stopped;
+    if (switches_.checkInvariants) requireValid();
+    const int s = chooseSlot();
+    if (s < 0) {
+      record();
+      atSolution_ = true;
+      return Status::Solution;
+    }
+    ++decisions_;
+    const int word = chooseWord(s);
+    frames_.push_back(
+        {s, word, slotTrail_.size(), varTrail_.size(), trailBits_.size(), false, slot_(s).size});
+    level_ = ++levels_;
+    assign(s, word);
+    if (!propagate() && !backtrack()) {
+      if (stopped_) return Status::Stopped;
+      failed_ = true;
+      return Status::Exhausted;
+    }
+    if (stopped_) return Status::Stopped;
+    if (switches_.restarts && failuresSinceRestart_ >= restartLimit_) {
+      restart();
+      if (stopped_) return Status::Stopped;
+      if (failed_) return Status::Exhausted;
+    }
+  }
+}
+
+double FillSolver::closedShare() const {
+  double closed = 0;
+  double open = 1;  // the share of the space under the frames so far
+  for (const Frame& frame : frames_) {
+    const double words = std::max(frame.sizeAtChoice, 1);
+    if (frame.tried) {
+      closed += open / words;
+      open *= (words - 1) / words;
+    } else {
+      open /= words;
+    }
+  }
+  return closed;
+}
+
+int FillSolver::settledLetter(int v) const {
+  const VarState& var = var_(v);
+  return var.active && var.size == 1 ? firstBit(varBits(v), 0, varBlocks_) : -1;
+}
+
+std::string FillSolver::checkInvariants() const {
+  // The checks of a fixpoint hold between propagations of a search that has not failed.
+  const bool quiet = started_ && !failed_ && !stopped_ && queue_.empty() && assignQueue_.empty();
+  for (const int s : active_) {
+    const SlotState& d = slot_(s);
+    const LengthWords& words = wordsOf(s);
+    const Bits* bits = bitsOf(s);
+    const std::string name = "slot " + std::to_string(s) + ": ";
+    for (int b = 0; b < words.blocks; ++b) {
+      if ((b < d.lo || b >= d.hi) && bits[b] != 0) return name + "a word outside [lo, hi)";
+    }
+    if (countBits(bits, 0, words.blocks) != d.size) return name + "size is not its word count";
+    if (!quiet) continue;
+    if (d.size == 1 && d.assigned != firstBit(bits, d.lo, d.hi)) return name + "not assigned";
+    if (d.size != 1 && d.assigned != -1) return name + "assigned with other words left";
+    if (d.size == 0) return name + "no word left";
+    const int cut = cuts_[static_cast<std::size_t>(words.length)];
+    bool aboveBound = false;
+    forEachBit(bits, std::max(d.lo, cut >> 6), d.hi, [&](int w) {
+      aboveBound = w >= cut;
+      return !aboveBound;
+    });
+    if (aboveBound) return name + "a word at or above the bound";
+    const FillModel::Slot& slot = model_.slot(s);
+    bool lettersKept = true;
+    forEachBit(bits, d.lo, d.hi, [&](int w) {
+      for (int p = 0; p < slot.length && lettersKept; ++p) {
+        lettersKept =
+            testBit(varBits(slot.vars[static_cast<std::size_t>(p)]), words.letterAt(w, p));
+      }
+      return lettersKept;
+    });
+    if (!lettersKept) return name + "a word with a letter its variable lost";
+    for (int p = 0; p < slot.length; ++p) {
+      const int v = slot.vars[static_cast<std::size_t>(p)];
+      bool supportedAll = true;
+      forEachBit(varBits(v), 0, varBlocks_, [&](int letter) {
+        bool found = false;
+        forEachBit(bits, d.lo, d.hi, [&](int w) {
+          found = words.letterAt(w, p) == letter;
+          return !found;
+        });
+        supportedAll = found;
+        return supportedAll;
+      });
+      if (!supportedAll) return name + "a letter no word has";
+    }
+    for (const int t : slot.sameLength) {
+      if (t > s && slot_(t).active && d.assigned >= 0 && slot_(t).assigned == d.assigned) {
+        return name + "shares its word with slot " + std::to_string(t);
+      }
+    }
+  }
+  for (const int v : activeVars_) {
+    int count = 0;
+    for (int b = 0; b < varBlocks_; ++b) count += std::popcount(varBits(v)[b]);
+    if (count != var_(v).size) return "variable " + std::to_string(v) + ": size is not its count";
+    const int fixed = model_.var(v).fixed;
+    if (fixed >= 0 && quiet && !testBit(varBits(v), fixed)) {
+      return "variable " + std::to_string(v) + ": lost its given letter";
+    }
+  }
+  std::size_t slotMark = 0;
+  std::size_t varMark = 0;
+  for (const Frame& frame : frames_) {
+    if (frame.slotMark < slotMark || frame.varMark < varMark) return "frame marks go back";
+    slotMark = frame.slotMark;
+    varMark = frame.varMark;
+  }
+  if (slotMark > slotTrail_.size() || varMark > varTrail_.size()) return "a mark past the trail";
+  for (std::size_t k = 0; k < slotTrail_.size(); ++k) {
+    const SlotSave& save = slotTrail_[k];
+    const SlotState& d = slot_(save.slot);
+    for (int b = d.lo; b < d.hi; ++b) {
+      const Bits before = b >= save.lo && b < save.hi
+                              ? trailBits_[save.bits + static_cast<std::size_t>(b - save.lo)]
+                              : 0;
+      if ((bitsOf(save.slot)[b] & ~before) != 0) {
+        return "slot " + std::to_string(save.slot) + ": a word that was not there when saved";
+      }
+    }
+  }
+  if (quiet) {
+    for (const Nogood& nogood : nogoods_) {
+      const bool allIn =
+          std::all_of(nogood.literals.begin(), nogood.literals.end(),
+                      [this](const Literal& l) { return slot_(l.slot).assigned == l.word; });
+      if (allIn) return "a nogood holds all its words";
+    }
+  }
+  return {};
+}
+
+}  // namespace vexilo
