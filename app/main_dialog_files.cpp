@@ -122,7 +122,7 @@ bool MainDialog::ExportPuzzleHtml() {
       platform.askFileName(fileRequest(true, "html", PageFilter, dialogFolder()));
   if (!path) return false;
   rememberFolder(*path);
-  const FileWrite exported = exportPuzzlePage(*path, grid);
+  const FileWrite exported = exportPuzzlePage(*path, grid, clues);
   if (!exported) {
     platform.showMessage(HtmlFailure);
     showStatus(NotSavedText, *path);

@@ -500,9 +500,18 @@ std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& requ
   }
   dialog.setDefaultSuffix(fromPath(request.defaultExtension));
   if (!request.folder.empty()) dialog.setDirectory(fromPath(request.folder));
+  // A type chosen in the list (ipuz, say) gives a typed name without an extension its own.
+  QObject::connect(
+      &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+        static const QRegularExpression single(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)$"));
+        const QRegularExpressionMatch match = single.match(filter);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1)
+                                                 : fromPath(request.defaultExtension));
+      });
   if (!request.initialName.empty()) dialog.selectFile(fromPath(request.initialName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return toPath(withDefaultExtension(dialog.selectedFiles().first(), request.defaultExtension));
+  return toPath(
+      withDefaultExtension(dialog.selectedFiles().first(), toPath(dialog.defaultSuffix())));
 }
 
 bool QtPlatform::runWordEntry(WordEntryData& data) {
