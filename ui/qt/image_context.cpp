@@ -47,9 +47,7 @@ GlyphCache::Entry& GlyphCache::entry(std::string_view text, DrawingContext::Font
   Table& table = tables_[index(font)];
   if (const auto found = table.find(text); found != table.end()) return found->second;
   Entry made;
-  made.text = font == DrawingContext::Font::Letters
-                  ? fromSjis(text)
-                  : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  made.text = fromSjis(text);  // numbers too: a clue label holds kana (ア, 3イ)
   const QFontMetrics& metrics = metrics_[index(font)];
   made.extent = {metrics.horizontalAdvance(made.text), metrics.height()};
   return table.emplace(std::string(text), std::move(made)).first->second;
