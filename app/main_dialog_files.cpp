@@ -20,6 +20,10 @@ constexpr const char* CluesNotInCrossword =
     "A crossword file keeps the grid only: the clues and the puzzle's properties are kept in "
     "ipuz files (.ipuz)";
 
+// ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs;*.ipuz)|*.crs;*.ipuz|All Files (*.*)|*.*||: either form opens, by content
+constexpr const char* OpenFilter =
+    "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs;*.ipuz)|*.crs;*.ipuz|"
+    "All Files (*.*)|*.*||";
 // ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs)|*.crs|ipuzﾌｧｲﾙ(*.ipuz)|*.ipuz|All Files (*.*)|*.*||
 constexpr const char* CrosswordFilter =
     "\xb8\xdb\xbd\xdc\xb0\xc4\xde\xcc\xa7\xb2\xd9(*.crs)|*.crs|"
@@ -59,7 +63,7 @@ FileDialogRequest fileRequest(bool save, const char* extension, const char* filt
 bool MainDialog::OpenCrosswordFile() {
   if (!mayDiscardChanges(UnsavedQuestion::Open)) return false;
   const std::optional<std::string> path =
-      platform.askFileName(fileRequest(false, "crs", CrosswordFilter, dialogFolder()));
+      platform.askFileName(fileRequest(false, "crs", OpenFilter, dialogFolder()));
   if (!path) return false;
   rememberFolder(*path);
   return openCrosswordFile(*path);

@@ -39,7 +39,8 @@ TEST_F(FileCommands, DialogsAskForTheirFileTypes) {
   }
   EXPECT_FALSE(platform.fileRequests[0].save);
   EXPECT_EQ(platform.fileRequests[0].defaultExtension, "crs");
-  EXPECT_EQ(platform.fileRequests[0].filter, crosswordFilter);
+  EXPECT_EQ(platform.fileRequests[0].filter,
+            sj("ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs;*.ipuz)|*.crs;*.ipuz|All Files (*.*)|*.*||"));
   EXPECT_TRUE(platform.fileRequests[1].save);
   EXPECT_EQ(platform.fileRequests[1].defaultExtension, "crs");
   EXPECT_EQ(platform.fileRequests[1].filter, crosswordFilter);
