@@ -37,6 +37,7 @@ class WindowLayout {
   WindowLayout(const DialogTemplate& dialog, DialogScale scale, int smallestPitch);
 
   Size templateSize() const { return templateClient_; }
+  Rect templateFrame() const { return templateFrame_; }
   Size minimumSize() const;
   Placed place(Size client) const;
 

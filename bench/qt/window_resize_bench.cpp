@@ -71,6 +71,7 @@ void resizeWithWholeGridShown(benchmark::State& state) {
   MainDialog dialog(platform, store);
   platform.attach(dialog);
   dialog.OnInitDialog();
+  platform.showCluePanel(false);  // the whole width for the grid
   fillWithLetters(dialog.grid);
   qt::TemplateDialog* window = platform.window();
   window->show();

@@ -21,6 +21,7 @@
 #include "files/crossword_file.h"
 #include "qt_helpers.h"
 #include "support/grid_picture.h"
+#include "support/sjis.h"
 #include "support/temp_folder.h"
 #include "ui/qt/qt_settings_store.h"
 #include "ui/qt/qt_shell.h"
@@ -28,6 +29,8 @@
 
 namespace vexilo::qt {
 namespace {
+
+using test::sj;
 
 constexpr QSize Laptop(1366, 728);  // 1366 by 768 less a panel of 40 pixels
 constexpr int TitleBar = 40;        // a window manager's title bar and frame
@@ -141,7 +144,14 @@ TEST(WindowSession, ResizingScalesTheCellsAndALargeWindowShowsTheWholeGrid) {
     QApplication::processEvents();
     return session.dialog->cellRect(0);
   };
+  session.dialog->grid.cellAt(0) = {sj("ア"), Fixed, -1};  // black on white
+  const auto inked = [&] {
+    return test::countWhere(session.platform.grid()->image(), session.platform.grid()->origin(),
+                            session.dialog->cellRect(0).inflated(-2),
+                            [](QColor c) { return c.red() + c.green() + c.blue() < 200; });
+  };
   const Rect smallest = resized(window->minimumSizeHint());
+  const int smallLetter = inked();
   const Rect larger = resized(window->minimumSizeHint() + QSize(80, 80));
   EXPECT_GT(larger.width(), smallest.width());
   EXPECT_GT(larger.height(), smallest.height());
@@ -151,6 +161,7 @@ TEST(WindowSession, ResizingScalesTheCellsAndALargeWindowShowsTheWholeGrid) {
   const Rect whole = resized({2400, 2400});
   EXPECT_EQ(session.platform.visibleCells(), (GridShape{32, 32}));
   EXPECT_GT(whole.width(), larger.width());
+  EXPECT_GT(inked(), smallLetter * 2);  // cells of the largest pitch, letters of their size
   EXPECT_FALSE(qobject_cast<QScrollBar*>(window->control(IdVerticalBar))->isEnabled());
   const Rect last = session.dialog->cellRect(CellCount - 1);
   EXPECT_TRUE(session.dialog->gridFrameRect().contains({last.right - 1, last.bottom - 1}));

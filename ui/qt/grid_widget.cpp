@@ -60,6 +60,8 @@ QString typedText(const QKeyEvent& key) {
 GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers)
     : QWidget(parent),
       colors_(SystemColors::fromPalette()),
+      letters_(letters),
+      numbers_(numbers),
       glyphs_(letters, numbers),
       immediate_(painter_, glyphs_, {}, colors_, this, &image_, &tiles_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -93,6 +95,18 @@ void GridWidget::restartImage() {
 void GridWidget::resizeEvent(QResizeEvent*) {
   restartImage();
   update();
+}
+
+void GridWidget::setLetterScale(double scale) {
+  if (scale == letterScale_) return;
+  letterScale_ = scale;
+  QFont letters = letters_;
+  letters.setPointSizeF(letters_.pointSizeF() * scale);
+  glyphs_ = GlyphCache(letters, numbers_);
+  tiles_.forgetAll();
+  pending_ = QRegion(image_.rect());
+  erase_ = pending_;
+  postFlush();
 }
 
 void GridWidget::invalidate(const Rect& rect, bool erase) {

@@ -38,6 +38,9 @@ class GridWidget final : public QWidget, private DamageSink {
 
   void setEvents(GridEvents* events) { events_ = events; }
   Point origin() const { return {x(), y()}; }  // top-left in dialog client coordinates
+  // Letters this many times the dialog font's size (from 1), for cells larger than the
+  // template's; everything is painted again.
+  void setLetterScale(double scale);
   // Schedules painting of a client rectangle; with erase the background is filled first.
   void invalidate(const Rect& rect, bool erase);
   // Draws into the image at once; what it draws reaches the screen at the next dispatch.
@@ -82,6 +85,9 @@ class GridWidget final : public QWidget, private DamageSink {
   int wheelRows_ = 0;  // eighths of a degree turned and not yet scrolled; a notch is 120
   int wheelColumns_ = 0;
   SystemColors colors_;
+  QFont letters_;
+  QFont numbers_;
+  double letterScale_ = 1.0;
   GlyphCache glyphs_;
   TileCache tiles_;            // cells as drawn, for drawing the same cell again
   std::vector<uchar> pixels_;  // of image_

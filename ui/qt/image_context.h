@@ -78,6 +78,7 @@ class TileCache {
   void place(const QRect& area, int id);
   // Something else was drawn over area: the tiles it touches are no longer known to be there.
   void drawnOver(const QRect& area);
+  void forgetAll() { clear(); }  // the drawings are no longer what cells look like
   void forgetPlaces() {
     placed_.clear();
     tallest_ = 0;

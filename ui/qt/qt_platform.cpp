@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -155,6 +157,7 @@ void QtPlatform::attach(MainDialog& dialog) {
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
   window_->onLaidOut = [this] {
+    scaleLetters();
     if (dialog_ != nullptr) guarded([this] { dialog_->OnGridResized(); });
   };
   // Beside the template's controls, in the side area; shown, it widens the window by its width.
@@ -203,6 +206,20 @@ void QtPlatform::attach(MainDialog& dialog) {
     QObject::connect(about, &QAction::triggered, window_.get(),
                      [this] { guarded([this] { dialog_->OnSysCommand(IdAbout); }); });
   }
+}
+
+// Cells larger than the template's get larger letters, in quarter steps, so that a window
+// dragged wider does not render them anew at every pixel.
+void QtPlatform::scaleLetters() {
+  const WindowLayout* layout = window_->windowLayout();
+  if (layout == nullptr || grid_ == nullptr) return;
+  const Rect normal = layout->templateFrame();
+  const GridShape shown = window_->shown();
+  const double across = static_cast<double>(grid_->width() / shown.columns) /
+                        std::max(1, normal.width() / VisibleCells);
+  const double down = static_cast<double>(grid_->height() / shown.rows) /
+                      std::max(1, normal.height() / VisibleCells);
+  grid_->setLetterScale(std::max(1.0, std::floor(std::min(across, down) * 4) / 4));
 }
 
 void QtPlatform::detach() {

@@ -106,6 +106,7 @@ class QtPlatform final : public Platform, private GridEvents {
   class ModalBox;  // the time a box waits, and the ordinary pointer over it during a search
   friend class ModalBox;
   void wireScrollBar(int barId);
+  void scaleLetters();
   void dropWaitCursor();
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
   template <class Handler>
