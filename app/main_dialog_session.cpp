@@ -4,7 +4,8 @@
 #include <system_error>
 
 #include "app/main_dialog.h"
-#include "files/crossword_file.h"
+#include "files/puzzle_file.h"
+#include "ui/cp932_codec.h"
 
 namespace vexilo {
 
@@ -15,9 +16,11 @@ constexpr std::string_view FolderEntry = "Folder";
 constexpr std::string_view WindowSection = "Window";
 constexpr std::string_view WidthEntry = "Width";
 constexpr std::string_view HeightEntry = "Height";
-constexpr const char* RecoveryName = "Vexilo.recovery.crs";
+constexpr const char* RecoveryName = "Vexilo.recovery.ipuz";  // the clues with the grid
 constexpr int RecoveryPeriodMs = 60 * 1000;
 constexpr std::size_t KeptSearchViews = 4;
+
+const Cp932WordListCodec recoveryCodec;  // ipuz files are UTF-8
 
 // 変更を保存せずに終了しますか？
 constexpr const char* QuitQuestion =
@@ -168,7 +171,7 @@ void MainDialog::writeRecoveryFile() {
     return;
   }
   std::filesystem::create_directories(settings.folder(), error);
-  if (vexilo::saveCrosswordFile(path, grid)) recoveryWritten = true;
+  if (savePuzzleFile(path, grid, clues, recoveryCodec)) recoveryWritten = true;
 }
 
 void MainDialog::offerRecoveryFile() {
@@ -177,13 +180,17 @@ void MainDialog::offerRecoveryFile() {
   std::error_code error;
   if (path.empty() || !std::filesystem::exists(path, error)) return;
   PuzzleGrid recovered = grid;
-  const bool readable = loadCrosswordFile(path, recovered);
+  PuzzleClues recoveredClues;
+  std::string unreadable;
+  const bool readable = openPuzzleFile(path, recoveryCodec, recovered, recoveredClues,
+                                       unreadable) == OpenResult::Opened;
   if (!readable || !platform.askYesNo(RecoveryQuestion)) {
     std::filesystem::remove(path, error);
     return;
   }
   recoveryWritten = true;  // kept until this run writes it again or ends cleanly
   grid = recovered;
+  clues = recoveredClues;
   slots.markStale();
   invalidateCell(-1);
   recordStep();  // an unsaved change, which one undo takes back

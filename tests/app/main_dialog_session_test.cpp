@@ -147,13 +147,14 @@ TEST_F(Session, WindowSizeIsKeptAtEveryCloseAndGivenBackAtStart) {
 }
 
 TEST_F(Session, RecoveryFileHoldsUnsavedWorkAndIsOfferedOnce) {
-  const std::string recovery = folder.path("config/Vexilo.recovery.crs");
+  const std::string recovery = folder.path("config/Vexilo.recovery.ipuz");
   dialog->OnTimer(IdRecoveryOffer);  // nothing left behind: nothing asked
   EXPECT_EQ(platform->timers[IdRecoveryTimer], 60000);
   dialog->OnTimer(IdRecoveryTimer);
   EXPECT_FALSE(std::filesystem::exists(recovery));  // nothing unsaved
 
-  openCell(2);
+  for (const int cell : {0, 1, 2}) openCell(cell);
+  dialog->OnClueEdited({0, Across}, sj("花"));
   dialog->OnTimer(IdRecoveryTimer);
   ASSERT_TRUE(std::filesystem::exists(recovery));
   // The program ends without a clean exit; the next run offers the grid back.
@@ -165,6 +166,7 @@ TEST_F(Session, RecoveryFileHoldsUnsavedWorkAndIsOfferedOnce) {
       platform->questions,
       (std::vector<std::string>{sj("保存せずに終わった前回の盤面があります。復元しますか？")}));
   EXPECT_EQ(dialog->grid.cellAt(2).flag, Open);
+  EXPECT_EQ(dialog->clues.textOf({0, Across}), sj("花"));  // the clues come back with it
   EXPECT_TRUE(dialog->gridUnsaved());
   dialog->OnClosed();  // a clean exit
   EXPECT_FALSE(std::filesystem::exists(recovery));

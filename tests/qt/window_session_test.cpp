@@ -216,13 +216,13 @@ TEST(WindowSession, RecoveryFileIsOfferedAfterACrash) {
     session.dialog->recordStep();
     session.dialog->OnTimer(IdRecoveryTimer);  // the minute has passed
   }                                            // no clean exit
-  ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Vexilo.recovery.crs"))));
+  ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Vexilo.recovery.ipuz"))));
   answerNextQuestion(QStringLiteral("はい"));
   Session again(store);
   EXPECT_TRUE(QTest::qWaitFor([&] { return again.dialog->grid.cellAt(0).flag == Open; }));
   EXPECT_TRUE(again.dialog->gridUnsaved());
   again.dialog->OnClosed();  // a clean exit removes it
-  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Vexilo.recovery.crs"))));
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Vexilo.recovery.ipuz"))));
 }
 
 }  // namespace
