@@ -20,11 +20,13 @@ inline constexpr Color RuleMark{224, 0, 224};       // a cell that breaks a bloc
 inline constexpr Color CursorMark{0, 102, 204};     // the cell typing goes into
 inline constexpr Color SelectionMark{255, 128, 0};  // the edge of the selected cells
 
-// The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
+// The visible cells inside the grid frame F, 16 by 16 unless the window shows more; integer
+// pixels of the client area.
 struct GridGeometry {
   Rect frame;
   int colOffset = 0;
   int rowOffset = 0;
+  GridShape shape;
 
   Rect cellRect(int index) const;
   // The cell under a point, or -1 outside F.
@@ -48,7 +50,8 @@ enum SelectionSide : unsigned { LeftSide = 1, TopSide = 2, RightSide = 4, Bottom
 // A band along those sides inside the cell, so that the selected rectangle shows as one frame.
 void drawSelectionEdges(DrawingContext& dc, const Rect& rect, unsigned sides);
 
-// The first visible row or column after a scroll bar action; position is the thumb's.
-int scrolledOffset(int offset, ScrollCode code, int position);
+// The first visible row or column after a scroll bar action; position is the thumb's. shown:
+// the rows or columns visible, so that the last cell can come into view and no further.
+int scrolledOffset(int offset, ScrollCode code, int position, int shown = VisibleCells);
 
 }  // namespace vexilo
