@@ -352,13 +352,14 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
   EXPECT_EQ(help.err, "");
   for (const char* line :
        {"\n  search ", "\n  export ", "\n  show ", "\n  --dic FILE ", "\n  --engine dfs|fast ",
-        "\n  --runs N ", "\n  --out RESULT.crs ", "\n  --slots SLOTS.tsv ", "\n  --stats ",
-        "\n  -h, --help, help ", "\n  --version "}) {
+        "\n  --region R1,C1,R2,C2 ", "\n  --runs N ", "\n  --out RESULT.crs ",
+        "\n  --slots SLOTS.tsv ", "\n  --stats ", "\n  -h, --help, help ", "\n  --version "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
   EXPECT_TRUE(
       help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
-                           "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats]\n"));
+                           "[--region R1,C1,R2,C2] [--runs N] [--out RESULT.crs] "
+                           "[--slots SLOTS.tsv] [--stats]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;
