@@ -172,7 +172,7 @@ struct Techniques {
   SolverSwitches switches;
 };
 std::vector<Techniques> techniqueTable() {
-  std::vector<Techniques> table(6);
+  std::vector<Techniques> table(7);
   table[0].name = "all";
   table[1].name = "no dom/wdeg";
   table[1].switches.weightedDegree = false;
@@ -184,6 +184,8 @@ std::vector<Techniques> techniqueTable() {
   table[4].switches.perturb = false;
   table[5].name = "restart at every failure";
   table[5].switches.restartBase = 1;
+  table[6].name = "no look-ahead";
+  table[6].switches.lookAhead = 0;
   for (Techniques& t : table) t.switches.checkInvariants = true;
   return table;
 }
