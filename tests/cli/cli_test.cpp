@@ -235,6 +235,18 @@ TEST_F(Tool, FastEngineExitsWithThreeWhenNoFillExistsAndNamesTheBlockingSlots) {
             "no fill: no words fill the grid; the slots that block it:\n"
             "横 1行1列 3文字 ・・・: 0語\n");
   EXPECT_EQ(run("search " + puzzle + " --engine slow").status, 2);
+
+  // Two parts: row 1 has its fill, row 3 none (no word begins with キ).
+  const std::string parts = crossword(
+      "parts.crs", repeated("\t1\t-1\r\n", 3) + repeated("\t0\t-1\r\n", 61) + sj("キ") +
+                       "\t3\t-1\r\n" + repeated("\t1\t-1\r\n", 2) + repeated("\t0\t-1\r\n", 957));
+  const Result half = run("search " + parts + " --dic " + dictionary + " --engine fast");
+  EXPECT_EQ(half.status, 3);
+  EXPECT_EQ(half.out, "アイウ\n■■■\nキ□□\n");
+  EXPECT_EQ(half.err,
+            "埋められる組み合わせがありません\n"
+            "no fill: no words fill the grid; the slots that block it:\n"
+            "横 3行1列 3文字 キ・・: 0語\n");
 }
 
 // The ring of the worked example with eight words, ranked in their order: サクラ 1, アイウ 2, ...

@@ -397,10 +397,15 @@ TEST(FastFill, TheBestFillComesFirstEachWordOnceInTheGrid) {
   std::set<int> written;
   for (const int cell : {0, 1, 2, 32, 34, 64, 65, 66}) written.insert(cell);
   EXPECT_EQ(stage.host.drawn, written);
+  const std::shared_ptr<WordTables> tables = stage.engine.tables();
   ASSERT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.check(), std::nullopt);
   EXPECT_EQ(stage.picture(3, 3), (Picture{"アカサ", "イ#ク", "ウドラ"}));
   EXPECT_EQ(stage.run(), SearchEnd::NoFurtherFill);  // ウミラ alone differs in one slot only
+  EXPECT_EQ(stage.engine.tables(), tables);          // kept while the words stay as they are
+  stage.index.addWord(sj("ネコ"));
+  stage.run();
+  EXPECT_NE(stage.engine.tables(), tables);
 }
 
 TEST(FastFill, NamesTheSlotsThatBlockTheFill) {
