@@ -42,6 +42,9 @@ enum ControlId : int {
   IdPrint = 32851,             // menu ファイル: 印刷
   IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
   IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
+  IdSaveOver = 32880,          // menu ファイル: 上書き保存
+  IdRecentFiles = 32881,       // menu ファイル: 最近使ったファイル, the submenu
+  IdRecentFile1 = 32890,       // its entries, newest first, up to IdRecentFile1 + 7
   IdOpenFile = 57601,
   IdSaveFile = 57603,
   IdExportHtml = 57604,
@@ -59,6 +62,8 @@ enum ControlId : int {
 // Timers of the main dialog.
 enum TimerId : int {
   IdProgressTimer = 1,  // the status line during a search
+  IdRecoveryTimer = 2,  // writes the recovery file
+  IdRecoveryOffer = 3,  // once, when the window is up: offers a recovery file left behind
 };
 
 }  // namespace vexilo

@@ -15,40 +15,53 @@ namespace {
 using enum ControlKind;
 
 constexpr unsigned PathEdit = StyleAutoHScroll | StyleBorder;
+// How the main dialog's controls follow the grid frame as the window is resized.
+constexpr unsigned Beside = FollowRight;
+constexpr unsigned Below = FollowBottom;
+constexpr unsigned Corner = FollowRight | FollowBottom;
+constexpr unsigned BelowWide = FollowBottom | StretchRight;
+constexpr unsigned BesideTall = FollowRight | StretchBottom;
 
 constexpr std::array MainControls{
-    ControlTemplate{IdOk, PushButton, "\x8F\x49\x97\xB9", StyleNone, {381, 434, 71, 14}},  // 終了
-    ControlTemplate{IdGridFrame, EtchedFrame, "", StyleNone, {7, 7, 360, 356}},
+    ControlTemplate{IdOk, PushButton, "\x8F\x49\x97\xB9", StyleNone, {381, 434, 71, 14},  // 終了
+                    Corner},
+    ControlTemplate{IdGridFrame, EtchedFrame, "", StyleNone, {7, 7, 360, 356},
+                    StretchRight | StretchBottom},
     ControlTemplate{NoId, GroupBox, "\x8E\xAB\x8F\x91\x83\x74\x83\x40\x83\x43\x83\x8B",  // 辞書ファイル
-                    StyleNone, {7, 379, 361, 75}},
-    ControlTemplate{IdDicPath1, Edit, "", PathEdit, {50, 390, 229, 14}},
-    ControlTemplate{IdBrowse1, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 390, 32, 14}},  // 参照
+                    StyleNone, {7, 379, 361, 75}, BelowWide},
+    ControlTemplate{IdDicPath1, Edit, "", PathEdit, {50, 390, 229, 14}, BelowWide},
+    ControlTemplate{IdBrowse1, PushButton, "\x8E\x51\x8F\xC6", StyleNone,  // 参照
+                    {289, 390, 32, 14}, Corner},
     ControlTemplate{IdClear, PushButton, "\x83\x4E\x83\x8A\x83\x41", StyleNone,  // クリア
-                    {381, 411, 71, 14}},
+                    {381, 411, 71, 14}, Corner},
     ControlTemplate{IdSearch, DefaultPushButton, "\x8C\x9F\x8D\xF5", StyleNone,  // 検索
-                    {381, 7, 71, 14}},
+                    {381, 7, 71, 14}, Beside},
     ControlTemplate{IdResult, Edit, "", StyleMultiLine | StyleVScroll | StyleBorder,
-                    {381, 30, 71, 346}},
+                    {381, 30, 71, 346}, BesideTall},
     ControlTemplate{IdShowResult, PushButton, "\x8C\x8B\x89\xCA\x95\x5C\x8E\xA6",  // 結果表示
-                    StyleNone, {381, 388, 71, 14}},
+                    StyleNone, {381, 388, 71, 14}, Corner},
     ControlTemplate{IdRegister1, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
-                    StyleNone, {327, 390, 32, 14}},
-    ControlTemplate{IdDicPath2, Edit, "", PathEdit, {50, 412, 229, 14}},
-    ControlTemplate{IdBrowse2, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 412, 32, 14}},  // 参照
-    ControlTemplate{IdDicPath3, Edit, "", PathEdit, {50, 435, 229, 14}},
-    ControlTemplate{IdBrowse3, PushButton, "\x8E\x51\x8F\xC6", StyleNone, {289, 435, 32, 14}},  // 参照
+                    StyleNone, {327, 390, 32, 14}, Corner},
+    ControlTemplate{IdDicPath2, Edit, "", PathEdit, {50, 412, 229, 14}, BelowWide},
+    ControlTemplate{IdBrowse2, PushButton, "\x8E\x51\x8F\xC6", StyleNone,  // 参照
+                    {289, 412, 32, 14}, Corner},
+    ControlTemplate{IdDicPath3, Edit, "", PathEdit, {50, 435, 229, 14}, BelowWide},
+    ControlTemplate{IdBrowse3, PushButton, "\x8E\x51\x8F\xC6", StyleNone,  // 参照
+                    {289, 435, 32, 14}, Corner},
     ControlTemplate{IdRegister2, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
-                    StyleNone, {327, 412, 32, 14}},
+                    StyleNone, {327, 412, 32, 14}, Corner},
     ControlTemplate{IdRegister3, PushButton, "\x8E\xAB\x8F\x91\x93\x6F\x98\x5E",  // 辞書登録
-                    StyleNone, {327, 435, 32, 14}},
+                    StyleNone, {327, 435, 32, 14}, Corner},
     ControlTemplate{IdEnabled1, CheckBox, "\x97\x44\x90\xE6" "1", StyleNone,  // 優先1
-                    {14, 392, 33, 10}},
+                    {14, 392, 33, 10}, Below},
     ControlTemplate{IdEnabled2, CheckBox, "\x97\x44\x90\xE6" "2", StyleNone,  // 優先2
-                    {14, 414, 33, 10}},
+                    {14, 414, 33, 10}, Below},
     ControlTemplate{IdEnabled3, CheckBox, "\x97\x44\x90\xE6" "3", StyleNone,  // 優先3
-                    {14, 437, 33, 10}},
-    ControlTemplate{IdHorizontalBar, HorizontalScrollBar, "", StyleNone, {7, 364, 360, 11}},
-    ControlTemplate{IdVerticalBar, VerticalScrollBar, "", StyleNone, {367, 7, 10, 355}},
+                    {14, 437, 33, 10}, Below},
+    ControlTemplate{IdHorizontalBar, HorizontalScrollBar, "", StyleNone, {7, 364, 360, 11},
+                    BelowWide},
+    ControlTemplate{IdVerticalBar, VerticalScrollBar, "", StyleNone, {367, 7, 10, 355},
+                    BesideTall},
 };
 
 constexpr std::array WordEntryControls{
@@ -88,7 +101,8 @@ constexpr std::array NewPuzzleControls{
 
 constexpr DialogTemplate MainTemplate{
     MainTemplateId, "Vexilo Version 1.16", 459, 461, 9,
-    DialogCaption | DialogSystemMenu | DialogMinimizeBox | DialogModalFrame | DialogAppWindow,
+    DialogCaption | DialogSystemMenu | DialogMinimizeBox | DialogModalFrame | DialogAppWindow |
+        DialogThickFrame | DialogMaximizeBox,
     MainMenuId, MainControls};
 
 constexpr DialogTemplate WordEntryTemplate{
@@ -111,7 +125,11 @@ constexpr std::array FileItems{
     MenuItemTemplate{IdNewPuzzle, "\x90\x56\x8B\x4B\x8D\xEC\x90\xAC(&N)"},  // 新規作成(&N)
     MenuItemTemplate{IdOpenFile,
                      "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8A\x4A\x82\xAD(&O)"},  // ファイルを開く(&O)
+    MenuItemTemplate{.id = IdRecentFiles,  // 最近使ったファイル(&R)
+                     .text = "\x8D\xC5\x8B\xDF\x8E\x67\x82\xC1\x82\xBD\x83\x74\x83\x40\x83\x43\x83\x8B(&R)",
+                     .platformEntries = true},
     MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdSaveOver, "\x8F\xE3\x8F\x91\x82\xAB\x95\xDB\x91\xB6(&S)"},  // 上書き保存(&S)
     MenuItemTemplate{IdSaveFile,
                      "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x95\xDB\x91\xB6(&A)"},  // ファイルに保存(&A)
     MenuItemTemplate{IdExportHtml, "html\x8C\x60\x8E\xAE\x82\xC5\x95\xDB\x91\xB6(&W)"},  // html形式で保存(&W)
@@ -167,6 +185,7 @@ constexpr std::array SearchItems{
 };
 
 constexpr std::array Accelerators{
+    AcceleratorTemplate{IdSaveOver, "Ctrl+S"},
     AcceleratorTemplate{IdNewPuzzle, "Ctrl+N"},
     AcceleratorTemplate{IdPrint, "Ctrl+P"},
     AcceleratorTemplate{IdUndo, "Ctrl+Z"},

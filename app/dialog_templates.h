@@ -37,7 +37,18 @@ enum DialogStyle : unsigned {
   DialogSystemMenu = 1u << 1,
   DialogMinimizeBox = 1u << 2,
   DialogModalFrame = 1u << 3,
-  DialogAppWindow = 1u << 4,  // its own entry in the task bar
+  DialogAppWindow = 1u << 4,   // its own entry in the task bar
+  DialogThickFrame = 1u << 5,  // resizable: the grid frame grows, the controls follow it
+  DialogMaximizeBox = 1u << 6,
+};
+
+// How a control of a resizable dialog follows the grid frame when it grows or shrinks.
+enum ControlAnchor : unsigned {
+  AnchorNone = 0,
+  FollowRight = 1u << 0,    // moves with the frame's right side
+  FollowBottom = 1u << 1,   // moves with its bottom
+  StretchRight = 1u << 2,   // its own right side moves with the frame's
+  StretchBottom = 1u << 3,  // its own bottom moves with the frame's
 };
 
 inline constexpr int NoId = -1;  // a control nothing refers to
@@ -56,6 +67,7 @@ struct ControlTemplate {
   const char* text = "";
   unsigned style = StyleNone;
   DialogRect position;
+  unsigned anchor = AnchorNone;
 };
 
 struct DialogTemplate {
@@ -77,6 +89,7 @@ struct MenuItemTemplate {
   bool radio = false;  // one of the menu's exclusive choices, checked through the control port
   bool check = false;  // checked and unchecked on its own, through the control port
   const MenuTemplate* submenu = nullptr;  // opened by the item, which takes the submenu's text
+  bool platformEntries = false;  // a submenu whose entries the platform gives (最近使ったファイル)
 };
 
 struct MenuTemplate {

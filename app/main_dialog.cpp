@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vexilo {
@@ -14,17 +15,23 @@ MainDialog::~MainDialog() { grid.setListener(nullptr); }
 void MainDialog::OnInitDialog() {
   pushControls();
   restoreSettings();
-  for (int bar : {IdVerticalBar, IdHorizontalBar}) {
-    platform.setScrollRange(bar, 0, GridSize - 1, VisibleCells);
-    platform.setScrollPosition(bar, 0);
-  }
+  const GridShape shown = visibleCells();
+  platform.setScrollRange(IdVerticalBar, 0, GridSize - 1, shown.rows);
+  platform.setScrollRange(IdHorizontalBar, 0, GridSize - 1, shown.columns);
+  for (int bar : {IdVerticalBar, IdHorizontalBar}) platform.setScrollPosition(bar, 0);
   colOffset = 0;
   rowOffset = 0;
   pushControls();
   history.reset(grid, clues);  // the restored puzzle is where undo stops
+  savedPosition = history.position();
   refreshClues();
   updateCommandStates();
   checkLayout();
+  platform.showRecentFiles(recentFiles);
+  if (!recoveryPath().empty()) {
+    // Offered once the window is up; the file is written again only after that.
+    platform.setTimer(IdRecoveryOffer, 0);
+  }
 }
 
 void MainDialog::OnCommand(int id) {
@@ -44,6 +51,7 @@ void MainDialog::OnCommand(int id) {
     case IdShowResult: ShowNextResult(); break;
     case IdOpenFile: OpenCrosswordFile(); break;
     case IdSaveFile: SaveCrosswordFile(); break;
+    case IdSaveOver: SaveOverCrosswordFile(); break;
     case IdExportHtml: ExportPuzzleHtml(); break;
     case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
@@ -65,7 +73,11 @@ void MainDialog::OnCommand(int id) {
     case IdRuleSingleWhite:
       SwitchBlockRule(static_cast<BlockRule>(id - IdRuleAdjacentBlack));
       break;
-    default: break;
+    default:
+      if (IdRecentFile1 <= id && id < IdRecentFile1 + RecentFileCount) {
+        OpenRecentFile(id - IdRecentFile1);
+      }
+      break;
   }
   // Clear, Open and a finished Search each become one step; the line tells how a search ended.
   recordStep(id != IdSearch);
@@ -78,6 +90,7 @@ bool MainDialog::OnSysCommand(int id) {
 }
 
 void MainDialog::OnCancel() {
+  if (!mayDiscardChanges(UnsavedQuestion::Quit)) return;
   if (searchState != SearchIdle) {  // the running search returns first; it then ends the dialog
     searchState = SearchCancelled;
     closeRequested = true;
@@ -89,19 +102,39 @@ void MainDialog::OnCancel() {
 void MainDialog::OnPaint(DrawingContext& dc, const Rect& area) { paintGrid(dc, area); }
 
 void MainDialog::OnTimer(int id) {
-  if (id == IdProgressTimer) showProgress();
+  switch (id) {
+    case IdProgressTimer: showProgress(); break;
+    case IdRecoveryTimer: writeRecoveryFile(); break;
+    case IdRecoveryOffer:
+      platform.killTimer(IdRecoveryOffer);
+      offerRecoveryFile();
+      break;
+    default: break;
+  }
 }
 
 void MainDialog::OnVScroll(ScrollCode code, int position) {
-  rowOffset = scrolledOffset(rowOffset, code, position);
+  rowOffset = scrolledOffset(rowOffset, code, position, visibleCells().rows);
   invalidateCell(-1);
   platform.setScrollPosition(IdVerticalBar, rowOffset);
 }
 
 void MainDialog::OnHScroll(ScrollCode code, int position) {
-  colOffset = scrolledOffset(colOffset, code, position);
+  colOffset = scrolledOffset(colOffset, code, position, visibleCells().columns);
   invalidateCell(-1);
   platform.setScrollPosition(IdHorizontalBar, colOffset);
+}
+
+void MainDialog::OnGridResized() {
+  const GridShape shown = visibleCells();
+  // A larger view may show cells past the edge: it then starts further up or left.
+  rowOffset = std::min(rowOffset, GridSize - shown.rows);
+  colOffset = std::min(colOffset, GridSize - shown.columns);
+  platform.setScrollRange(IdVerticalBar, 0, GridSize - 1, shown.rows);
+  platform.setScrollRange(IdHorizontalBar, 0, GridSize - 1, shown.columns);
+  platform.setScrollPosition(IdVerticalBar, rowOffset);
+  platform.setScrollPosition(IdHorizontalBar, colOffset);
+  invalidateCell(-1);
 }
 
 namespace {
@@ -136,7 +169,9 @@ void MainDialog::showSearchEngine() {
   platform.setChecked(IdSearchFast, searchEngine == SearchEngine::Fast);
 }
 
-GridGeometry MainDialog::geometry() { return {platform.gridFrameRect(), colOffset, rowOffset}; }
+GridGeometry MainDialog::geometry() {
+  return {platform.gridFrameRect(), colOffset, rowOffset, visibleCells()};
+}
 
 Rect MainDialog::gridFrameRect() { return platform.gridFrameRect(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,21 @@ namespace vexilo {
 
 inline constexpr const char* AppTitle = "Vexilo";
 inline constexpr const char* AppCaption = "Vexilo Version 1.16";
+inline constexpr int RecentFileCount = 8;  // entries of 最近使ったファイル
+
+// What a command that would drop unsaved changes is about to do; the question names it.
+enum class UnsavedQuestion { Quit, Open, New };
+
+// The list, the frames and the status line of a search, kept for the grid it left behind, so
+// that undo and redo back to that grid show them again.
+struct SearchView {
+  std::uint64_t position = 0;  // of the history, once the search's step was recorded
+  SlotTable slots;
+  std::string resultText;
+  std::vector<int> blockingSlots;
+  std::string status;
+  std::string statusPath;
+};
 
 // The main window: every command is a handler here and works on the members below, which
 // mirror the dialog's state. Members are public so that command tests can read and set them.
@@ -46,12 +62,37 @@ class MainDialog : public CellListener, public GridKeyPort {
   void OnTimer(int id);
   void OnVScroll(ScrollCode code, int position);
   void OnHScroll(ScrollCode code, int position);
+  void OnGridResized();  // the frame shows other counts of cells, or has another size
 
   // Start-up and Exit (main_dialog_settings.cpp).
   void restoreSettings();
   void OnExit();
   void restoreClues();  // the clues and properties kept with the grid between runs
   void storeClues();
+
+  // Keeping the author's work: unsaved changes, the title, recent files, the folder of the file
+  // dialogs, the recovery file, the window's size (main_dialog_session.cpp).
+  void restoreSession();  // recent files, the folder and the window's size from the store
+  void OnClosed();        // the window has closed, whichever way: a clean exit
+  // The grid differs from the one at start or last opened or saved, or the dictionary rows
+  // from what the store holds. Reads the controls.
+  bool hasUnsavedChanges();
+  bool gridUnsaved() const;
+  // Put in front of a command that drops unsaved changes (ファイルを開く, 新規作成, closing):
+  // asks when there are some; true to go on.
+  bool mayDiscardChanges(UnsavedQuestion question);
+  void markSaved(const std::string& path);  // the grid as it stands is that file's
+  void showTitle();
+  void OpenRecentFile(int n);  // entry n of the list, from 0
+  void noteRecentFile(const std::string& path);
+  std::string dialogFolder();                    // where the next file dialog starts
+  void rememberFolder(const std::string& path);  // of a file chosen in a dialog
+  std::string recoveryPath();                    // empty when the store has no folder
+  void writeRecoveryFile();
+  void offerRecoveryFile();
+  void showStatus(std::string_view text, std::string_view path);
+  void keepSearchView();  // for the grid the search that just ended left behind
+  void showSearchView();  // the kept one of the grid as it now is, or none
 
   // Grid editing (main_dialog_editing.cpp).
   void OnGridPress(Point point);
@@ -95,7 +136,10 @@ class MainDialog : public CellListener, public GridKeyPort {
 
   // Files (main_dialog_files.cpp). Each is true when the file was read or written.
   bool OpenCrosswordFile();
+  bool openCrosswordFile(const std::string& path);  // false when it showed its failure
   bool SaveCrosswordFile();
+  bool SaveOverCrosswordFile();  // 上書き保存
+  bool saveCrosswordFile(const std::string& path);
   bool ExportPuzzleHtml();
   bool ExportPdf();
   void PrintPuzzle();
@@ -132,6 +176,7 @@ class MainDialog : public CellListener, public GridKeyPort {
 
   // Grid view (main_dialog.cpp).
   GridGeometry geometry();
+  GridShape visibleCells() { return platform.visibleCells(); }
   Rect gridFrameRect();
   Rect cellRect(int index);
   int hitTest(Point point);
@@ -176,8 +221,11 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::uint64_t commandsRun = 0;       // commands and grid presses handled, nested ones included
   std::uint64_t candidatesTested = 0;  // totals over every search run, for vexilo-cli --stats
   std::uint64_t wordsPlaced = 0;
-  SearchProgress progress;         // of the search that runs or ran last
-  std::int64_t searchStartMs = 0;  // platform.milliseconds() when it began
+  SearchProgress progress;          // of the search that runs or ran last
+  std::int64_t searchStartMs = 0;   // platform.milliseconds() when it began
+  std::int64_t modalAtStartMs = 0;  // platform.modalMilliseconds() then
+  std::int64_t searchElapsedMs();   // since it began, without the time modal boxes waited
+  std::vector<std::string> unopenedDictionaries;  // paths the last refresh could not open
   SearchEngine searchEngine = SearchEngine::DictionaryOrder;
   FastFill fastFill;
   BannedWords bannedWords;               // kept out of both engines' fills
@@ -187,6 +235,17 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::vector<Rect> blockingFramesShown;
   std::uint64_t decisions = 0;  // totals of the fast engine over every run
   std::uint64_t backtracks = 0;
+
+  std::string currentFile;          // the crossword file last opened or saved; empty for none
+  std::uint64_t savedPosition = 0;  // history.position() of the grid at start or in that file
+  DictionaryRows storedRows{{{{}, false}, {{}, false}, {{}, false}}};  // as the store holds them
+  std::vector<std::string> recentFiles;                                // newest first
+  std::string lastFolder;        // of the last file chosen in a dialog
+  std::string samplesFolder;     // where the file dialogs start at first; set at start
+  bool recoveryWritten = false;  // this run wrote the recovery file
+  std::string statusText;        // as last shown, Shift_JIS
+  std::string statusPath;
+  std::deque<SearchView> searchViews;  // the last few, newest last
 
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)

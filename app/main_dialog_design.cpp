@@ -29,6 +29,7 @@ void MainDialog::NewPuzzle() {
     searchState = SearchCancelled;
     return;
   }
+  if (!mayDiscardChanges(UnsavedQuestion::New)) return;
   const CellRectangle used = usedRectangle(grid);
   NewPuzzleData size{
       std::to_string(used.width() >= MinPuzzleSide ? used.width() : DefaultPuzzleSide),
@@ -57,6 +58,7 @@ void MainDialog::MakeNewPuzzle(int width, int height) {
   platform.setScrollPosition(IdVerticalBar, 0);
   platform.setScrollPosition(IdHorizontalBar, 0);
   design.cursor = 0;
+  currentFile.clear();  // 上書き保存 asks for a name for the new puzzle
   invalidateCell(-1);
 }
 

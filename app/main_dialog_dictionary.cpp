@@ -21,8 +21,13 @@ constexpr const char* DictionaryFilter =
 
 void MainDialog::refreshDictionaries() {
   pullControls();
+  unopenedDictionaries.clear();
   const DictionaryRefresh refresh = vexilo::refreshDictionaries(
-      dictionaryRows, loaded, wordIndex, [this](int) { platform.showMessage(CantOpenDictionary); },
+      dictionaryRows, loaded, wordIndex,
+      [this](int row) {
+        unopenedDictionaries.push_back(dictionaryRow(row).path);
+        platform.showMessage(CantOpenDictionary);
+      },
       &wordListCodec);
   if (!refresh) return;
   slots.markStale();  // the slots' saved positions point into the old index
@@ -38,8 +43,10 @@ void MainDialog::BrowseDictionary(int row) {
   request.filter = DictionaryFilter;
   request.hideReadOnly = true;
   request.fileMustExist = false;  // a new file can be named here and filled by Register
+  request.folder = dialogFolder();
   const std::optional<std::string> path = platform.askFileName(request);
   if (!path) return;
+  rememberFolder(*path);
   pullControls();
   dictionaryRow(row).path = *path;
   pushControls();

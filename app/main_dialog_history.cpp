@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ void MainDialog::recordStep(bool reportRules) {
     checkLayout(reportRules);
   }
   updateCommandStates();
+  showTitle();
 }
 
 void MainDialog::updateCommandStates() {
@@ -63,11 +65,12 @@ void MainDialog::Redo() {
 }
 
 void MainDialog::showRestoredGrid(ViewOffsets view) {
-  rowOffset = view.row;
-  colOffset = view.column;
+  const GridShape shown = visibleCells();  // the view may have grown since
+  rowOffset = std::min(view.row, GridSize - shown.rows);
+  colOffset = std::min(view.column, GridSize - shown.columns);
   platform.setScrollPosition(IdVerticalBar, rowOffset);
   platform.setScrollPosition(IdHorizontalBar, colOffset);
-  slots.markStale();
+  showSearchView();
   invalidateCell(-1);
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ namespace {
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
 constexpr int ProgressPeriodMs = 250;
+constexpr const char* Gap = "  ";
+// 辞書を開けませんでした:
+constexpr const char* UnopenedDictionaryText =
+    "\x8E\xAB\x8F\x91\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD: ";
 // 埋められる組み合わせがありません
 constexpr const char* NoFillMessage =
     "\x96\x84\x82\xDF\x82\xE7\x82\xEA\x82\xE9\x91\x67\x82\xDD\x8D\x87\x82\xED\x82\xB9"
@@ -138,12 +143,17 @@ class RunGuard {
   bool waiting_ = false;
 };
 
-int groupCount(const SlotTable& slots) {
-  int groups = 0;
+// Slots whose every cell shows a letter: the words placed as the author sees them.
+std::uint64_t wordsShown(const PuzzleGrid& grid, const SlotTable& slots) {
+  std::uint64_t shown = 0;
   for (int i = 0; i < slots.slotCount; ++i) {
-    if (slots.slots[static_cast<std::size_t>(i)].groupState == (Visited | GroupRoot)) ++groups;
+    const WordSlot& slot = slots.slots[static_cast<std::size_t>(i)];
+    bool full = true;
+    for (int p = 0; p < slot.length && full; ++p)
+      full = !grid.cellAt(slotCell(slot, p)).str.empty();
+    if (full) ++shown;
   }
-  return groups;
+  return shown;
 }
 
 // How the groups of the table came out; a stop overrides.
@@ -163,12 +173,46 @@ SearchOutcome outcomeOf(const SlotTable& slots, bool stopped) {
   return outcome;
 }
 
-// The fast engine's own ending; with no fill, the slots that block it stand for the groups.
-SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast, std::size_t blocking) {
+// The group of each slot, by the root of its tree.
+std::vector<int> groupRoots(const SlotTable& slots) {
+  std::vector<int> root(static_cast<std::size_t>(slots.slotCount), -1);
+  for (int r = 0; r < slots.slotCount; ++r) {
+    if (slots.slots[static_cast<std::size_t>(r)].groupState != (Visited | GroupRoot)) continue;
+    std::vector<int> pending{r};
+    while (!pending.empty()) {
+      const int s = pending.back();
+      pending.pop_back();
+      root[static_cast<std::size_t>(s)] = r;
+      const WordSlot& slot = slots.slots[static_cast<std::size_t>(s)];
+      if (slot.firstChild >= 0) pending.push_back(slot.firstChild);
+      if (s != r && slot.nextSibling >= 0) pending.push_back(slot.nextSibling);
+    }
+  }
+  return root;
+}
+
+// The fast engine's own ending. With no fill, the parts that have one are filled: the groups
+// of the slots that block the others are the groups without a fill, and those slots count as
+// words.
+SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast,
+                        const std::vector<BlockingSlot>& blocking) {
   SearchOutcome outcome;
-  outcome.groups = groupCount(slots);
   outcome.end = fast;
-  if (fast == SearchEnd::NoFill) outcome.unfilledGroups = static_cast<int>(blocking);
+  outcome.groups = static_cast<int>(
+      std::count_if(slots.slots.begin(), slots.slots.begin() + slots.slotCount,
+                    [](const WordSlot& slot) { return slot.groupState == (Visited | GroupRoot); }));
+  if (fast != SearchEnd::NoFill) return outcome;
+  const std::vector<int> root = groupRoots(slots);
+  std::vector<int> unfilled;
+  for (const BlockingSlot& slot : blocking) {
+    if (!slots.holds(slot.slot)) continue;
+    const int group = root[static_cast<std::size_t>(slot.slot)];
+    if (std::find(unfilled.begin(), unfilled.end(), group) == unfilled.end()) {
+      unfilled.push_back(group);
+    }
+  }
+  outcome.unfilledGroups = static_cast<int>(unfilled.size());
+  outcome.blockingWords = static_cast<int>(blocking.size());
   return outcome;
 }
 
@@ -183,6 +227,7 @@ void MainDialog::RunSearch() {
   progress = SearchProgress{};
   progress.engine = searchEngine;
   searchStartMs = platform.milliseconds();
+  modalAtStartMs = platform.modalMilliseconds();
   SearchOutcome outcome;
   updateCommandStates();
   {
@@ -206,14 +251,25 @@ void MainDialog::RunSearch() {
     }
     if (searchEngine == SearchEngine::Fast) {
       runFastFill(host);
-      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking().size());
+      outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking());
     } else {
       runOrderedFill(host, outcome);
     }
   }
-  progress.elapsedMs = platform.milliseconds() - searchStartMs;
-  const std::string gap = dictionaryNote.empty() ? "" : "  ";
-  platform.showStatus(outcomeText(progress, outcome) + gap + dictionaryNote, {});
+  progress.elapsedMs = searchElapsedMs();
+  std::string told = outcomeText(progress, outcome);
+  if (!dictionaryNote.empty()) told += Gap + dictionaryNote;
+  if (unopenedDictionaries.empty()) {
+    showStatus(told, {});
+  } else {
+    showStatus(told + Gap + UnopenedDictionaryText, unopenedDictionaries.front());
+  }
+  recordStep(false);  // the line tells how the search ended, not the rules of the layout
+  keepSearchView();
+}
+
+std::int64_t MainDialog::searchElapsedMs() {
+  return platform.milliseconds() - searchStartMs - (platform.modalMilliseconds() - modalAtStartMs);
 }
 
 void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
@@ -232,8 +288,10 @@ void MainDialog::runOrderedFill(SearchHost& host, SearchOutcome& outcome) {
 
 void MainDialog::showProgress() {
   if (searchState == SearchIdle) return;
-  progress.elapsedMs = platform.milliseconds() - searchStartMs;
-  platform.showStatus(progressText(progress), {});
+  progress.elapsedMs = searchElapsedMs();
+  // The fast engine counts its words once it has a fill; meanwhile the grid shows them.
+  if (progress.engine == SearchEngine::Fast) progress.wordsPlaced = wordsShown(grid, slots);
+  showStatus(progressText(progress), {});
 }
 
 void MainDialog::runFastFill(SearchHost& host) {

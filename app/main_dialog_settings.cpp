@@ -53,6 +53,7 @@ void MainDialog::restoreSettings() {
   searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
                                                                 : SearchEngine::DictionaryOrder;
   restoreDesignSettings();
+  restoreSession();
 }
 
 void MainDialog::OnExit() {
@@ -77,6 +78,7 @@ void MainDialog::OnExit() {
   settings.writeInt(SearchSection, EngineEntry, static_cast<int>(searchEngine));
   storeClues();
   settings.writeInt(CluesSection, "PanelShown", cluePanelShown ? 1 : 0);
+  storedRows = dictionaryRows;
   platform.endDialog(IdOk);
 }
 

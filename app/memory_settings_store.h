@@ -20,10 +20,12 @@ class MemorySettingsStore : public SettingsStore {
   void writeString(std::string_view section, std::string_view entry,
                    std::string_view value) override;
   void writeInt(std::string_view section, std::string_view entry, int value) override;
+  std::string folder() override { return folderPath; }
 
   std::map<Key, std::string> strings;
   std::map<Key, int> integers;
   int writes = 0;
+  std::string folderPath;  // none unless a test gives one
 };
 
 }  // namespace vexilo

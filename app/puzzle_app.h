@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "ui/platform.h"
@@ -21,6 +22,8 @@ class DesktopShell {
   // Shows the window modally until the dialog ends; returns its result.
   virtual int runModal() = 0;
   virtual void destroyWindow() = 0;
+  // Where the sample puzzles and the dictionary lie (a platform path; empty when unknown).
+  virtual std::string samplesFolder() = 0;
 };
 
 // The application object: opens the store, runs the main dialog once, and ends.

@@ -30,6 +30,8 @@ constexpr const char* GroupsOf = " \x83\x4F\x83\x8B\x81\x5B\x83\x76\x92\x86 ";  
 // グループは埋まりません
 constexpr const char* GroupsUnfilled =
     " \x83\x4F\x83\x8B\x81\x5B\x83\x76\x82\xCD\x96\x84\x82\xDC\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+constexpr const char* BlockingWords =
+    "\x96\x57\x82\xB0\x82\xC4\x82\xA2\x82\xE9\x8C\xEA ";  // 妨げている語
 constexpr const char* Stopped = "\x92\x86\x8E\x7E\x82\xB5\x82\xDC\x82\xB5\x82\xBD";  // 中止しました
 // ほかに埋められる組み合わせはありません
 constexpr const char* NoFurtherFill =
@@ -97,6 +99,9 @@ std::string outcomeText(const SearchProgress& progress, const SearchOutcome& out
     case SearchEnd::NoFill:
       text += std::to_string(outcome.groups) + GroupsOf + std::to_string(outcome.unfilledGroups) +
               GroupsUnfilled;
+      if (outcome.blockingWords > 0) {
+        text += Gap + std::string(BlockingWords) + std::to_string(outcome.blockingWords);
+      }
       break;
     case SearchEnd::NoFurtherFill: text += NoFurtherFill; break;
     case SearchEnd::Stopped: text += Stopped; break;

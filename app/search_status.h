@@ -35,6 +35,7 @@ struct SearchOutcome {
   SearchEnd end = SearchEnd::Filled;
   int unfilledGroups = 0;  // with NoFill: groups left without a word
   int groups = 0;
+  int blockingWords = 0;  // with the fast engine's NoFill: the words named as blocking it
 };
 
 // Status-line texts, Shift_JIS. A dictionary-order search that has run 10 s also names the

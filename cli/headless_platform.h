@@ -35,6 +35,7 @@ class HeadlessPlatform : public Platform {
   Rect gridFrameRect() override { return {10, 10, 550, 544}; }
   void invalidate(const Rect&, bool) override {}
   DrawingContext& immediateContext() override { return *context_; }
+  GridShape visibleCells() override { return {}; }
 
   void setScrollRange(int, int, int, int) override {}
   void setScrollPosition(int, int) override {}
@@ -53,11 +54,18 @@ class HeadlessPlatform : public Platform {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
   }
+  std::int64_t modalMilliseconds() override { return 0; }  // no box waits for anyone
+
+  void showTitle(std::string_view, bool) override {}
+  void showRecentFiles(const std::vector<std::string>&) override {}
+  Size windowSize() override { return {}; }
+  void resizeWindow(Size) override {}
 
   void showStatus(std::string_view, std::string_view) override {}
   void showNotice(std::string_view text) override;  // one line on standard error
 
   void showMessage(std::string_view text) override;
+  bool askYesNo(std::string_view) override { return true; }  // nothing of a user's to lose
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
   bool runWordEntry(WordEntryData&) override { return false; }
   std::optional<std::string> runRegisterWord() override { return std::nullopt; }

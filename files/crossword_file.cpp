@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "files/atomic_file.h"
 #include "files/text_file.h"
@@ -33,16 +34,18 @@ std::int32_t leadingInteger(std::string_view text) {
 // Groups are numbered 0..1023 (the export indexes a table by them); any other mark means none.
 std::int32_t acceptedMark(std::int32_t mark) { return mark >= -1 && mark < CellCount ? mark : -1; }
 
-void parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
+// False when the line holds no cell.
+bool parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
   line = line.substr(0, line.find('\0'));  // the line buffer is a C string
   const std::size_t first = line.find('\t');
-  if (first == std::string_view::npos) return;
+  if (first == std::string_view::npos) return false;
   const std::size_t second = line.find('\t', first + 1);
-  if (second == std::string_view::npos) return;
+  if (second == std::string_view::npos) return false;
   cell.str.assign(line.substr(0, first));
   cell.flag = leadingInteger(line.substr(first + 1));
   cell.mark = acceptedMark(leadingInteger(line.substr(second + 1)));
   grid.noteMark(cell.mark);
+  return true;
 }
 
 bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -75,12 +78,16 @@ std::string_view savedText(const NodeBox& cell, const std::string& fields) {
   return readableText(cell.str, PieceReader::MaxPiece - 1 - fields.size());
 }
 
-// The lines of text that is already in text mode.
-void readLines(std::string_view text, PuzzleGrid& grid) {
+// The lines of text that is already in text mode; how many of them held a cell.
+int readLines(std::string_view text, PuzzleGrid& grid) {
   PieceReader reader(text);
   grid.setNextMark(0);
   std::string_view line;
-  for (int i = 0; i < CellCount && reader.next(line); ++i) parseLine(line, grid.cellAt(i), grid);
+  int cells = 0;
+  for (int i = 0; i < CellCount && reader.next(line); ++i) {
+    if (parseLine(line, grid.cellAt(i), grid)) ++cells;
+  }
+  return cells;
 }
 
 }  // namespace
@@ -104,7 +111,12 @@ void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid) {
   readLines(toTextMode(raw), grid);
 }
 
-void readCrosswordText(std::string_view text, PuzzleGrid& grid) { readLines(text, grid); }
+bool readCrosswordText(std::string_view text, PuzzleGrid& grid) {
+  PuzzleGrid read = grid;
+  if (readLines(text, read) == 0) return false;
+  grid = std::move(read);
+  return true;
+}
 
 FileWrite saveCrosswordFile(const std::string& path, const PuzzleGrid& grid) {
   std::vector<int> cut;
@@ -132,8 +144,8 @@ bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid) {
   constexpr std::size_t needed = 2 * (CellCount * PieceReader::MaxPiece + 1);
   const std::optional<std::string> text = readTextFile(path, needed);
   if (!text) return false;
-  readLines(*text, grid);  // already in text mode: a second pass could join a CR CR LF
-  return true;
+  return readCrosswordText(*text,
+                           grid);  // already in text mode: a second pass could join a CR CR LF
 }
 
 }  // namespace vexilo

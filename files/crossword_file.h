@@ -20,13 +20,15 @@ std::string formatCrosswordFile(const PuzzleGrid& grid, std::vector<int>* cut = 
 // nextMark becomes one more than the highest mark read (0 when none). Never fails.
 void parseCrosswordFile(std::string_view raw, PuzzleGrid& grid);
 
-// The same from text already read in text mode (readTextFile).
-void readCrosswordText(std::string_view text, PuzzleGrid& grid);
+// The same from text already read in text mode (readTextFile). False, with the grid unchanged,
+// when no line holds a cell (two TABs): a dictionary or an empty file is no puzzle.
+bool readCrosswordText(std::string_view text, PuzzleGrid& grid);
 
 // Not written when the file cannot be written in full; an existing file then stays as it was.
 // The note names the first cell whose text was cut. The grid keeps its texts.
 FileWrite saveCrosswordFile(const std::string& path, const PuzzleGrid& grid);
-// False, with the grid unchanged, when the path cannot be opened or is not a regular file.
+// False, with the grid unchanged, when the path cannot be opened, is not a regular file or
+// holds no cell line (a line with two TABs): a dictionary or an empty file is no puzzle.
 bool loadCrosswordFile(const std::string& path, PuzzleGrid& grid);
 
 }  // namespace vexilo

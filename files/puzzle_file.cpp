@@ -23,7 +23,7 @@ OpenResult openPuzzleFile(const std::string& path, const WordListCodec& codec, P
   if (looksLikeIpuz(*text)) {
     return parseIpuz(*text, codec, grid, clues, error) ? OpenResult::Opened : OpenResult::NotHeld;
   }
-  readCrosswordText(*text, grid);
+  if (!readCrosswordText(*text, grid)) return OpenResult::CouldNotOpen;
   clues = {};
   return OpenResult::Opened;
 }

@@ -12,7 +12,7 @@ namespace vexilo {
 
 enum class OpenResult {
   Opened,
-  CouldNotOpen,  // missing, no access, not a regular file
+  CouldNotOpen,  // missing, no access, not a regular file, or no crossword file
   NotHeld,       // an ipuz document Vexilo cannot hold; the error names why
 };
 

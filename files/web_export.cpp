@@ -260,6 +260,43 @@ std::string phpCellContent(const NodeBox& cell, int index) {
   return group == -1 ? inner : numbered(group + 1, inner);
 }
 
+// The clue label in the top-right corner of a cell, as the window shows it.
+std::string labelled(std::string_view label, std::string content) {
+  if (label.empty()) return content;
+  return R"(<TABLE cellpadding="0" width="100%" height="100%"><TBODY><TR><TD>)" + content +
+         R"(</TD><TD align="right" valign="top"><FONT size="-3">)" + htmlText(label) +
+         "</FONT></TD></TR></TBODY></TABLE>";
+}
+
+// What a cell shows beside its content: its clue label, on a page with clues only.
+std::vector<std::string> cellLabels(const PuzzleGrid& grid, const PuzzleClues& clues) {
+  std::vector<std::string> labels(CellCount);
+  if (!clues.hasTexts()) return labels;
+  const WordNumbers words = numberWords(grid, clues.properties.numbering);
+  for (int i = 0; i < CellCount; ++i) {
+    labels[static_cast<std::size_t>(i)] = words.cellLabel(i, clues.properties.numbering);
+  }
+  return labels;
+}
+
+// タテのカギ and ヨコのカギ under the grid, every text escaped.
+void writeClueLists(Page& page, const PuzzleGrid& grid, const PuzzleClues& clues) {
+  if (!clues.hasTexts()) return;
+  const WordNumbers words = numberWords(grid, clues.properties.numbering);
+  const auto list = [&](std::string_view heading, const std::vector<NumberedWord>& numbered) {
+    if (numbered.empty()) return;
+    page.line("<H3>" + std::string(heading) + "</H3>");
+    page.line("<P>");
+    for (const NumberedWord& word : numbered) {
+      page.line(htmlText(word.label) + std::string(FullWidthSpace) +
+                htmlText(clues.textOf(word.key)) + "<BR>");
+    }
+    page.line("</P>");
+  };
+  list("\x83\x5e\x83\x65\x82\xcc\x83\x4a\x83\x4d", words.down);    // タテのカギ
+  list("\x83\x88\x83\x52\x82\xcc\x83\x4a\x83\x4d", words.across);  // ヨコのカギ
+}
+
 template <typename Content>
 void writeRows(Page& page, const PuzzleGrid& grid, const ExportRectangle& area, Content content) {
   for (int row = area.top; row < area.bottom; ++row) {
@@ -282,13 +319,17 @@ void writeHead(Page& page, std::string_view charset) {
   page.line("<BODY>");
 }
 
-std::string htmlPage(const PuzzleGrid& grid) {
+std::string htmlPage(const PuzzleGrid& grid, const PuzzleClues& clues) {
   const ExportRectangle area = exportedRectangle(grid);
+  const std::vector<std::string> labels = cellLabels(grid, clues);
   Page page;
   writeHead(page, "Shift_JIS");
   page.tableStart();
-  writeRows(page, grid, area, [](const NodeBox& cell, int) { return htmlCellContent(cell); });
+  writeRows(page, grid, area, [&labels](const NodeBox& cell, int index) {
+    return labelled(labels[static_cast<std::size_t>(index)], htmlCellContent(cell));
+  });
   page.tableEnd();
+  writeClueLists(page, grid, clues);
   page.line("</BODY>");
   page.line("</HTML>");
   return page.take();
@@ -378,8 +419,9 @@ void writeSettings(Page& page, const PuzzleGrid& grid, const ExportRectangle& ar
   }
 }
 
-std::string phpPage(const PuzzleGrid& grid) {
+std::string phpPage(const PuzzleGrid& grid, const PuzzleClues& clues) {
   const ExportRectangle area = exportedRectangle(grid);
+  const std::vector<std::string> labels = cellLabels(grid, clues);
   const std::array<int, CellCount> keys = representatives(grid, area);
   Page page;
   page.line("<?php");
@@ -390,7 +432,9 @@ std::string phpPage(const PuzzleGrid& grid) {
   writeHead(page, "Shift_JIS");
   page.line(R"(<FORM method="POST" accept-charset="Shift_JIS" enctype="text/plain">)");
   page.tableStart();
-  writeRows(page, grid, area, phpCellContent);
+  writeRows(page, grid, area, [&labels](const NodeBox& cell, int index) {
+    return labelled(labels[static_cast<std::size_t>(index)], phpCellContent(cell, index));
+  });
   page.tableEnd();
   if (hasNumbers(grid, area)) {
     page.tableStart();
@@ -402,6 +446,7 @@ std::string phpPage(const PuzzleGrid& grid) {
     }
     page.tableEnd();
   }
+  writeClueLists(page, grid, clues);
   page.line("<INPUT type=\"submit\" value=\"\x8d\xcc\x93\x5f\x82\xb7\x82\xe9\">");  // 採点する
   page.line("</FORM>");
   page.line("<?php");
@@ -512,14 +557,15 @@ PageForm pageFormFor(std::string_view extension) {
   return PageForm::Php;
 }
 
-std::string formatPage(const PuzzleGrid& grid, PageForm form) {
-  return form == PageForm::Php ? phpPage(grid) : htmlPage(grid);
+std::string formatPage(const PuzzleGrid& grid, PageForm form, const PuzzleClues& clues) {
+  return form == PageForm::Php ? phpPage(grid, clues) : htmlPage(grid, clues);
 }
 
-FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid) {
+FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid,
+                           const PuzzleClues& clues) {
   const PageForm form = pageFormFor(fileExtension(path));
   FileWrite result;
-  result.written = writeFileAtomically(path, formatPage(grid, form));
+  result.written = writeFileAtomically(path, formatPage(grid, form, clues));
   if (result.written && form == PageForm::Php) result.note = gradingNote(grid);
   return result;
 }

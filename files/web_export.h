@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "files/atomic_file.h"
+#include "puzzle/clues.h"
 #include "puzzle/puzzle_grid.h"
 
 namespace vexilo {
@@ -38,11 +39,14 @@ std::string fileExtension(std::string_view path);
 PageForm pageFormFor(std::string_view extension);
 
 // The whole page, lines ended by CR LF, texts in the grid's own Shift_JIS bytes.
-std::string formatPage(const PuzzleGrid& grid, PageForm form);
+// With clue texts the page adds the clue labels in the grid and タテのカギ and ヨコのカギ under
+// it; without, it is the page as ever, byte for byte.
+std::string formatPage(const PuzzleGrid& grid, PageForm form, const PuzzleClues& clues = {});
 
 // Writes the page in the form the path's extension asks for. Not written, with any existing file
 // as it was, when the file cannot be written in full. The PHP form grades an empty cell of a
 // group that lies in no word by its group's letter, and the note names such a cell.
-FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid);
+FileWrite exportPuzzlePage(const std::string& path, const PuzzleGrid& grid,
+                           const PuzzleClues& clues = {});
 
 }  // namespace vexilo

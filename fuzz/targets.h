@@ -20,6 +20,7 @@ void crosswordTarget(std::string_view input);   // crossword file, both pages, t
 void dictionaryTarget(std::string_view input);  // dictionary file, then searches of one grid
 void textTarget(std::string_view input);        // text mode, full width, code page 932
 void settingsTarget(std::string_view input);    // a stored grid and dictionary rows, start and Exit
+void ipuzTarget(std::string_view input);        // an ipuz document, saved again, its pages
 
 struct Target {
   std::string_view name;  // also the folder of its seeds and regression cases
@@ -27,10 +28,9 @@ struct Target {
 };
 
 inline constexpr Target Targets[] = {
-    {"crossword", crosswordTarget},
-    {"dictionary", dictionaryTarget},
-    {"text", textTarget},
-    {"settings", settingsTarget},
+    {"crossword", crosswordTarget}, {"dictionary", dictionaryTarget},
+    {"text", textTarget},           {"settings", settingsTarget},
+    {"ipuz", ipuzTarget},
 };
 
 // True when text is well-formed UTF-8 (no overlong form, surrogate or code point past U+10FFFF).

@@ -100,6 +100,7 @@ void GridHistory::reset(const PuzzleGrid& grid, const PuzzleClues& clues) {
   done_ = 0;
   bytes_ = 0;
   baseline_ = grid;
+  baseId_ = nextId_++;
   clues_ = clues;
 }
 
@@ -118,6 +119,7 @@ bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewO
     return false;
   }
   step.view = view;
+  step.id = nextId_++;
   if (!step.cluesBefore.empty()) clues_ = clues;
 
   while (steps_.size() > done_) {
@@ -129,6 +131,7 @@ bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewO
   ++done_;
   while (bytes_ > budget_ && steps_.size() > 1) {
     bytes_ -= steps_.front().size();
+    baseId_ = steps_.front().id;
     steps_.pop_front();
     --done_;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -43,6 +44,9 @@ class GridHistory {
   bool undo(PuzzleGrid& grid, ViewOffsets& view);
   bool redo(PuzzleGrid& grid, ViewOffsets& view);
 
+  // Names the grid as the history stands: the same after an undo and its redo, different after
+  // any new step, also one that leaves as many steps to undo.
+  std::uint64_t position() const { return done_ == 0 ? baseId_ : steps_[done_ - 1].id; }
   bool canUndo() const { return done_ > 0; }
   bool canRedo() const { return done_ < steps_.size(); }
   std::size_t stepCount() const { return steps_.size(); }
@@ -54,6 +58,7 @@ class GridHistory {
     int nextMarkBefore = 0, nextMarkAfter = 0;
     std::string cluesBefore, cluesAfter;  // packed changed clues and, when changed, properties
     ViewOffsets view;
+    std::uint64_t id = 0;  // the position it leads to
     std::size_t size() const {
       return sizeof(Step) + before.size() + after.size() + cluesBefore.size() + cluesAfter.size();
     }
@@ -64,9 +69,11 @@ class GridHistory {
   std::size_t budget_;
   std::size_t bytes_ = 0;
   std::deque<Step> steps_;
-  std::size_t done_ = 0;  // steps_[0, done_) can be undone, the rest redone
-  PuzzleGrid baseline_;   // the grid as the history last saw it
-  PuzzleClues clues_;     // and the clues
+  std::size_t done_ = 0;      // steps_[0, done_) can be undone, the rest redone
+  PuzzleGrid baseline_;       // the grid as the history last saw it
+  PuzzleClues clues_;         // and the clues
+  std::uint64_t baseId_ = 0;  // the position before steps_[0]
+  std::uint64_t nextId_ = 1;
 };
 
 }  // namespace vexilo

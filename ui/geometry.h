@@ -38,6 +38,13 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Cells of the grid shown at once.
+struct GridShape {
+  int columns = 16;
+  int rows = 16;
+  friend bool operator==(const GridShape&, const GridShape&) = default;
+};
+
 struct Color {
   std::uint8_t red = 0;
   std::uint8_t green = 0;

@@ -9,7 +9,6 @@ namespace vexilo {
 namespace {
 
 constexpr int Gap = 6;  // band left of and above each cell for outlines and the slot frame
-constexpr int MaxOffset = GridSize - VisibleCells;
 const std::string StarSign = "\x81\x96";  // ＊
 
 // Everything a cell's drawing depends on beside its size.
@@ -28,8 +27,8 @@ std::string drawingKey(const NodeBox& cell, bool fifth, std::string_view clueLab
 }  // namespace
 
 Rect GridGeometry::cellRect(int index) const {
-  const int dx = frame.width() / VisibleCells;
-  const int dy = frame.height() / VisibleCells;
+  const int dx = frame.width() / shape.columns;
+  const int dy = frame.height() / shape.rows;
   const int u = index % GridSize - colOffset;
   const int v = index / GridSize - rowOffset;
   return {frame.left + u * dx + Gap, frame.top + v * dy + Gap, frame.left + (u + 1) * dx,
@@ -38,10 +37,10 @@ Rect GridGeometry::cellRect(int index) const {
 
 int GridGeometry::hitTest(Point p) const {
   if (!frame.contains(p)) return -1;
-  const int u = (p.x - frame.left) * VisibleCells / frame.width();
-  const int v = (p.y - frame.top) * VisibleCells / frame.height();
+  const int u = (p.x - frame.left) * shape.columns / frame.width();
+  const int v = (p.y - frame.top) * shape.rows / frame.height();
   const int index = (v + rowOffset) * GridSize + colOffset + u;
-  if (index < 0 || index >= CellCount || u < 0 || u >= VisibleCells || v < 0 || v >= VisibleCells) {
+  if (index < 0 || index >= CellCount || u < 0 || u >= shape.columns || v < 0 || v >= shape.rows) {
     return -1;
   }
   return index;
@@ -128,16 +127,17 @@ void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction) {
   }
 }
 
-int scrolledOffset(int offset, ScrollCode code, int position) {
+int scrolledOffset(int offset, ScrollCode code, int position, int shown) {
+  const int lastOffset = std::max(GridSize - shown, 0);
   switch (code) {
     case ScrollLineUp: return std::max(offset - 1, 0);
-    case ScrollLineDown: return std::min(offset + 1, MaxOffset);
+    case ScrollLineDown: return std::min(offset + 1, lastOffset);
     case ScrollPageUp: return std::max(offset - 3, 0);
-    case ScrollPageDown: return std::min(offset + 3, MaxOffset);
+    case ScrollPageDown: return std::min(offset + 3, lastOffset);
     case ScrollThumbPosition:
-    case ScrollThumbTrack: return std::clamp(position, 0, MaxOffset);
+    case ScrollThumbTrack: return std::clamp(position, 0, lastOffset);
     case ScrollTop: return 0;
-    case ScrollBottom: return MaxOffset;
+    case ScrollBottom: return lastOffset;
     default: return offset;
   }
 }

@@ -19,11 +19,13 @@ inline constexpr Color ClueFrame{0, 150, 0};      // the word whose clue is sele
 inline constexpr Color RuleMark{224, 0, 224};     // a cell that breaks a block rule
 inline constexpr Color CursorMark{0, 102, 204};   // the cell typing goes into
 
-// The 16 by 16 visible cells inside the grid frame F; integer pixels of the client area.
+// The visible cells inside the grid frame F, 16 by 16 unless the window shows more; integer
+// pixels of the client area.
 struct GridGeometry {
   Rect frame;
   int colOffset = 0;
   int rowOffset = 0;
+  GridShape shape;
 
   Rect cellRect(int index) const;
   // The cell under a point, or -1 outside F.
@@ -43,7 +45,8 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
 void drawRuleMark(DrawingContext& dc, const Rect& rect);
 void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction);
 
-// The first visible row or column after a scroll bar action; position is the thumb's.
-int scrolledOffset(int offset, ScrollCode code, int position);
+// The first visible row or column after a scroll bar action; position is the thumb's. shown:
+// the rows or columns visible, so that the last cell can come into view and no further.
+int scrolledOffset(int offset, ScrollCode code, int position, int shown = VisibleCells);
 
 }  // namespace vexilo

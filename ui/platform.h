@@ -62,6 +62,9 @@ class GridSurfacePort {
   virtual void invalidate(const Rect& rect, bool erase) = 0;
   // The context for drawing at once, outside painting; the same one for the platform's life.
   virtual DrawingContext& immediateContext() = 0;
+  // How many columns and rows the frame shows: 16 by 16 at the template's size, more in a
+  // larger window. The dialog's OnGridResized follows every change.
+  virtual GridShape visibleCells() = 0;
 };
 
 // What a scroll bar was asked to do; the dialog's scroll handlers receive it.
@@ -101,6 +104,25 @@ class MessageLoopPort {
   virtual void killTimer(int id) = 0;
   // A steady clock, for the time a search takes.
   virtual std::int64_t milliseconds() = 0;
+  // How long the platform's modal boxes (dialog port) have waited for the user in all, on the
+  // same clock: a search does not count that time as its own.
+  virtual std::int64_t modalMilliseconds() = 0;
+};
+
+// The main window around the controls.
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+  // The title: fileName (a platform file name, empty for none) before the caption, marked
+  // while there are unsaved changes.
+  virtual void showTitle(std::string_view fileName, bool unsaved) = 0;
+  // The entries of ファイル > 最近使ったファイル, newest first (platform file names); entry n
+  // gives the command IdRecentFile1 + n.
+  virtual void showRecentFiles(const std::vector<std::string>& paths) = 0;
+  // The outer size in pixels; a size asked for is kept within the smallest the window takes
+  // and the screen.
+  virtual Size windowSize() = 0;
+  virtual void resizeWindow(Size size) = 0;
 };
 
 // The line under the dialog's controls.
@@ -122,6 +144,7 @@ struct FileDialogRequest {
   bool hideReadOnly = true;
   bool overwritePrompt = false;
   bool fileMustExist = false;
+  std::string folder;  // where the dialog starts (a platform path); empty: the platform's choice
 };
 
 struct WordEntryData {
@@ -146,6 +169,8 @@ class DialogPort {
  public:
   virtual ~DialogPort() = default;
   virtual void showMessage(std::string_view text) = 0;  // caption "Vexilo", one OK button
+  // The same box with はい and いいえ; true for はい. Escape or the close box answer いいえ.
+  virtual bool askYesNo(std::string_view question) = 0;
   // The full path chosen, or nothing when cancelled.
   virtual std::optional<std::string> askFileName(const FileDialogRequest& request) = 0;
   // Template 129; true for OK, false for Escape.
@@ -183,6 +208,9 @@ class SettingsStore {
   virtual void writeString(std::string_view section, std::string_view entry,
                            std::string_view value) = 0;
   virtual void writeInt(std::string_view section, std::string_view entry, int value) = 0;
+  // The folder that holds the store, for the program's other files of the user (a platform
+  // path); empty when there is none.
+  virtual std::string folder() = 0;
 };
 
 // One row of the clue panel; texts are Shift_JIS.
@@ -237,6 +265,7 @@ class Platform : public ControlPort,
                  public GridSurfacePort,
                  public ScrollBarPort,
                  public MessageLoopPort,
+                 public WindowPort,
                  public StatusLinePort,
                  public DialogPort,
                  public CluePanelPort,

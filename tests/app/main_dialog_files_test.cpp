@@ -39,7 +39,8 @@ TEST_F(FileCommands, DialogsAskForTheirFileTypes) {
   }
   EXPECT_FALSE(platform.fileRequests[0].save);
   EXPECT_EQ(platform.fileRequests[0].defaultExtension, "crs");
-  EXPECT_EQ(platform.fileRequests[0].filter, crosswordFilter);
+  EXPECT_EQ(platform.fileRequests[0].filter,
+            sj("ｸﾛｽﾜｰﾄﾞﾌｧｲﾙ(*.crs;*.ipuz)|*.crs;*.ipuz|All Files (*.*)|*.*||"));
   EXPECT_TRUE(platform.fileRequests[1].save);
   EXPECT_EQ(platform.fileRequests[1].defaultExtension, "crs");
   EXPECT_EQ(platform.fileRequests[1].filter, crosswordFilter);
@@ -151,12 +152,18 @@ TEST_F(FileCommands, StatusLineNamesTheFileLastOpenedOrSaved) {
   EXPECT_EQ(platform.statuses.back().text, sj("保存しました: "));
   EXPECT_EQ(platform.statuses.back().path, folder.path("page.html"));
 
+  // A failure is told in its box, and the line names the file.
   answer(folder.path("missing.crs"));
-  dialog->OpenCrosswordFile();  // a failure is told in its box, the line stays
+  dialog->OpenCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text, sj("開けませんでした: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("missing.crs"));
   answer(folder.path("no-folder/puzzle.crs"));
   dialog->SaveCrosswordFile();
+  EXPECT_EQ(platform.statuses.back().text, sj("保存できませんでした: "));
+  EXPECT_EQ(platform.statuses.back().path, folder.path("no-folder/puzzle.crs"));
+  EXPECT_EQ(platform.messages.size(), 2u);
   dialog->SaveCrosswordFile();  // cancelled
-  EXPECT_EQ(platform.statuses.size(), 3u);
+  EXPECT_EQ(platform.statuses.size(), 5u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -251,9 +252,87 @@ TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
   EXPECT_EQ(platform.statuses.back().text,
             sj("高速検索: すべて埋まりました  最も珍しい語 6 位 (最善)  0.0 秒"));
 
-  searchTwoWordsApartWithOneWord();
+  // While it works, the line counts the words the grid shows as they are drawn, not the words
+  // of a fill it has not found yet.
+  dialog->grid.clearGrid();
+  test::drawPicture(dialog->grid, {"...#...", "...#...", "...#..."});  // a decision each
+  dialog->slots.markStale();
+  useWords({sj("アイカ"), sj("アイウ"), sj("カキク"), sj("サシス"), sj("アカサ"), sj("イキシ"),
+            sj("ウクス"), sj("イイイ"), sj("タチナ"), sj("タチツ"), sj("ナニヌ"), sj("ハヒフ"),
+            sj("タナハ"), sj("チニヒ"), sj("ツヌフ"), sj("チチチ")},
+           "squares.dic");
+  std::vector<std::string> shown;
+  for (int k = 1; k <= 20; ++k) {
+    platform.atPump(platform.pumps + k, [this, &shown] {
+      dialog->OnTimer(IdProgressTimer);
+      shown.push_back(platform.statuses.back().text);
+    });
+  }
+  press(IdSearch);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                          [](const std::string& line) { return !line.ends_with(sj("配置 0")); }));
+
+  searchTwoWordsApartWithOneWord();  // the first part takes the word, the second has none
   EXPECT_EQ(platform.statuses.back().text,
-            sj("高速検索: 2 グループ中 1 グループは埋まりません  0.0 秒"));
+            sj("高速検索: 2 グループ中 1 グループは埋まりません  妨げている語 1  0.0 秒"));
+}
+
+// Two rings without a word of three letters and a pair that fills: groups count as groups, the
+// blocking words as words, and the time leaves out the boxes that waited for the author.
+TEST_F(SearchCommand, StatusLineCountsGroupsAndLeavesOutTheTimeOfBoxes) {
+  struct Case {
+    SearchEngine engine;
+    std::string told;
+  };
+  // The fast engine names every word of the rings: none has a word at all.
+  const Case cases[] = {
+      {SearchEngine::DictionaryOrder,
+       "辞書順検索: 3 グループ中 2 グループは埋まりません  0.3 秒  辞書を開けませんでした: "},
+      {SearchEngine::Fast,
+       "高速検索: 3 グループ中 2 グループは埋まりません  妨げている語 8  0.3 秒  "
+       "辞書を開けませんでした: "},
+  };
+  for (const Case& c : cases) {
+    dialog->grid.clearGrid();
+    test::drawPicture(dialog->grid, {"...#...", ".#.#.#.", "...#...", "#######", "..#####"});
+    dialog->slots.markStale();
+    dialog->ChooseSearchEngine(c.engine);
+    useWords({sj("アイ")}, std::to_string(static_cast<int>(c.engine)) + ".dic");  // read anew
+    platform.texts[IdDicPath2] = folder.path("missing.dic");  // its box waits during the run
+    platform.checks[IdEnabled2] = true;
+    platform.boxWaitMs = 5000;
+    platform.atPump(platform.pumps + 1, [this] { platform.clockMs += 300; });
+    press(IdSearch);
+    EXPECT_EQ(platform.statuses.back().text, sj(c.told)) << static_cast<int>(c.engine);
+    EXPECT_EQ(platform.statuses.back().path, folder.path("missing.dic"));
+  }
+}
+
+// After undo the list, the frame and the line no longer tell of the search undone; after redo
+// they tell of it again.
+TEST_F(SearchCommand, UndoAndRedoShowTheSearchOfTheGridAsItNowIs) {
+  test::drawPicture(dialog->grid, Ring);
+  dialog->recordStep();
+  useWords(ringWords());
+  press(IdSearch);
+  const std::string told = platform.statuses.back().text;
+  ASSERT_EQ(box(), sj("アイウ\r\n"));
+
+  press(IdUndo);
+  EXPECT_EQ(picture(3, 3), (std::vector<std::string>{"...", ".#.", "..."}));
+  EXPECT_EQ(box(), "");
+  EXPECT_FALSE(dialog->slots.holds(dialog->slots.currentSlot));  // no frame
+  EXPECT_EQ(platform.statuses.back().text, "");
+
+  press(IdRedo);
+  EXPECT_EQ(picture(3, 3), (std::vector<std::string>{"アイウ", "カ#ド", "サクラ"}));
+  EXPECT_EQ(box(), sj("アイウ\r\n"));
+  EXPECT_EQ(dialog->slots.currentSlot, 0);
+  EXPECT_TRUE(dialog->slots.holds(0));
+  EXPECT_EQ(platform.statuses.back().text, told);
+  press(IdShowResult);
+  EXPECT_EQ(box(), sj("サクラ\r\n"));
 }
 
 }  // namespace

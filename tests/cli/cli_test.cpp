@@ -94,25 +94,24 @@ TEST_F(Tool, ShowPrintsTheUsedRectangle) {
 }
 
 TEST_F(Tool, BadInputsFollowTheReaderOrFailClearly) {
-  for (const std::string& missing : {path("missing.crs"), path("")}) {
+  // A file with no cell line (two TABs), such as a dictionary or an empty file, is no puzzle.
+  const std::string words = crossword("words.dic", sj("アイウ\r\nカキ\r\n"));
+  for (const std::string& missing :
+       {path("missing.crs"), path(""), crossword("empty.crs", ""), words}) {
     const Result result = run("show " + missing);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Can't open CroosWord File\n");
     EXPECT_EQ(result.out, "");
   }
 
-  const Result empty = run("show " + crossword("empty.crs", ""));
-  EXPECT_EQ(empty.status, 0);
-  EXPECT_EQ(empty.out + empty.err, "");
-
   std::string binary;
   for (int i = 0; i < 20000; ++i) {
     const int byte = (i * 7919 + i / 3) % 256;
     binary += static_cast<char>(byte == 0x1A ? 0x1B : byte);  // 0x1A would end the text early
   }
-  const Result garbage = run("show " + crossword("binary.crs", binary));
-  EXPECT_EQ(garbage.status, 0);
-  EXPECT_EQ(garbage.err, "");
+  const Result garbage = run("show " + crossword("binary.crs", binary));  // none of its lines
+  EXPECT_EQ(garbage.status, 1);                                           // has two TABs
+  EXPECT_EQ(garbage.err, "Can't open CroosWord File\n");
 
   const std::string first = repeated(sj("ア") + "\t3\t-1\r\n", 1024);
   const Result many = run("show " + crossword("long.crs", first + repeated("\t0\t-1\r\n", 976)));

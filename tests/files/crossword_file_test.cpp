@@ -297,6 +297,10 @@ TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {
   EXPECT_FALSE(loadCrosswordFile(folder.path(""), grid));  // the folder itself
   ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
   EXPECT_FALSE(loadCrosswordFile(folder.path("pipe"), grid));  // no writer: must not wait
+  for (const std::string noPuzzle : {"", "\x83\x41\x83\x43\r\nword\tone\r\n"}) {
+    test::writeBytes(folder.path("words.dic"), noPuzzle);  // no line with two TABs
+    EXPECT_FALSE(loadCrosswordFile(folder.path("words.dic"), grid));
+  }
   EXPECT_EQ(changedCells(grid), 0);
   EXPECT_EQ(grid.nextMark(), 501);
 
@@ -306,7 +310,7 @@ TEST(CrosswordFile, FailuresLeaveGridAndFileAsTheyWere) {
   std::filesystem::create_directory(folder.path("taken.crs"));
   EXPECT_FALSE(saveCrosswordFile(folder.path("taken.crs"), saved));
   EXPECT_TRUE(std::filesystem::is_directory(folder.path("taken.crs")));
-  EXPECT_EQ(folder.names(), (std::vector<std::string>{"file", "pipe", "taken.crs"}));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"file", "pipe", "taken.crs", "words.dic"}));
 }
 
 }  // namespace

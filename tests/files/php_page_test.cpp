@@ -133,8 +133,8 @@ class PhpPage : public ::testing::Test {
     if (cgi_.empty()) GTEST_SKIP() << "php-cgi not found (tools/setup installs it)";
   }
 
-  void exportPage(const PuzzleGrid& grid) {
-    ASSERT_TRUE(exportPuzzlePage(folder_.path("page.php"), grid));
+  void exportPage(const PuzzleGrid& grid, const PuzzleClues& clues = {}) {
+    ASSERT_TRUE(exportPuzzlePage(folder_.path("page.php"), grid, clues));
   }
 
   Response serve(const Request& request) {
@@ -291,6 +291,16 @@ TEST_F(PhpPage, SentFormIsGradedWithTheTruncatedPercentage) {
 
   exportPage(test::gridFromPicture({"ア"}));  // nothing to answer: right, and no division by 0
   EXPECT_EQ(count(post({}).body, sj("</FORM>\r\n正解です\n</BODY>")), 1);
+}
+
+TEST_F(PhpPage, APageWithCluesStillGradesAndShowsTheCluesAsText) {
+  PuzzleClues clues;
+  clues.setText({0, Across}, sj("<b>横</b> & \"x\""));
+  exportPage(test::workedExample(), clues);
+  const std::string body = post({{"box[1]", sj("イ")}, {"box[33]", sj("カ")}}).body;
+  EXPECT_EQ(count(body, sj("</FORM>\r\n正解です\n</BODY>")), 1);
+  EXPECT_EQ(count(body, sj("ア　&lt;b&gt;横&lt;/b&gt; &amp; &quot;x&quot;<BR>")), 1);
+  EXPECT_EQ(count(body, "<b>"), 0);
 }
 
 TEST_F(PhpPage, GroupsShowTheirEntryOrGivenLetterInEveryCell) {

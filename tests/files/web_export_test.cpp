@@ -272,5 +272,25 @@ TEST(WebExport, ExportNamesAnEmptyGroupCellInNoWord) {
   }
 }
 
+TEST(WebExport, CluesAddLabelsAndListsAndNothingElse) {
+  const PuzzleGrid grid = test::workedExample();
+  PuzzleClues clues;
+  clues.properties.title = sj("題");  // properties alone change no page
+  for (const PageForm form : {PageForm::Html, PageForm::Php}) {
+    EXPECT_EQ(formatPage(grid, form, clues), formatPage(grid, form));
+  }
+  clues.setText({1, Down}, sj("<script>alert(1)</script> & 記号"));
+  const std::string html = formatPage(grid, PageForm::Html, clues);
+  const std::string list =
+      sj("<H3>タテのカギ</H3>\r\n<P>\r\n1　&lt;script&gt;alert(1)&lt;/script&gt; &amp; "
+         "記号<BR>\r\n</P>\r\n<H3>ヨコのカギ</H3>\r\n<P>\r\nア　<BR>\r\n</P>\r\n");
+  EXPECT_NE(html.find(list + "</BODY>"), std::string::npos) << test::u8(html);
+  EXPECT_NE(html.find(sj("<TD align=\"right\" valign=\"top\"><FONT size=\"-3\">1</FONT>")),
+            std::string::npos);
+  EXPECT_EQ(html.find("<script>"), std::string::npos);
+  const std::string php = formatPage(grid, PageForm::Php, clues);
+  EXPECT_NE(php.find(list + "<INPUT type=\"submit\""), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vexilo

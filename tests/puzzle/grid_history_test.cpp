@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "support/grid_picture.h"
@@ -43,6 +44,42 @@ TEST(GridHistory, ANewChangeDropsWhatCouldBeRedone) {
   ASSERT_TRUE(history.redo(grid, view));
   EXPECT_EQ(grid.cellAt(7).str, std::string(511, 'x'));
   EXPECT_EQ(grid.cellAt(7).mark, 1023);
+}
+
+// What tells the window whether the grid differs from the one last saved.
+TEST(GridHistory, PositionComesBackWithUndoAndNeverWithANewStep) {
+  PuzzleGrid grid;
+  GridHistory history(6000);  // a few steps that each rewrite 64 cells
+  history.reset(grid);
+  const std::uint64_t start = history.position();
+  grid.makeOpen(0);
+  history.record(grid, {});
+  const std::uint64_t opened = history.position();
+  EXPECT_NE(opened, start);
+  ViewOffsets view;
+  history.undo(grid, view);
+  EXPECT_EQ(history.position(), start);
+  history.redo(grid, view);
+  EXPECT_EQ(history.position(), opened);
+
+  history.undo(grid, view);
+  grid.makeOpen(1);  // as many steps to undo as at "opened", but another grid
+  history.record(grid, {});
+  EXPECT_NE(history.position(), opened);
+  EXPECT_NE(history.position(), start);
+
+  for (int step = 0; step < 20; ++step) {  // the oldest steps go
+    for (int i = 0; i < 64; ++i) grid.cellAt(i).str = std::string(2, char('a' + step % 26));
+    history.record(grid, {});
+  }
+  const std::uint64_t last = history.position();
+  while (history.undo(grid, view)) EXPECT_NE(history.position(), last);
+  EXPECT_NE(history.position(), start);
+  while (history.redo(grid, view)) {
+  }
+  EXPECT_EQ(history.position(), last);
+  history.reset(grid);
+  EXPECT_NE(history.position(), start);
 }
 
 TEST(GridHistory, HoldsAThousandStepsThatEachRewriteTheWholeGrid) {

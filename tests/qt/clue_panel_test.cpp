@@ -14,6 +14,7 @@
 #include "support/grid_picture.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
+#include "ui/qt/image_context.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_text.h"
 
@@ -78,6 +79,15 @@ TEST_F(CluePanelWindow, EditsAClueThatUndoTakesBackAndSelectsBothWays) {
   EXPECT_EQ(dialog->selectedWord, (ClueKey{2 * GridSize, Across}));
   EXPECT_EQ(across->currentRow(), 1);
   EXPECT_TRUE(down->selectedItems().isEmpty());
+}
+
+TEST(ClueLabels, KanaInTheSmallFontAreDrawnAsKana) {
+  QFont numbers;
+  numbers.setPointSizeF(7.0);
+  GlyphCache glyphs(QFont(), numbers);
+  const QFontMetrics metrics(numbers);
+  EXPECT_EQ(glyphs.extent(sj("3イ"), DrawingContext::Font::Numbers).width,
+            metrics.horizontalAdvance(QStringLiteral("3イ")));
 }
 
 TEST_F(CluePanelWindow, TheViewMenuHidesThePanelAndTheWindowFitsALaptop) {

@@ -68,15 +68,28 @@ void dragOnGrid(GridWidget* grid, QPoint from, QPoint to) {
 
 void clickOnGrid(GridWidget* grid, QPoint at) { dragOnGrid(grid, at, at); }
 
+// Presses the button of the next question box that has this text, and keeps the question.
+void answerQuestion(QtPlatform& platform, const char* button, std::string* asked = nullptr) {
+  test::whenModal(platform.window(), [button, asked](QWidget* box) {
+    auto* question = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(question, nullptr);
+    if (asked != nullptr) *asked = question->text().toStdString();
+    for (QAbstractButton* choice : question->buttons()) {
+      if (choice->text().toStdString() == button) QTest::mouseClick(choice, Qt::LeftButton);
+    }
+  });
+}
+
 QColor cellColour(QtPlatform& platform, int index) {
-  const GridGeometry view{platform.gridFrameRect(), 0, 0};
+  const GridGeometry view{platform.gridFrameRect(), 0, 0, platform.visibleCells()};
   const Rect inner = view.cellRect(index).inflated(-2);
   return test::pixelAt(platform.grid()->image(), platform.grid()->origin(),
                        {inner.left + 1, inner.bottom - 2});
 }
 
 QPoint cellCentre(QtPlatform& platform, int index) {
-  return centreOf(GridGeometry{platform.gridFrameRect(), 0, 0}.cellRect(index));
+  return centreOf(
+      GridGeometry{platform.gridFrameRect(), 0, 0, platform.visibleCells()}.cellRect(index));
 }
 
 void clickButton(QtPlatform& platform, int id) {
@@ -151,7 +164,15 @@ TEST(PuzzleApp, EditsWithTheMouseSurviveExitAndAreRestored) {
     EXPECT_EQ(platform.controlText(IdDicPath2), "/no/such/words.dic");
     clickOnGrid(platform.grid(), cellCentre(platform, 0));
     EXPECT_EQ(cellColour(platform, 0), White);
-    QTest::keyClick(platform.window(), Qt::Key_Escape);  // leaves without saving
+    // Escape asks first; いいえ keeps the window and the change, はい leaves without saving.
+    std::string asked;
+    answerQuestion(platform, "いいえ", &asked);
+    QTest::keyClick(platform.grid(), Qt::Key_Escape);
+    EXPECT_EQ(asked, "変更を保存せずに終了しますか？");
+    EXPECT_TRUE(platform.window()->isVisible());
+    EXPECT_EQ(cellColour(platform, 0), White);
+    answerQuestion(platform, "はい");
+    QTest::keyClick(platform.grid(), Qt::Key_Escape);
     EXPECT_FALSE(platform.window()->isVisible());
   });
   EXPECT_EQ(QtSettingsStore(userStore()).readInt("NodeBoxFlag", "0", -5), Block);
@@ -165,6 +186,10 @@ struct Session {
     dialog->OnInitDialog();
     platform.window()->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(platform.window()));
+    // The grid has the keyboard at start and so frames its cursor cell, cell 0, which the
+    // pictures of these tests leave out.
+    platform.grid()->clearFocus();
+    QCoreApplication::processEvents();
   }
   ~Session() { platform.detach(); }
 
@@ -226,10 +251,10 @@ TEST(PuzzleApp, SearchFillsTheGridFromTheDictionary) {
             (std::vector<std::string>{"アイウ", "カ#ド", "サクラ"}));
   EXPECT_EQ(session.platform.controlText(IdResult), sj("アイウ") + "\r\n");
   EXPECT_EQ(session.platform.waitCursorDepth(), 0);
-  // The letters are on screen: the top-left cell holds red pixels.
+  // The letters are on screen: the cell of カ, which no clue number shares, holds red pixels.
   const GridGeometry view = dialog.geometry();
   EXPECT_GT(test::countWhere(session.platform.grid()->image(), session.platform.grid()->origin(),
-                             view.cellRect(0),
+                             view.cellRect(GridSize),
                              [](QColor c) { return c.red() - std::max(c.green(), c.blue()) > 60; }),
             10);
 

@@ -52,7 +52,17 @@ void ScriptedPlatform::pumpMessages() {
   for (auto& action : due) action();  // may pump again, nested
 }
 
+bool ScriptedPlatform::askYesNo(std::string_view question) {
+  boxWaited();
+  questions.emplace_back(question);
+  if (questionAnswers.empty()) return true;
+  const bool yes = questionAnswers.front();
+  questionAnswers.pop_front();
+  return yes;
+}
+
 std::optional<std::string> ScriptedPlatform::askFileName(const FileDialogRequest& request) {
+  boxWaited();
   fileRequests.push_back(request);
   if (fileAnswers.empty()) return std::nullopt;
   auto answer = std::move(fileAnswers.front());
@@ -61,6 +71,7 @@ std::optional<std::string> ScriptedPlatform::askFileName(const FileDialogRequest
 }
 
 bool ScriptedPlatform::runWordEntry(WordEntryData& data) {
+  boxWaited();
   wordEntryOpenedWith.push_back(data.text);
   if (wordEntryAnswers.empty()) return false;
   WordEntryAnswer answer = std::move(wordEntryAnswers.front());
@@ -72,6 +83,7 @@ bool ScriptedPlatform::runWordEntry(WordEntryData& data) {
 }
 
 std::optional<std::string> ScriptedPlatform::runRegisterWord() {
+  boxWaited();
   ++registerDialogs;
   if (registerAnswers.empty()) return std::nullopt;
   auto answer = std::move(registerAnswers.front());

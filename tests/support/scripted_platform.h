@@ -69,6 +69,8 @@ class ScriptedPlatform : public Platform {
   std::vector<DrawOp> drawn;  // by the immediate context
   RecordingContext immediate{drawn};
   Rect gridFrameRect() override { return frame; }
+  GridShape shown;  // visible cells
+  GridShape visibleCells() override { return shown; }
   void invalidate(const Rect& rect, bool erase) override { invalidations.push_back({rect, erase}); }
   DrawingContext& immediateContext() override { return immediate; }
 
@@ -94,11 +96,29 @@ class ScriptedPlatform : public Platform {
   }
   void endWaitCursor() override { --waitCursor; }
   void endDialog(int result) override { endedWith = result; }
-  std::map<int, int> timers;  // period by id, while set
-  std::int64_t clockMs = 0;   // the clock stands still unless a test moves it
+  std::map<int, int> timers;   // period by id, while set
+  std::int64_t clockMs = 0;    // the clock stands still unless a test moves it
+  std::int64_t boxWaitMs = 0;  // how far the clock moves while each modal box is open
+  std::int64_t modalMs = 0;
   void setTimer(int id, int periodMs) override { timers[id] = periodMs; }
   void killTimer(int id) override { timers.erase(id); }
   std::int64_t milliseconds() override { return clockMs; }
+  std::int64_t modalMilliseconds() override { return modalMs; }
+
+  // Window
+  struct Title {
+    std::string fileName;
+    bool unsaved = false;
+  };
+  std::vector<Title> titles;
+  std::vector<std::string> recentShown;
+  Size size{800, 600};
+  void showTitle(std::string_view fileName, bool unsaved) override {
+    titles.push_back({std::string(fileName), unsaved});
+  }
+  void showRecentFiles(const std::vector<std::string>& paths) override { recentShown = paths; }
+  Size windowSize() override { return size; }
+  void resizeWindow(Size to) override { size = to; }
 
   // Status line
   struct Status {
@@ -112,6 +132,8 @@ class ScriptedPlatform : public Platform {
 
   // Dialogs
   std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::deque<bool> questionAnswers;  // an empty queue answers はい, as before any question
   std::vector<FileDialogRequest> fileRequests;
   std::deque<std::optional<std::string>> fileAnswers;
   struct WordEntryAnswer {
@@ -131,11 +153,18 @@ class ScriptedPlatform : public Platform {
   std::vector<TrackRequest> trackRequests;
   std::deque<TrackResult> trackAnswers;
 
-  void showMessage(std::string_view text) override { messages.emplace_back(text); }
+  void showMessage(std::string_view text) override {
+    boxWaited();
+    messages.emplace_back(text);
+  }
+  bool askYesNo(std::string_view question) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
-  void runAbout() override { ++aboutBoxes; }
+  void runAbout() override {
+    boxWaited();
+    ++aboutBoxes;
+  }
   std::vector<NewPuzzleData> newPuzzleOpenedWith;
   std::deque<std::optional<NewPuzzleData>> newPuzzleAnswers;  // nothing: cancelled
   bool runNewPuzzle(NewPuzzleData& data) override;
@@ -152,6 +181,10 @@ class ScriptedPlatform : public Platform {
   void showCluePanel(bool shown) override { cluePanelShown.push_back(shown); }
 
  private:
+  void boxWaited() {
+    clockMs += boxWaitMs;
+    modalMs += boxWaitMs;
+  }
   std::multimap<int, std::function<void()>> pumpActions_;
 };
 

@@ -19,7 +19,9 @@ using test::sj;
 constexpr Rect Frame{10, 10, 550, 544};
 constexpr Color ButtonFace = test::RecordingContext::ButtonFace;
 
-GridGeometry view(int colOffset = 0, int rowOffset = 0) { return {Frame, colOffset, rowOffset}; }
+GridGeometry view(int colOffset = 0, int rowOffset = 0) {
+  return {Frame, colOffset, rowOffset, {}};
+}
 
 std::vector<DrawOp> opsOf(const NodeBox& cell, int index, const GridGeometry& g = view()) {
   std::vector<DrawOp> ops;

@@ -60,6 +60,8 @@ QString typedText(const QKeyEvent& key) {
 GridWidget::GridWidget(QWidget* parent, const QFont& letters, const QFont& numbers)
     : QWidget(parent),
       colors_(SystemColors::fromPalette()),
+      letters_(letters),
+      numbers_(numbers),
       glyphs_(letters, numbers),
       immediate_(painter_, glyphs_, {}, colors_, this, &image_, &tiles_) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -73,11 +75,19 @@ GridWidget::~GridWidget() {
   if (painter_.isActive()) painter_.end();
 }
 
+// The pixels stay in one buffer that only grows: a window resized step by step would otherwise
+// take fresh memory from the system at every step, which costs more than painting it.
 void GridWidget::restartImage() {
   if (painter_.isActive()) painter_.end();
-  image_ = QImage(qMax(1, width()), qMax(1, height()), QImage::Format_RGB32);
+  image_ = QImage();
+  const int w = qMax(1, width());
+  const int h = qMax(1, height());
+  const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
+  if (pixels_.size() < bytes) pixels_.resize(bytes);
+  image_ = QImage(pixels_.data(), w, h, w * 4, QImage::Format_RGB32);
   painter_.begin(&image_);
   tiles_.forgetPlaces();
+  resized_ = true;
   pending_ = QRegion(image_.rect());
   erase_ = pending_;
 }
@@ -85,6 +95,18 @@ void GridWidget::restartImage() {
 void GridWidget::resizeEvent(QResizeEvent*) {
   restartImage();
   update();
+}
+
+void GridWidget::setLetterScale(double scale) {
+  if (scale == letterScale_) return;
+  letterScale_ = scale;
+  QFont letters = letters_;
+  letters.setPointSizeF(letters_.pointSizeF() * scale);
+  glyphs_ = GlyphCache(letters, numbers_);
+  tiles_.forgetAll();
+  pending_ = QRegion(image_.rect());
+  erase_ = pending_;
+  postFlush();
 }
 
 void GridWidget::invalidate(const Rect& rect, bool erase) {
@@ -179,8 +201,11 @@ void GridWidget::paintPending() {
     damaged(area);
   }
   if (events_ == nullptr) return;
+  // Cells drawn at a new size are kept only once a search draws them again: a window resized
+  // step by step would fill the cache with sizes that never come back.
+  TileCache* tiles = std::exchange(resized_, false) ? nullptr : &tiles_;
   for (const QRect& area : region) {
-    ImageContext dc(painter_, glyphs_, origin(), colors_, this, &image_, &tiles_);
+    ImageContext dc(painter_, glyphs_, origin(), colors_, this, &image_, tiles);
     dc.setBounds(area);
     const QRect box = area.translated(x(), y());
     events_->paintGrid(

@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "ui/qt/qt_text.h"
@@ -46,9 +47,7 @@ GlyphCache::Entry& GlyphCache::entry(std::string_view text, DrawingContext::Font
   Table& table = tables_[index(font)];
   if (const auto found = table.find(text); found != table.end()) return found->second;
   Entry made;
-  made.text = font == DrawingContext::Font::Letters
-                  ? fromSjis(text)
-                  : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  made.text = fromSjis(text);  // numbers too: a clue label holds kana (ア, 3イ)
   const QFontMetrics& metrics = metrics_[index(font)];
   made.extent = {metrics.horizontalAdvance(made.text), metrics.height()};
   return table.emplace(std::string(text), std::move(made)).first->second;
@@ -120,10 +119,14 @@ void TileCache::clear() {
 
 namespace {
 
-std::uint64_t corner(const QRect& area) {
-  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(area.left())) << 32 |
-         static_cast<std::uint32_t>(area.top());
+// Row by row, then left to right, so that the places near a row are neighbours in the map.
+std::uint64_t corner(int top, int left) {
+  constexpr std::uint32_t Bias = 0x80000000u;  // negative coordinates sort first
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(top) ^ Bias) << 32 |
+         (static_cast<std::uint32_t>(left) ^ Bias);
 }
+
+std::uint64_t corner(const QRect& area) { return corner(area.top(), area.left()); }
 
 }  // namespace
 
@@ -139,10 +142,15 @@ void TileCache::place(const QRect& area, int id) {
   }
   drawnOver(area);
   placed_.emplace(corner(area), Placed{area, id});
+  tallest_ = std::max(tallest_, area.height());
 }
 
+// Only the places that start in the rows area covers, or in the rows above it as far as the
+// tallest place reaches, are looked at: every stroke of a cell drawn afresh comes here.
 void TileCache::drawnOver(const QRect& area) {
-  for (auto at = placed_.begin(); at != placed_.end();) {
+  auto at = placed_.lower_bound(corner(area.top() - tallest_ + 1, std::numeric_limits<int>::min()));
+  const auto end = placed_.upper_bound(corner(area.bottom(), std::numeric_limits<int>::max()));
+  while (at != end) {
     at = at->second.area.intersects(area) ? placed_.erase(at) : std::next(at);
   }
 }

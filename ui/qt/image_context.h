@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -77,7 +78,11 @@ class TileCache {
   void place(const QRect& area, int id);
   // Something else was drawn over area: the tiles it touches are no longer known to be there.
   void drawnOver(const QRect& area);
-  void forgetPlaces() { placed_.clear(); }
+  void forgetAll() { clear(); }  // the drawings are no longer what cells look like
+  void forgetPlaces() {
+    placed_.clear();
+    tallest_ = 0;
+  }
 
  private:
   struct Slot {
@@ -95,7 +100,8 @@ class TileCache {
   std::vector<Tile> tiles_;
   std::vector<Slot> slots_;  // a power of two, at most half full
   std::size_t bytes_ = 0;
-  std::unordered_map<std::uint64_t, Placed> placed_;  // by top-left corner
+  std::map<std::uint64_t, Placed> placed_;  // by top-left corner, row by row
+  int tallest_ = 0;                         // of the places since they were last forgotten
 };
 
 // The system's 3-D colours, read from the palette once.

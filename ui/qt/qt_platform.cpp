@@ -21,9 +21,13 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -86,28 +90,33 @@ QStringList nameFilters(std::string_view filter) {
   return filters;
 }
 
-// A box opened during a search shows the ordinary pointer, not the search's wait cursor.
-class BoxCursor {
- public:
-  explicit BoxCursor(int waitCursors) : shown_(waitCursors > 0) {
-    if (shown_) QApplication::setOverrideCursor(Qt::ArrowCursor);
-  }
-  ~BoxCursor() {
-    if (shown_) QApplication::restoreOverrideCursor();
-  }
-  BoxCursor(const BoxCursor&) = delete;
-  BoxCursor& operator=(const BoxCursor&) = delete;
-
- private:
-  bool shown_;
-};
-
 QString withDefaultExtension(const QString& path, const std::string& extension) {
   if (extension.empty() || QFileInfo(path).fileName().contains(QLatin1Char('.'))) return path;
   return path + QLatin1Char('.') + fromPath(extension);
 }
 
 }  // namespace
+
+// A box opened during a search shows the ordinary pointer, not the search's wait cursor; the
+// time it waits is no search's time.
+class QtPlatform::ModalBox {
+ public:
+  explicit ModalBox(QtPlatform& platform)
+      : platform_(platform), start_(platform.milliseconds()), pointer_(platform.waitCursors_ > 0) {
+    if (pointer_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~ModalBox() {
+    if (pointer_) QApplication::restoreOverrideCursor();
+    platform_.modalMs_ += platform_.milliseconds() - start_;
+  }
+  ModalBox(const ModalBox&) = delete;
+  ModalBox& operator=(const ModalBox&) = delete;
+
+ private:
+  QtPlatform& platform_;
+  std::int64_t start_;
+  bool pointer_;
+};
 
 QtPlatform::QtPlatform() = default;
 
@@ -141,32 +150,35 @@ void QtPlatform::attach(MainDialog& dialog) {
   window_->onCommand = [this](int id) { guarded([this, id] { dialog_->OnCommand(id); }); };
   window_->onCancel = [this] { guarded([this] { dialog_->OnCancel(); }); };
   grid_->setEvents(this);
+  // The grid has the focus at start: Enter searches and Escape asks before closing, where the
+  // first button in tab order, 終了, would have taken Enter and ended the program.
+  grid_->setFocusPolicy(Qt::StrongFocus);
+  grid_->setFocus(Qt::OtherFocusReason);
   wireScrollBar(IdVerticalBar);
   wireScrollBar(IdHorizontalBar);
-  // Beside the template's controls, as high as they are; hidden, the window is as before.
-  cluePanel_ = new CluePanel(window_.get());
-  cluePanel_->setFixedSize(window_->units().x(190), window_->clientArea()->height());
+  window_->onLaidOut = [this] {
+    scaleLetters();
+    if (dialog_ != nullptr) guarded([this] { dialog_->OnGridResized(); });
+  };
+  // Beside the template's controls, in the side area; shown, it widens the window by its width.
+  cluePanel_ = new CluePanel(window_->sideArea());
+  cluePanel_->setFixedWidth(window_->units().x(190));
   cluePanel_->onEdited = [this](ClueKey key, std::string_view text) {
     guarded([this, key, text] { dialog_->OnClueEdited(key, text); });
   };
   cluePanel_->onSelected = [this](ClueKey key) {
     guarded([this, key] { dialog_->OnClueSelected(key); });
   };
-  if (auto* layout = qobject_cast<QBoxLayout*>(window_->layout())) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(0);
-    const int at = layout->indexOf(window_->clientArea());
-    layout->removeWidget(window_->clientArea());
-    row->addWidget(window_->clientArea(), 0, Qt::AlignTop);
-    row->addWidget(cluePanel_, 0, Qt::AlignTop);
-    layout->insertLayout(at, row);
-  }
-  // Under the template's controls, which keep their places; the window grows by its height.
+  window_->sideArea()->layout()->addWidget(cluePanel_);
+  // Under the template's controls, as wide as the window.
   status_ = new QLabel(window_.get());
+  status_->setObjectName(QStringLiteral("statusLine"));
   status_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   status_->setContentsMargins(4, 1, 4, 1);
-  status_->setFixedSize(window_->clientArea()->width(), status_->fontMetrics().height() + 6);
+  status_->setFixedHeight(status_->fontMetrics().height() + 6);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   window_->layout()->addWidget(status_);
+  window_->resize(window_->defaultSize());
   if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
     // A double click on a listed word locks it into the framed slot.
     new EventHook(result->viewport(), [this, result](const QEvent& event) {
@@ -194,6 +206,20 @@ void QtPlatform::attach(MainDialog& dialog) {
     QObject::connect(about, &QAction::triggered, window_.get(),
                      [this] { guarded([this] { dialog_->OnSysCommand(IdAbout); }); });
   }
+}
+
+// Cells larger than the template's get larger letters, in quarter steps, so that a window
+// dragged wider does not render them anew at every pixel.
+void QtPlatform::scaleLetters() {
+  const WindowLayout* layout = window_->windowLayout();
+  if (layout == nullptr || grid_ == nullptr) return;
+  const Rect normal = layout->templateFrame();
+  const GridShape shown = window_->shown();
+  const double across = static_cast<double>(grid_->width() / shown.columns) /
+                        std::max(1, normal.width() / VisibleCells);
+  const double down = static_cast<double>(grid_->height() / shown.rows) /
+                      std::max(1, normal.height() / VisibleCells);
+  grid_->setLetterScale(std::max(1.0, std::floor(std::min(across, down) * 4) / 4));
 }
 
 void QtPlatform::detach() {
@@ -311,6 +337,8 @@ void QtPlatform::invalidate(const Rect& rect, bool erase) {
 
 DrawingContext& QtPlatform::immediateContext() { return grid_->immediateContext(); }
 
+GridShape QtPlatform::visibleCells() { return window_ ? window_->shown() : GridShape{}; }
+
 void QtPlatform::setScrollRange(int barId, int minimum, int maximum, int page) {
   auto* bar = qobject_cast<QScrollBar*>(window_ ? window_->control(barId) : nullptr);
   if (bar == nullptr) return;
@@ -391,6 +419,44 @@ std::int64_t QtPlatform::milliseconds() {
       .count();
 }
 
+void QtPlatform::showTitle(std::string_view fileName, bool unsaved) {
+  if (!window_) return;
+  QString title = fromSjis(dialogTemplate(MainTemplateId).caption);
+  if (!fileName.empty()) title = fromPath(fileName) + QStringLiteral(" - ") + title;
+  if (unsaved) title.prepend(QLatin1Char('*'));
+  if (window_->windowTitle() != title) window_->setWindowTitle(title);
+}
+
+void QtPlatform::showRecentFiles(const std::vector<std::string>& paths) {
+  QMenu* recent = window_ ? window_->submenu(IdRecentFiles) : nullptr;
+  if (recent == nullptr) return;
+  recent->clear();
+  for (std::size_t n = 0; n < paths.size(); ++n) {
+    QString shown = fromPath(paths[n]);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* entry = recent->addAction(QStringLiteral("&%1 %2").arg(n + 1).arg(shown));
+    const int id = IdRecentFile1 + static_cast<int>(n);
+    QObject::connect(entry, &QAction::triggered, window_.get(),
+                     [this, id] { guarded([this, id] { dialog_->OnCommand(id); }); });
+  }
+  recent->setEnabled(!paths.empty());
+}
+
+// Without the side panel, which widens the window by its own width while shown.
+Size QtPlatform::windowSize() {
+  if (!window_) return {};
+  return {window_->width() - window_->sideExtent(), window_->height()};
+}
+
+void QtPlatform::resizeWindow(Size size) {
+  if (!window_) return;
+  QSize wanted(size.width + window_->sideExtent(), size.height);
+  if (const QScreen* screen = window_->screen()) {
+    wanted = wanted.boundedTo(screen->availableGeometry().size());
+  }
+  window_->resize(wanted.expandedTo(window_->minimumSizeHint()));
+}
+
 // Shown at the next dispatch of events, with whatever came last: a search that ends before
 // it shows only how it ended, and laying out the line costs as much as a short search.
 void QtPlatform::showStatus(std::string_view text, std::string_view path) {
@@ -418,14 +484,26 @@ void QtPlatform::showStatus(std::string_view text, std::string_view path) {
 QString QtPlatform::statusText() const { return fromSjis(statusRaw_) + fromPath(statusPath_); }
 
 void QtPlatform::showMessage(std::string_view text) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexilo"), fromSjis(text), QMessageBox::Ok,
                   window_.get());
   box.exec();
 }
 
+bool QtPlatform::askYesNo(std::string_view question) {
+  const ModalBox waiting(*this);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Vexilo"), fromSjis(question),
+                  QMessageBox::NoButton, window_.get());
+  QAbstractButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  box.setDefaultButton(no);  // Enter keeps the work, as Escape does
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
 std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& request) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   QFileDialog dialog(window_.get());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -438,13 +516,23 @@ std::optional<std::string> QtPlatform::askFileName(const FileDialogRequest& requ
     dialog.selectNameFilter(filters.first());
   }
   dialog.setDefaultSuffix(fromPath(request.defaultExtension));
+  if (!request.folder.empty()) dialog.setDirectory(fromPath(request.folder));
+  // A type chosen in the list (ipuz, say) gives a typed name without an extension its own.
+  QObject::connect(
+      &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+        static const QRegularExpression single(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)$"));
+        const QRegularExpressionMatch match = single.match(filter);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1)
+                                                 : fromPath(request.defaultExtension));
+      });
   if (!request.initialName.empty()) dialog.selectFile(fromPath(request.initialName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return toPath(withDefaultExtension(dialog.selectedFiles().first(), request.defaultExtension));
+  return toPath(
+      withDefaultExtension(dialog.selectedFiles().first(), toPath(dialog.defaultSuffix())));
 }
 
 bool QtPlatform::runWordEntry(WordEntryData& data) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(WordEntryTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   auto* across = qobject_cast<QAbstractButton*>(box.control(IdAcross));
@@ -460,7 +548,7 @@ bool QtPlatform::runWordEntry(WordEntryData& data) {
 }
 
 std::optional<std::string> QtPlatform::runRegisterWord() {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(RegisterWordTemplateId), window_.get());
   auto* edit = qobject_cast<QLineEdit*>(box.control(IdEntryText));
   if (box.exec() != QDialog::Accepted) return std::nullopt;
@@ -468,13 +556,13 @@ std::optional<std::string> QtPlatform::runRegisterWord() {
 }
 
 void QtPlatform::runAbout() {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(AboutTemplateId), window_.get());
   box.exec();
 }
 
 bool QtPlatform::runNewPuzzle(NewPuzzleData& data) {
-  const BoxCursor pointer(waitCursors_);
+  const ModalBox waiting(*this);
   TemplateDialog box(dialogTemplate(NewPuzzleTemplateId), window_.get());
   auto* width = qobject_cast<QLineEdit*>(box.control(IdWidthText));
   auto* height = qobject_cast<QLineEdit*>(box.control(IdHeightText));
@@ -535,7 +623,11 @@ void QtPlatform::selectClue(std::optional<ClueKey> key) {
 }
 
 void QtPlatform::showCluePanel(bool shown) {
-  if (cluePanel_ != nullptr) cluePanel_->setVisible(shown);
+  if (cluePanel_ == nullptr || window_->sideArea()->isVisibleTo(window_.get()) == shown) return;
+  const Size size = windowSize();
+  cluePanel_->setVisible(shown);
+  window_->sideArea()->setVisible(shown);
+  if (!window_->isMaximized() && !window_->isFullScreen()) resizeWindow(size);
 }
 
 bool QtPlatform::runPuzzleProperties(PuzzleProperties& properties) {
@@ -563,7 +655,7 @@ bool QtPlatform::runPuzzleProperties(PuzzleProperties& properties) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
   form->addRow(buttons);
-  const BoxCursor arrow(waitCursors_);
+  const ModalBox waiting(*this);
   if (box.exec() != QDialog::Accepted) return false;
   properties.title = toSjis(title->text());
   properties.author = toSjis(author->text());
@@ -573,7 +665,7 @@ bool QtPlatform::runPuzzleProperties(PuzzleProperties& properties) {
 }
 
 std::optional<PaperSize> QtPlatform::askPaperSize() {
-  const BoxCursor arrow(waitCursors_);
+  const ModalBox waiting(*this);
   bool ok = false;
   const QStringList papers{QStringLiteral("A4"), QStringLiteral("B5"), QStringLiteral("Letter")};
   const QString chosen = QInputDialog::getItem(window_.get(), fromSjis("\x97\x70\x8E\x86"),  // 用紙
@@ -594,7 +686,7 @@ bool QtPlatform::printPuzzle(const PuzzleGrid& grid, const PuzzleClues& clues) {
   printer.setPageSize(pageSizeOf(PaperSize::A4));
   printer.setFullPage(true);  // the layout keeps its own margins
   QPrintDialog box(&printer, window_.get());
-  const BoxCursor arrow(waitCursors_);
+  const ModalBox waiting(*this);
   if (box.exec() != QDialog::Accepted) return false;
   return paintPuzzlePages(printer, grid, clues, paperOf(printer.pageLayout().pageSize()));
 }

@@ -33,6 +33,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void detach();  // destroys the window
   TemplateDialog* window() const { return window_.get(); }
   GridWidget* grid() const { return grid_; }
+  MainDialog& dialog() const { return *dialog_; }
   int waitCursorDepth() const { return waitCursors_; }
   // The clock by which the pump decides when to dispatch; tests give one of their own.
   using PumpClock = std::function<std::chrono::nanoseconds()>;
@@ -48,6 +49,7 @@ class QtPlatform final : public Platform, private GridEvents {
   Rect gridFrameRect() override;
   void invalidate(const Rect& rect, bool erase) override;
   DrawingContext& immediateContext() override;
+  GridShape visibleCells() override;
   // ScrollBarPort
   void setScrollRange(int barId, int minimum, int maximum, int page) override;
   void setScrollPosition(int barId, int position) override;
@@ -59,11 +61,18 @@ class QtPlatform final : public Platform, private GridEvents {
   void setTimer(int id, int periodMs) override;
   void killTimer(int id) override;
   std::int64_t milliseconds() override;
+  std::int64_t modalMilliseconds() override { return modalMs_; }
+  // WindowPort
+  void showTitle(std::string_view fileName, bool unsaved) override;
+  void showRecentFiles(const std::vector<std::string>& paths) override;
+  Size windowSize() override;
+  void resizeWindow(Size size) override;
   // StatusLinePort
   void showStatus(std::string_view text, std::string_view path) override;
   QString statusText() const;  // as it will be shown, before eliding
   // DialogPort
   void showMessage(std::string_view text) override;
+  bool askYesNo(std::string_view question) override;
   std::optional<std::string> askFileName(const FileDialogRequest& request) override;
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
@@ -94,7 +103,10 @@ class QtPlatform final : public Platform, private GridEvents {
   void focusChanged(bool focused) override;
   Rect inputCursor() override;
 
+  class ModalBox;  // the time a box waits, and the ordinary pointer over it during a search
+  friend class ModalBox;
   void wireScrollBar(int barId);
+  void scaleLetters();
   void dropWaitCursor();
   // Runs a handler of the dialog; a failure it throws is shown, not let through Qt.
   template <class Handler>
@@ -119,7 +131,8 @@ class QtPlatform final : public Platform, private GridEvents {
   bool statusPosted_ = false;
   std::string statusShown_;  // text and path as on the label
   std::map<int, std::unique_ptr<QTimer>> timers_;
-  int waitCursors_ = 0;     // begun and not ended
+  int waitCursors_ = 0;  // begun and not ended
+  std::int64_t modalMs_ = 0;
   bool waitShown_ = false;  // the wait cursor is set over the application
   bool restorePosted_ = false;
   DispatchPacer<PumpClock> pacer_{SteadyNow()};

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <limits>
 
+#include "ui/qt/qt_text.h"
+
 namespace vexilo::qt {
 
 namespace {
@@ -74,5 +76,7 @@ void QtSettingsStore::writeString(std::string_view section, std::string_view ent
 void QtSettingsStore::writeInt(std::string_view section, std::string_view entry, int value) {
   if (settings_) settings_->setValue(key(section, entry), value);
 }
+
+std::string QtSettingsStore::folder() { return toPath(QFileInfo(fileName_).absolutePath()); }
 
 }  // namespace vexilo::qt

@@ -26,6 +26,7 @@ class QtSettingsStore final : public SettingsStore {
   void writeString(std::string_view section, std::string_view entry,
                    std::string_view value) override;
   void writeInt(std::string_view section, std::string_view entry, int value) override;
+  std::string folder() override;
 
   void flush();  // to disk now
   QString fileName() const { return fileName_; }

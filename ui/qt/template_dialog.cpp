@@ -15,7 +15,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
@@ -27,14 +29,29 @@ namespace vexilo::qt {
 
 namespace {
 
+constexpr QSize LaptopScreen(1366, 728);  // 1366 by 768 less a panel of 40 pixels
+constexpr int TitleBar = 48;              // what a window manager adds around, at most
+constexpr int SmallestPitch = 24;         // of a cell, in pixels, with room for a letter
+
 Qt::WindowFlags flagsOf(unsigned style) {
   if ((style & DialogCaption) == 0) return Qt::Dialog | Qt::FramelessWindowHint;
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if ((style & DialogSystemMenu) != 0)
     flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if ((style & DialogMinimizeBox) != 0) flags |= Qt::WindowMinimizeButtonHint;
+  if ((style & DialogMaximizeBox) != 0) flags |= Qt::WindowMaximizeButtonHint;
   return flags;
 }
+
+// The client area of a resizable dialog: as large as the template at first.
+class ClientArea : public QWidget {
+ public:
+  ClientArea(QWidget* parent, QSize hint) : QWidget(parent), hint_(hint) {}
+  QSize sizeHint() const override { return hint_; }
+
+ private:
+  QSize hint_;
+};
 
 }  // namespace
 
@@ -51,12 +68,33 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog, QWidget* owner,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   if (dialog.menuId == MainMenuId) buildMenu();
   if (menuBar_ != nullptr) layout->setMenuBar(menuBar_);
-  client_ = new QWidget(this);
-  client_->setFixedSize(units_.x(dialog.width), units_.y(dialog.height));
-  layout->addWidget(client_);
+  const QSize size(units_.x(dialog.width), units_.y(dialog.height));
+  if ((dialog.style & DialogThickFrame) != 0) {
+    const int letters = QFontMetrics(font()).height();
+    layout_.emplace(dialog, DialogScale{units_.baseX, units_.baseY},
+                    qMax(SmallestPitch, letters + 10));  // 6 of gap, 4 of edges
+    client_ = new ClientArea(this, size);
+    const Size smallest = layout_->minimumSize();
+    client_->setMinimumSize(smallest.width, smallest.height);
+    client_->installEventFilter(this);
+    side_ = new QWidget(this);
+    side_->setLayout(new QVBoxLayout);
+    side_->layout()->setContentsMargins(0, 0, 0, 0);
+    side_->hide();
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(client_);
+    splitter->addWidget(side_);
+    splitter->setStretchFactor(0, 1);
+    layout->addWidget(splitter, 1);
+  } else {
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    client_ = new QWidget(this);
+    client_->setFixedSize(size);
+    layout->addWidget(client_);
+  }
 
   QButtonGroup* radios = nullptr;
   QWidget* previous = nullptr;
@@ -67,6 +105,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog, QWidget* owner,
       radios->addButton(radio);
     }
     if (control.id != NoId) controls_[control.id] = widget;
+    inOrder_.push_back(widget);
     if (widget->focusPolicy() != Qt::NoFocus) {
       if (previous != nullptr) {
         setTabOrder(previous, widget);
@@ -155,6 +194,12 @@ void TemplateDialog::fillMenu(QMenu* popup, const MenuTemplate& menu) {
       popup->addSeparator();
       continue;
     }
+    if (item.platformEntries) {
+      QMenu* entries = popup->addMenu(fromSjis(item.text));
+      entries->setEnabled(false);  // until the platform gives it entries
+      submenus_[item.id] = entries;
+      continue;
+    }
     QAction* action = popup->addAction(fromSjis(item.text));
     if (item.radio) {
       if (choices == nullptr) choices = new QActionGroup(popup);
@@ -180,6 +225,35 @@ QWidget* TemplateDialog::control(int id) const {
 QAction* TemplateDialog::action(int id) const {
   const auto found = actions_.find(id);
   return found == actions_.end() ? nullptr : found->second;
+}
+
+QMenu* TemplateDialog::submenu(int id) const {
+  const auto found = submenus_.find(id);
+  return found == submenus_.end() ? nullptr : found->second;
+}
+
+QSize TemplateDialog::defaultSize() const {
+  QSize room = LaptopScreen;
+  if (const QScreen* shown = screen()) room = room.boundedTo(shown->availableGeometry().size());
+  room.rheight() -= TitleBar;
+  return sizeHint().boundedTo(room).expandedTo(minimumSizeHint());
+}
+
+int TemplateDialog::sideExtent() const {
+  if (side_ == nullptr || !side_->isVisibleTo(this)) return 0;
+  const auto* splitter = qobject_cast<const QSplitter*>(side_->parentWidget());
+  const int width = qMax(side_->minimumSizeHint().width(), side_->minimumWidth());
+  return width + (splitter != nullptr ? splitter->handleWidth() : 0);
+}
+
+void TemplateDialog::layOut() {
+  const WindowLayout::Placed placed = layout_->place({client_->width(), client_->height()});
+  for (std::size_t i = 0; i < inOrder_.size() && i < placed.controls.size(); ++i) {
+    const Rect& r = placed.controls[i];
+    inOrder_[i]->setGeometry(r.left, r.top, r.width(), r.height());
+  }
+  shown_ = placed.shown;
+  if (onLaidOut) onLaidOut();
 }
 
 QMenu* TemplateDialog::menu(int index) const {
@@ -220,6 +294,7 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize && layout_) layOut();
   if (event->type() == QEvent::KeyPress && qobject_cast<QPlainTextEdit*>(watched) != nullptr) {
     auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
