@@ -77,9 +77,15 @@ class MainDialog::SearchHost : public FillHost {
       dialog_.wordsPlaced = placedBefore_ + engine_->wordsPlaced();
     }
     if (fast_ != nullptr) {
-      dialog_.progress.decisions = fast_->decisions();
-      dialog_.progress.backtracks = fast_->backtracks();
-      dialog_.progress.wordsPlaced = fast_->wordsPlaced();
+      const FastProgress& fast = fast_->progress();
+      dialog_.progress.decisions = fast.decisions;
+      dialog_.progress.backtracks = fast.backtracks;
+      dialog_.progress.restarts = fast.restarts;
+      dialog_.progress.nogoods = fast.nogoods;
+      dialog_.progress.wordsPlaced = fast.wordsPlaced;
+      dialog_.progress.worstRank = fast.worstRank;
+      dialog_.progress.proven = fast.proven;
+      dialog_.progress.closedShare = fast.closedShare;
       dialog_.decisions = decisionsBefore_ + fast_->decisions();
       dialog_.backtracks = backtracksBefore_ + fast_->backtracks();
       dialog_.wordsPlaced = placedBefore_ + fast_->wordsPlaced();

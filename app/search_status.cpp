@@ -13,6 +13,16 @@ constexpr const char* Candidates = "\x8C\xF3\x95\xE2 ";               // 候補
 constexpr const char* Decisions = "\x8C\x88\x92\xE8 ";                // 決定
 constexpr const char* Backtracks = "\x8C\xE3\x96\xDF\x82\xE8 ";       // 後戻り
 constexpr const char* Placed = "\x94\x7A\x92\x75 ";                   // 配置
+constexpr const char* Restarts = "\x8D\xC4\x8A\x4A ";                 // 再開
+constexpr const char* Nogoods = "\x8A\x77\x8F\x4B ";                  // 学習
+constexpr const char* BestSoFar = "\x8D\xC5\x97\xC7 ";                // 最良
+constexpr const char* Rank = " \x88\xCA";                             // 位
+constexpr const char* Closed = "\x92\x54\x8D\xF5\x8D\xCF\x82\xDD ";   // 探索済み
+constexpr const char* RarestWord =
+    "\x8D\xC5\x82\xE0\x92\xBF\x82\xB5\x82\xA2\x8C\xEA ";   // 最も珍しい語
+constexpr const char* ProvenBest = " (\x8D\xC5\x91\x50)";  // (最善)
+// (最善かは未証明)
+constexpr const char* NotProven = " (\x8D\xC5\x91\x50\x82\xA9\x82\xCD\x96\xA2\x8F\xD8\x96\xBE)";
 // すべて埋まりました
 constexpr const char* AllFilled =
     "\x82\xB7\x82\xD7\x82\xC4\x96\x84\x82\xDC\x82\xE8\x82\xDC\x82\xB5\x82\xBD";
@@ -63,10 +73,19 @@ std::string progressText(const SearchProgress& progress) {
   if (progress.engine == SearchEngine::Fast) {
     text +=
         Decisions + grouped(progress.decisions) + Gap + Backtracks + grouped(progress.backtracks);
+    text += Gap + std::string(Restarts) + grouped(progress.restarts) + Gap + Nogoods +
+            grouped(progress.nogoods);
   } else {
     text += Candidates + grouped(progress.candidatesTested);
   }
   text += Gap + std::string(Placed) + grouped(progress.wordsPlaced);
+  if (progress.engine == SearchEngine::Fast && progress.worstRank > 0) {
+    text += Gap + std::string(BestSoFar) + grouped(progress.worstRank) + Rank;
+  }
+  if (progress.engine == SearchEngine::Fast && progress.closedShare >= 0) {
+    text += Gap + std::string(Closed) +
+            std::to_string(static_cast<int>(progress.closedShare * 100)) + "%";
+  }
   if (progress.engine == SearchEngine::DictionaryOrder && progress.elapsedMs >= HintAfterMs) {
     text += Gap + std::string(FastEngineHint);
   }
@@ -86,6 +105,11 @@ std::string outcomeText(const SearchProgress& progress, const SearchOutcome& out
       break;
     case SearchEnd::NoFurtherFill: text += NoFurtherFill; break;
     case SearchEnd::Stopped: text += Stopped; break;
+  }
+  const bool ranked = outcome.end == SearchEnd::Filled || outcome.end == SearchEnd::Stopped;
+  if (progress.engine == SearchEngine::Fast && ranked && progress.worstRank > 0) {
+    text += Gap + std::string(RarestWord) + grouped(progress.worstRank) + Rank +
+            (progress.proven ? ProvenBest : NotProven);
   }
   return text + Gap + seconds(progress.elapsedMs);
 }

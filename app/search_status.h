@@ -14,14 +14,20 @@ enum class SearchEngine : int {
 };
 
 // The figures of the search that runs or ran last, as the status line shows them. Each engine
-// fills in the counters it keeps: candidates tested for the dictionary order, decisions and
-// backtracks for the fast engine; words placed for both.
+// fills in the counters it keeps: candidates tested for the dictionary order; decisions,
+// backtracks, restarts, nogoods and the best fill so far for the fast engine; words placed for
+// both.
 struct SearchProgress {
   SearchEngine engine = SearchEngine::DictionaryOrder;
   std::uint64_t candidatesTested = 0;
   std::uint64_t decisions = 0;
   std::uint64_t backtracks = 0;
+  std::uint64_t restarts = 0;
+  std::uint64_t nogoods = 0;
   std::uint64_t wordsPlaced = 0;
+  std::uint32_t worstRank = 0;  // of the best fill so far: the rank of its rarest word; 0: none
+  bool proven = false;          // no fill has a more common rarest word
+  double closedShare = -1;      // of the search space, while a proof runs; -1: unknown
   std::int64_t elapsedMs = 0;
 };
 

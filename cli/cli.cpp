@@ -23,6 +23,8 @@
 #include "files/puzzle_file.h"
 #include "files/web_export.h"
 #include "puzzle/block_rules.h"
+#include "search/alternatives.h"
+#include "search/banned_words.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo::cli {
@@ -45,10 +47,14 @@ struct Options {
   std::optional<std::string> out;
   std::optional<std::string> slots;
   bool stats = false;
-  bool fast = false;  // --engine fast
-  bool dfs = false;   // --engine dfs
+  bool fast = false;   // --engine fast
+  bool dfs = false;    // --engine dfs
+  bool first = false;  // --first
+  std::optional<std::string> ban;
   std::optional<CellRectangle> region;
-  int width = 0;  // --size, 0 when not given
+  int slot = -1;   // --slot of alternatives
+  int count = 30;  // --count
+  int width = 0;   // --size, 0 when not given
   int height = 0;
   bool help = false;
   std::vector<NamedPath> read;
@@ -133,9 +139,19 @@ int runExport(const Options& options, Session& session) {
   return session.fileCommand(output, command) ? ExitOk : ExitFailed;
 }
 
+// How the fast engine's last fill stands: "worst rank 1,234 (proven best)".
+std::string rankLine(const FastFill& engine, bool firstOnly) {
+  const FastProgress& progress = engine.progress();
+  if (progress.worstRank == 0) return "no fill";
+  return "worst rank " + std::to_string(progress.worstRank) +
+         (firstOnly         ? " (first fill)"
+          : progress.proven ? " (proven best)"
+                            : " (not proven best)");
+}
+
 // The fast engine's end: "no fill:" and the blocking slots, its figures, exit 3 without a fill.
-int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, double seconds,
-                     int status) {
+int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, bool firstOnly,
+                     double seconds, int status) {
   const SearchEnd outcome = dialog.fastOutcome.value_or(SearchEnd::Stopped);
   if (outcome == SearchEnd::NoFill) {
     std::fputs("no fill: no words fill the grid; the slots that block it:\n", err);
@@ -148,17 +164,27 @@ int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, doubl
     std::fputs("no fill: every fill has been shown since the search started afresh\n", err);
   }
   if (stats) {
-    std::fprintf(err, "slots %d, decisions %llu, backtracks %llu, seconds %.3f\n",
+    const FastProgress& progress = dialog.fastFill.progress();
+    std::fprintf(err,
+                 "slots %d, decisions %llu, backtracks %llu, restarts %llu, nogoods %llu, %s, "
+                 "seconds %.3f\n",
                  dialog.slots.slotCount, static_cast<unsigned long long>(dialog.decisions),
-                 static_cast<unsigned long long>(dialog.backtracks), seconds);
+                 static_cast<unsigned long long>(dialog.backtracks),
+                 static_cast<unsigned long long>(progress.restarts),
+                 static_cast<unsigned long long>(progress.nogoods),
+                 rankLine(dialog.fastFill, firstOnly).c_str(), seconds);
   }
   if (status != ExitOk) return status;
   return outcome == SearchEnd::Filled ? ExitOk : ExitNoFill;
 }
 
-int runSearch(const Options& options, Session& session) {
-  if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return ExitFailed;
-  if (options.fast) session.dialog->OnCommand(IdSearchFast);
+// Opens the puzzle, names the dictionaries and reads the banned words: false, with the
+// message shown, when the puzzle or the list cannot be read.
+bool prepareSearch(const Options& options, Session& session) {
+  if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return false;
+  MainDialog& dialog = *session.dialog;
+  if (options.fast) dialog.OnCommand(IdSearchFast);
+  dialog.fastFill.settings.firstOnly = options.first;
   constexpr int pathIds[MaxDictionaries] = {IdDicPath1, IdDicPath2, IdDicPath3};
   constexpr int enabledIds[MaxDictionaries] = {IdEnabled1, IdEnabled2, IdEnabled3};
   for (std::size_t row = 0; row < MaxDictionaries; ++row) {
@@ -166,7 +192,21 @@ int runSearch(const Options& options, Session& session) {
     session.platform.setControlText(pathIds[row], given ? options.dictionaries[row] : "");
     session.platform.setChecked(enabledIds[row], given);
   }
+  if (options.ban) {
+    const Cp932WordListCodec codec;
+    std::optional<BannedWordsRead> banned = readBannedWords(*options.ban, codec);
+    if (!banned) {
+      std::fprintf(session.err, "vexilo-cli: cannot read the banned words %s\n",
+                   options.ban->c_str());
+      return false;
+    }
+    dialog.bannedWords = std::move(banned->words);
+  }
+  return true;
+}
 
+int runSearch(const Options& options, Session& session) {
+  if (!prepareSearch(options, session)) return ExitFailed;
   MainDialog& dialog = *session.dialog;
   SearchWatch watch(
       dialog, session.err,
@@ -195,7 +235,7 @@ int runSearch(const Options& options, Session& session) {
   }
   printGrid(dialog.grid, session.out);
   if (options.fast) {
-    return finishFastSearch(dialog, session.err, options.stats, seconds.count(),
+    return finishFastSearch(dialog, session.err, options.stats, options.first, seconds.count(),
                             watch.interrupted() ? ExitInterrupted : status);
   }
   if (options.stats) {
@@ -207,6 +247,38 @@ int runSearch(const Options& options, Session& session) {
   }
   if (status == ExitOk && watch.interrupted()) status = ExitInterrupted;
   return status;
+}
+
+// The best fill, then the words slot N can take in some fill: one a line, its rank and the worst
+// rank of the best fill that takes it, the word standing there first.
+int runAlternatives(const Options& options, Session& session) {
+  Options fast = options;
+  fast.fast = true;
+  if (!prepareSearch(fast, session)) return ExitFailed;
+  MainDialog& dialog = *session.dialog;
+  SearchWatch watch(dialog, session.err, SearchWatch::Progress::OnATerminal);
+  session.platform.pumpHook = [&watch] { watch.onPump(); };
+  dialog.RunSearch();
+  session.platform.pumpHook = nullptr;
+  watch.finish();
+  if (watch.interrupted()) return ExitInterrupted;
+  if (!dialog.slots.holds(options.slot)) {
+    std::fprintf(session.err, "vexilo-cli: the grid has no slot %d (it has %d)\n", options.slot,
+                 dialog.slots.slotCount);
+    return ExitUsage;
+  }
+  if (dialog.fastOutcome != SearchEnd::Filled) {
+    return finishFastSearch(dialog, session.err, false, false, 0, ExitOk);
+  }
+  AlternativeList list(dialog.fastFill, dialog.grid, dialog.slots, options.slot,
+                       &dialog.bannedWords);
+  list.checkUntil(static_cast<std::size_t>(options.count));
+  for (const Alternative& entry : list.words()) {
+    if (entry.state != Alternative::State::Fits) continue;
+    std::fprintf(session.out, "%s\t%u\t%u\n", cp932ToUtf8(entry.word).c_str(), entry.rank,
+                 entry.worstRank);
+  }
+  return ExitOk;
 }
 
 // The rule names of check, in BlockRule order.
@@ -236,6 +308,16 @@ std::optional<int> parseRuns(const std::string& text) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxRuns) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// A whole number from 0 up to a million.
+std::optional<int> parseCount(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 0 || value > MaxRuns) {
     return std::nullopt;
   }
   return value;
@@ -333,6 +415,36 @@ const Option SearchOptions[] = {
        o.stats = true;
        return std::nullopt;
      }},
+    {"--first", "", false, PathUse::None, "the fast search stops at its first fill",
+     [](Options& o, const std::string&) -> Complaint {
+       o.first = true;
+       return std::nullopt;
+     }},
+    {"--ban", "FILE", false, PathUse::Read, "words neither search uses (UTF-8, one a line)",
+     [](Options& o, const std::string& value) -> Complaint {
+       o.ban = value;
+       return std::nullopt;
+     }},
+};
+
+const Option AlternativesOptions[] = {
+    {"--slot", "N", false, PathUse::None, "the slot, numbered as --slots lists them from 0",
+     [](Options& o, const std::string& value) -> Complaint {
+       const std::optional<int> slot = parseCount(value);
+       if (!slot) return "--slot takes a whole number from 0";
+       o.slot = *slot;
+       return std::nullopt;
+     },
+     true},
+    SearchOptions[0],
+    {"--count", "K", false, PathUse::None, "how many fitting words to check (default 30)",
+     [](Options& o, const std::string& value) -> Complaint {
+       const std::optional<int> count = parseCount(value);
+       if (!count || *count == 0) return "--count takes a whole number from 1";
+       o.count = *count;
+       return std::nullopt;
+     }},
+    SearchOptions[7],
 };
 
 const Option NewOptions[] = {
@@ -386,6 +498,9 @@ const Subcommand Subcommands[] = {
      {},
      runExport},
     {"show", PuzzleOnly, "", "prints the puzzle's grid", {}, runShow},
+    {"alternatives", PuzzleOnly, "",
+     "the words a slot can take in some fill of the fast search, with the best worst rank",
+     AlternativesOptions, runAlternatives},
     {"new", {}, "", "writes an empty grid of open cells", NewOptions, runNew},
     {"check",
      PuzzleOnly,
@@ -502,6 +617,7 @@ Complaint parseOptions(const Subcommand& sub, const std::vector<std::string>& ar
       return std::string(option.name) + " is needed";
     }
   }
+  if (options.first && !options.fast) return "--first goes with --engine fast";
   if (files.size() != sub.files.size()) {
     if (sub.files.empty()) return "unexpected argument " + files[0];
     return sub.files.size() == 1 ? "expected one puzzle file"

@@ -344,6 +344,11 @@ void FastFill::Run::writeCandidateLists() {
   }
 }
 
+const std::vector<int>& FastFill::lastFill() const {
+  static const std::vector<int> none;
+  return resumable_ && !shown_.empty() ? shown_.back() : none;
+}
+
 FastFill::FastFill() = default;
 FastFill::~FastFill() = default;
 

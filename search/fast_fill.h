@@ -92,6 +92,9 @@ class FastFill {
   std::size_t wordSetBytes() const { return tables_ ? tables_->bytes() : 0; }
   // The tables the last run used, kept while the index is unchanged.
   std::shared_ptr<WordTables> tables() const { return tables_; }
+  // The words of the last fill shown, by slot, numbers in their LengthWords; empty unless the
+  // last run ended Filled.
+  const std::vector<int>& lastFill() const;
 
  private:
   class Run;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <unordered_map>
 
 #include "search/banned_words.h"
@@ -76,8 +77,9 @@ FillModel::FillModel(const PuzzleGrid& grid, const SlotTable& table, WordTables&
     tables.prepare(slot.length);
     slot.words = &tables.length(slot.length);
   }
+  gatherGivenTexts(grid, table);
   gatherVariables(grid, table);
-  gatherGivenLetters(grid, table);
+  gatherGivenLetters(grid);
   gatherDomains(grid, table, options);
   gatherParts();
 }
@@ -101,7 +103,9 @@ void FillModel::gatherVariables(const PuzzleGrid& grid, const SlotTable& table) 
     for (int p = 0; p < slot.length; ++p) {
       const int c = slotCell(slot, p);
       const NodeBox& box = grid.cellAt(c);
-      if (box.flag != Star || !box.str.empty() || covered[static_cast<std::size_t>(c)] != 0) {
+      const std::optional<std::string>& given = given_[static_cast<std::size_t>(c)];
+      if (box.flag != Star || (given && !given->empty()) ||
+          covered[static_cast<std::size_t>(c)] != 0) {
         continue;
       }
       if (firstStar < 0) {
@@ -134,24 +138,40 @@ void FillModel::gatherVariables(const PuzzleGrid& grid, const SlotTable& table) 
   }
 }
 
-// A cell's text is given when the cell is Fixed, or when it holds text and no slot to fill
-// owns it alone: letters spread over a mark group, letters of the slots kept.
-void FillModel::gatherGivenLetters(const PuzzleGrid& grid, const SlotTable& table) {
-  std::vector<char> inFree(CellCount, 0);
-  std::vector<char> inKept(CellCount, 0);
-  for (int s = 0; s < table.slotCount; ++s) {
-    const WordSlot& slot = table.slots[static_cast<std::size_t>(s)];
-    std::vector<char>& mark = slots_[static_cast<std::size_t>(s)].free ? inFree : inKept;
-    for (int p = 0; p < slot.length; ++p) mark[static_cast<std::size_t>(slotCell(slot, p))] = 1;
+// The texts a search starts from, whatever letters the grid holds now: a Fixed cell's own, the
+// letter of the first Fixed cell of a mark group in every cell of the group (as the Search
+// command spreads it), and the letters of kept slots.
+void FillModel::gatherGivenTexts(const PuzzleGrid& grid, const SlotTable& table) {
+  given_.assign(CellCount, std::nullopt);
+  std::unordered_map<std::int32_t, int> firstFixed;
+  for (int c = 0; c < CellCount; ++c) {
+    const NodeBox& box = grid.cellAt(c);
+    if (box.flag == Fixed) given_[static_cast<std::size_t>(c)] = box.str;
+    if (box.flag == Fixed && box.mark != -1) firstFixed.emplace(box.mark, c);
   }
+  for (int c = 0; c < CellCount; ++c) {
+    const NodeBox& box = grid.cellAt(c);
+    if (box.flag == Block || box.mark == -1) continue;
+    const auto found = firstFixed.find(box.mark);
+    if (found != firstFixed.end())
+      given_[static_cast<std::size_t>(c)] = grid.cellAt(found->second).str;
+  }
+  for (int s = 0; s < table.slotCount; ++s) {
+    if (slots_[static_cast<std::size_t>(s)].free) continue;
+    const WordSlot& slot = table.slots[static_cast<std::size_t>(s)];
+    for (int p = 0; p < slot.length; ++p) {
+      const int c = slotCell(slot, p);
+      if (!grid.cellAt(c).str.empty()) given_[static_cast<std::size_t>(c)] = grid.cellAt(c).str;
+    }
+  }
+}
+
+void FillModel::gatherGivenLetters(const PuzzleGrid& grid) {
   for (Var& var : vars_) {
     for (const int c : var.cells) {
-      const NodeBox& box = grid.cellAt(c);
-      const bool given =
-          box.flag == Fixed || (!box.str.empty() && (inKept[static_cast<std::size_t>(c)] != 0 ||
-                                                     inFree[static_cast<std::size_t>(c)] == 0));
-      if (!given) continue;
-      int letter = tables_.letterId(box.str);
+      const std::optional<std::string>& given = given_[static_cast<std::size_t>(c)];
+      if (!given || (given->empty() && grid.cellAt(c).flag != Fixed)) continue;
+      int letter = tables_.letterId(*given);
       if (letter < 0) letter = NoLetter;
       if (var.fixed == -1) {
         var.fixed = letter;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,12 +75,14 @@ class FillModel {
   }
 
  private:
+  void gatherGivenTexts(const PuzzleGrid& grid, const SlotTable& table);
   void gatherVariables(const PuzzleGrid& grid, const SlotTable& table);
-  void gatherGivenLetters(const PuzzleGrid& grid, const SlotTable& table);
+  void gatherGivenLetters(const PuzzleGrid& grid);
   void gatherDomains(const PuzzleGrid& grid, const SlotTable& table, const FillOptions& options);
   void gatherParts();
 
   const WordTables& tables_;
+  std::vector<std::optional<std::string>> given_;  // by cell
   std::vector<Slot> slots_;
   std::vector<Var> vars_;
   std::vector<int> freeSlots_;

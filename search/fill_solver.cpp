@@ -1,6 +1,7 @@
 #include "search/fill_solver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace vexilo {
@@ -485,9 +486,49 @@ int FillSolver::chooseSlot() const {
   return best;
 }
 
+// Of the slot's first few words, the one that leaves its crossing slots the most words (the
+// product of their counts); the earliest on a tie.
+int FillSolver::lookAheadWord(int s) {
+  const SlotState& d = slot_(s);
+  const FillModel::Slot& slot = model_.slot(s);
+  const LengthWords& words = wordsOf(s);
+  int best = -1;
+  double bestScore = 0;
+  int tried = 0;
+  forEachBit(bitsOf(s), d.lo, d.hi, [&](int w) {
+    double score = 0;
+    for (int p = 0; p < slot.length; ++p) {
+      const int letter = words.letterAt(w, p);
+      for (const auto& [t, q] : model_.var(slot.vars[static_cast<std::size_t>(p)]).occurrences) {
+        if (t == s || !slot_(t).active || slot_(t).size <= 1) continue;
+        const SlotState& other = slot_(t);
+        const WordSet with = wordsOf(t).wordsWith(q, letter);
+        const Bits* bits = bitsOf(t);
+        int count = 0;
+        if (with.bits) {
+          count = countCommon(bits, with.bits, other.lo, other.hi);
+        } else {
+          for (auto [word, end] = with.within(other.lo, other.hi); word != end; ++word) {
+            count += testBit(bits, *word) ? 1 : 0;
+          }
+        }
+        work_ += static_cast<std::uint64_t>(other.hi - other.lo);
+        score += count == 0 ? -1e9 : std::log(static_cast<double>(count));
+      }
+    }
+    if (best < 0 || score > bestScore) {
+      best = w;
+      bestScore = score;
+    }
+    return ++tried < switches_.lookAhead;
+  });
+  return best;
+}
+
 // The slot's first word, or after the first restart now and then one of its first few.
 int FillSolver::chooseWord(int s) {
   const SlotState& d = slot_(s);
+  if (switches_.lookAhead > 1) return lookAheadWord(s);
   const int first = firstBit(bitsOf(s), d.lo, d.hi);
   if (!switches_.perturb || restarts_ == 0) return first;
   random_ ^= random_ << 13;
@@ -573,8 +614,10 @@ bool FillSolver::addNogood(Nogood nogood) {
 bool FillSolver::poll(SolverWatch* watch, bool atDecision) {
   if (!atDecision) nextPoll_ = work_ + PollWork;
   if (stopped_) return true;
-  if (watch != nullptr && watch->stopNow(*this, atDecision)) stopped_ = true;
-  return stopped_;
+  if (watch == nullptr || !watch->stopNow(*this, atDecision)) return false;
+  // Between decisions the state is whole, and the next solve goes on from it.
+  if (!atDecision) stopped_ = true;
+  return true;
 }
 
 void FillSolver::record() {
@@ -786,9 +829,8 @@ std::string FillSolver::checkInvariants() const {
     }
   }
   for (const int v : activeVars_) {
-    int count = 0;
-    for (int b = 0; b < varBlocks_; ++b) count += std::popcount(varBits(v)[b]);
-    if (count != var_(v).size) return "variable " + std::to_string(v) + ": size is not its count";
+    if (countBits(varBits(v), 0, varBlocks_) != var_(v).size)
+      return "variable " + std::to_string(v) + ": size is not its count";
     const int fixed = model_.var(v).fixed;
     if (fixed >= 0 && quiet && !testBit(varBits(v), fixed)) {
       return "variable " + std::to_string(v) + ": lost its given letter";

@@ -13,17 +13,20 @@ class FillSolver;
 
 // Techniques of the solver, each switchable for tests and benchmarks.
 struct SolverSwitches {
-  bool weightedDegree = true;    // branch on words per failure (dom/wdeg); off: fewest words
-  bool restarts = true;          // restart on a Luby schedule of failures
-  bool nogoods = true;           // learn from the branches a restart leaves (needs restarts)
-  bool perturb = true;           // after the first restart, sometimes try a later word first
-  std::uint32_t seed = 1;        // of the perturbation
-  int restartBase = 64;          // failures of the first run; run k gets luby(k) times it
+  bool weightedDegree = true;  // branch on words per failure (dom/wdeg); off: fewest words
+  bool restarts = true;        // restart on a Luby schedule of failures
+  bool nogoods = true;         // learn from the branches a restart leaves (needs restarts)
+  bool perturb = true;         // after the first restart, sometimes try a later word first
+  std::uint32_t seed = 1;      // of the perturbation
+  int lookAhead = 64;    // of a slot's first words, try first the one that leaves its crossing
+                         // slots the most words; 0 or 1: the first word
+  int restartBase = 64;  // failures of the first run; run k gets luby(k) times it
   bool checkInvariants = false;  // at every decision (tests, fuzz targets); throws on a fault
 };
 
 // What a solver calls between steps: at every decision, and every so much work inside a long
-// propagation. True stops the search (Status::Stopped); it may then not be resumed.
+// propagation. True stops the search (Status::Stopped): at a decision, the next solve goes on
+// from there; inside a propagation, the solver is done with.
 class SolverWatch {
  public:
   virtual ~SolverWatch() = default;
@@ -179,6 +182,7 @@ class FillSolver {
   bool clampAll();
   int chooseSlot() const;
   int chooseWord(int s);
+  int lookAheadWord(int s);
   bool backtrack();
   void restart();
   bool poll(SolverWatch* watch, bool atDecision);

@@ -13,4 +13,13 @@ int countBits(const Bits* bits, int from, int to) {
   return count;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target_clones("popcnt", "default")))
+#endif
+int countCommon(const Bits* a, const Bits* b, int from, int to) {
+  int count = 0;
+  for (int i = from; i < to; ++i) count += std::popcount(a[i] & b[i]);
+  return count;
+}
+
 }  // namespace vexilo

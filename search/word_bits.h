@@ -36,6 +36,8 @@ void forEachBit(const Bits* bits, int from, int to, Visit visit) {
 // The numbers in blocks [from, to). Uses the processor's population count where it has one,
 // chosen when the program starts, so the package still runs on processors without it.
 int countBits(const Bits* bits, int from, int to);
+// The numbers in both sets, over blocks [from, to); the same way.
+int countCommon(const Bits* a, const Bits* b, int from, int to);
 
 // The words of one length that have a letter at a position: dense bits over all the words, or,
 // when few words have it, their numbers in ascending order, so that thousands of rare letters

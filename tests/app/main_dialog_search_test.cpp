@@ -247,8 +247,10 @@ TEST_F(SearchCommand, StatusLineTellsHowTheFastEngineEnded) {
   useWords(ringWords());
   dialog->ChooseSearchEngine(SearchEngine::Fast);
   press(IdSearch);
-  EXPECT_EQ(platform.statuses.front().text, sj("高速検索中  0.0 秒  決定 0  後戻り 0  配置 0"));
-  EXPECT_EQ(platform.statuses.back().text, sj("高速検索: すべて埋まりました  0.0 秒"));
+  EXPECT_EQ(platform.statuses.front().text,
+            sj("高速検索中  0.0 秒  決定 0  後戻り 0  再開 0  学習 0  配置 0"));
+  EXPECT_EQ(platform.statuses.back().text,
+            sj("高速検索: すべて埋まりました  最も珍しい語 6 位 (最善)  0.0 秒"));
 
   // While it works, the line counts the words the grid shows as they are drawn, not the words
   // of a fill it has not found yet.

@@ -20,11 +20,23 @@ TEST(SearchStatus, FiguresOfEitherEngineAreGroupedAndTimesCutToTenths) {
   fast.engine = SearchEngine::Fast;
   fast.decisions = 1000;
   fast.backtracks = 12345678901;
+  fast.restarts = 12;
+  fast.nogoods = 3456;
   fast.wordsPlaced = 100000;
   fast.candidatesTested = 5;  // not a figure of this engine
   fast.elapsedMs = 3601234;
+  EXPECT_EQ(progressText(fast), sj("高速検索中  3,601.2 秒  決定 1,000  後戻り 12,345,678,901  "
+                                   "再開 12  学習 3,456  配置 100,000"));
+  fast.worstRank = 12345;
+  fast.closedShare = 0.375;
   EXPECT_EQ(progressText(fast),
-            sj("高速検索中  3,601.2 秒  決定 1,000  後戻り 12,345,678,901  配置 100,000"));
+            sj("高速検索中  3,601.2 秒  決定 1,000  後戻り 12,345,678,901  "
+               "再開 12  学習 3,456  配置 100,000  最良 12,345 位  探索済み 37%"));
+  EXPECT_EQ(outcomeText(fast, {SearchEnd::Stopped, 0, 40}),
+            sj("高速検索: 中止しました  最も珍しい語 12,345 位 (最善かは未証明)  3,601.2 秒"));
+  fast.proven = true;
+  EXPECT_EQ(outcomeText(fast, {SearchEnd::Filled, 0, 40}),
+            sj("高速検索: すべて埋まりました  最も珍しい語 12,345 位 (最善)  3,601.2 秒"));
   EXPECT_EQ(outcomeText(fast, {SearchEnd::NoFill, 3, 40}),
             sj("高速検索: 40 グループ中 3 グループは埋まりません  3,601.2 秒"));
   EXPECT_EQ(outcomeText(fast, {SearchEnd::NoFurtherFill, 0, 40}),

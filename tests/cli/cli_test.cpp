@@ -213,7 +213,10 @@ TEST_F(Tool, FastEngineExitsWithThreeWhenNoFillExistsAndNamesTheBlockingSlots) {
   EXPECT_EQ(found.status, 0);
   EXPECT_EQ(found.out, "アイウ\n");
   EXPECT_EQ(readBytes(folder.path("s.tsv")), "0\t0\t0\t3\t0\t0\t3\t-1\t-1\t2\tアイウ\tカキク\n");
-  EXPECT_TRUE(found.err.starts_with("slots 1, decisions 1, backtracks 1, seconds ")) << found.err;
+  EXPECT_TRUE(
+      found.err.starts_with("slots 1, decisions 1, backtracks 1, restarts 0, nogoods 0, "
+                            "worst rank 2 (proven best), seconds "))
+      << found.err;
 
   const Result next = run("search " + puzzle + " --dic " + dictionary + " --engine fast --runs 3");
   EXPECT_EQ(next.status, 3);
@@ -231,6 +234,61 @@ TEST_F(Tool, FastEngineExitsWithThreeWhenNoFillExistsAndNamesTheBlockingSlots) {
             "no fill: no words fill the grid; the slots that block it:\n"
             "横 1行1列 3文字 ・・・: 0語\n");
   EXPECT_EQ(run("search " + puzzle + " --engine slow").status, 2);
+
+  // Two parts: row 1 has its fill, row 3 none (no word begins with キ).
+  const std::string parts = crossword(
+      "parts.crs", repeated("\t1\t-1\r\n", 3) + repeated("\t0\t-1\r\n", 61) + sj("キ") +
+                       "\t3\t-1\r\n" + repeated("\t1\t-1\r\n", 2) + repeated("\t0\t-1\r\n", 957));
+  const Result half = run("search " + parts + " --dic " + dictionary + " --engine fast");
+  EXPECT_EQ(half.status, 3);
+  EXPECT_EQ(half.out, "アイウ\n■■■\nキ□□\n");
+  EXPECT_EQ(half.err,
+            "埋められる組み合わせがありません\n"
+            "no fill: no words fill the grid; the slots that block it:\n"
+            "横 3行1列 3文字 キ・・: 0語\n");
+}
+
+// The ring of the worked example with eight words, ranked in their order: サクラ 1, アイウ 2, ...
+TEST_F(Tool, FastEngineFirstFillBannedWordsAndAlternatives) {
+  const std::string ring = crossword("ring.crs", [] {
+    std::string lines;
+    for (int i = 0; i < CellCount; ++i) {
+      const bool open = i < 3 || i == 32 || i == 34 || (i >= 64 && i < 67);
+      lines += open ? "\t1\t-1\r\n" : "\t0\t-1\r\n";
+    }
+    return lines;
+  }());
+  const std::string words = crossword(
+      "ring.dic",
+      sj("サクラ\r\nアイウ\r\nアカサ\r\nサシス\r\nウメオ\r\nウドラ\r\nウミラ\r\nラクダ\r\n"));
+  const std::string fast = "search " + ring + " --dic " + words + " --engine fast";
+  const Result best = run(fast + " --stats");
+  EXPECT_EQ(best.status, 0);
+  EXPECT_EQ(best.out, "アイウ\nカ■ド\nサクラ\n");
+  EXPECT_NE(best.err.find(", worst rank 6 (proven best), "), std::string::npos) << best.err;
+  const Result first = run(fast + " --stats --first");
+  EXPECT_EQ(first.status, 0);
+  EXPECT_NE(first.err.find(" (first fill), "), std::string::npos) << first.err;
+  EXPECT_EQ(run("search " + ring + " --dic " + words + " --first").status, 2);
+
+  writeBytes(folder.path("ban.txt"), "ウドラ\n");
+  const Result banned = run(fast + " --ban " + path("ban.txt"));
+  EXPECT_EQ(banned.status, 0);
+  EXPECT_EQ(banned.out, "アイウ\nカ■ミ\nサクラ\n");
+  const Result unread = run(fast + " --ban " + path("missing.txt"));
+  EXPECT_EQ(unread.status, 1);
+  EXPECT_EQ(unread.err,
+            "vexilo-cli: cannot read the banned words " + folder.path("missing.txt") + "\n");
+
+  const Result list = run("alternatives " + ring + " --dic " + words + " --slot 3");
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.out, "ウドラ\t6\t6\nサクラ\t1\t6\nウミラ\t7\t7\n");
+  EXPECT_EQ(run("alternatives " + ring + " --dic " + words + " --slot 3 --count 1").out,
+            "ウドラ\t6\t6\n");
+  const Result noSlot = run("alternatives " + ring + " --dic " + words + " --slot 4");
+  EXPECT_EQ(noSlot.status, 2);
+  EXPECT_EQ(noSlot.err, "vexilo-cli: the grid has no slot 4 (it has 4)\n");
+  EXPECT_EQ(run("alternatives " + ring + " --dic " + words).status, 2);
 }
 
 TEST_F(Tool, RegionSearchFillsTheWordsThereAndKeepsEveryLetterOutside) {
@@ -359,7 +417,7 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
   EXPECT_TRUE(
       help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
                            "[--region R1,C1,R2,C2] [--runs N] [--out RESULT.crs] "
-                           "[--slots SLOTS.tsv] [--stats]\n"));
+                           "[--slots SLOTS.tsv] [--stats] [--first] [--ban FILE]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;

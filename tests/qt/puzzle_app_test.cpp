@@ -206,14 +206,14 @@ std::string writeDictionary(const QTemporaryDir& dir, const char* name,
   return path;
 }
 
-// Random words of five katakana, for a grid that takes long to fill.
-std::vector<std::string> randomWords(int count) {
+// Random words of five (or more) katakana, for a grid that takes long to fill.
+std::vector<std::string> randomWords(int count, int letters = 5) {
   std::mt19937 random(7);
   std::uniform_int_distribution<int> kana(0x8340, 0x8393);
   std::vector<std::string> words;
   for (int w = 0; w < count; ++w) {
     std::string word;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < letters; ++i) {
       int code = kana(random);
       if ((code & 0xFF) == 0x7F) ++code;
       word += static_cast<char>(code >> 8);
@@ -340,6 +340,40 @@ TEST(PuzzleApp, ButtonsPressedDuringALongSearchRunInsideIt) {
   EXPECT_EQ(dialog.searchState, SearchIdle);
   EXPECT_EQ(dialog.slots.currentSlot, 0);  // the search's end lists slot 0 again
   EXPECT_EQ(session.platform.waitCursorDepth(), 0);
+}
+
+// A 7 by 7 block of random words keeps the fast search busy; a right press on its corner
+// blackens the cell meanwhile: the search starts afresh on that grid, whose words of six
+// letters no word fills, and the corner stays black without a letter.
+TEST(PuzzleApp, AClickDuringAFastSearchIsKeptAndTheSearchStartsAfresh) {
+  QTemporaryDir dir;
+  Session session(dir.filePath(QStringLiteral("store.conf")));
+  MainDialog& dialog = *session.dialog;
+  dialog.ChooseSearchEngine(SearchEngine::Fast);
+  session.platform.setControlText(IdDicPath1,
+                                  writeDictionary(dir, "random.dic", randomWords(20000, 7)));
+  openBlock(dialog, 7, 7);
+  SearchState stateDuring = SearchIdle;
+  QTimer::singleShot(300, [&] {
+    stateDuring = dialog.searchState;
+    GridWidget* grid = session.platform.grid();
+    QTest::mousePress(grid, Qt::RightButton, {},
+                      cellCentre(session.platform, 0) - QPoint(grid->x(), grid->y()));
+  });
+  std::string told;
+  test::whenModal(session.platform.window(), [&told](QWidget* box) {
+    told = qobject_cast<QMessageBox*>(box)->text().toStdString();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  clickButton(session.platform, IdSearch);
+  EXPECT_EQ(stateDuring, SearchRunning);
+  EXPECT_EQ(told, "埋められる組み合わせがありません");
+  EXPECT_EQ(dialog.grid.cellAt(0).flag, Block);
+  EXPECT_EQ(dialog.grid.cellAt(0).str, "");
+  EXPECT_EQ(cellColour(session.platform, 0), Grey);
+  ASSERT_FALSE(dialog.blockingSlots.empty());  // the slots of the changed grid
+  EXPECT_EQ(dialog.slots.slots[static_cast<std::size_t>(dialog.blockingSlots[0])].length, 6);
+  EXPECT_EQ(dialog.searchState, SearchIdle);
 }
 
 TEST(PuzzleApp, BothAboutEntriesOpenTheAboutBox) {

@@ -172,7 +172,7 @@ struct Techniques {
   SolverSwitches switches;
 };
 std::vector<Techniques> techniqueTable() {
-  std::vector<Techniques> table(6);
+  std::vector<Techniques> table(7);
   table[0].name = "all";
   table[1].name = "no dom/wdeg";
   table[1].switches.weightedDegree = false;
@@ -184,6 +184,8 @@ std::vector<Techniques> techniqueTable() {
   table[4].switches.perturb = false;
   table[5].name = "restart at every failure";
   table[5].switches.restartBase = 1;
+  table[6].name = "no look-ahead";
+  table[6].switches.lookAhead = 0;
   for (Techniques& t : table) t.switches.checkInvariants = true;
   return table;
 }
@@ -395,10 +397,15 @@ TEST(FastFill, TheBestFillComesFirstEachWordOnceInTheGrid) {
   std::set<int> written;
   for (const int cell : {0, 1, 2, 32, 34, 64, 65, 66}) written.insert(cell);
   EXPECT_EQ(stage.host.drawn, written);
+  const std::shared_ptr<WordTables> tables = stage.engine.tables();
   ASSERT_EQ(stage.run(), SearchEnd::Filled);
   EXPECT_EQ(stage.check(), std::nullopt);
   EXPECT_EQ(stage.picture(3, 3), (Picture{"アカサ", "イ#ク", "ウドラ"}));
   EXPECT_EQ(stage.run(), SearchEnd::NoFurtherFill);  // ウミラ alone differs in one slot only
+  EXPECT_EQ(stage.engine.tables(), tables);          // kept while the words stay as they are
+  stage.index.addWord(sj("ネコ"));
+  stage.run();
+  EXPECT_NE(stage.engine.tables(), tables);
 }
 
 TEST(FastFill, NamesTheSlotsThatBlockTheFill) {

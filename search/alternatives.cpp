@@ -1,0 +1,154 @@
+#include "search/alternatives.h"
+
+#include <algorithm>
+
+#include "search/banned_words.h"
+#include "search/fast_fill.h"
+
+namespace vexilo {
+
+// The check of one word: first its part of the grid with the other parts as they stand (their
+// words used), then, only when that has no fill, the whole grid with the word alone required.
+// Each runs as a branch and bound on the worst rank until it proves its best or reaches the
+// lower bound, the word's own rank and the grid's proven best.
+class AlternativeList::Check : public SolverWatch {
+ public:
+  Check(const AlternativeList& list, std::size_t k) : list_(list), k_(k) {
+    const int s = list.slot_;
+    const int word = list.numbers_[k];
+    const FillModel& model = *list.model_;
+    lowest_ = std::max(model.rankOf(s, word), list.optimum_);
+    // The fill as it stands with this word put in: often it still holds.
+    bool holds = true;
+    std::uint32_t worst = model.rankOf(s, word);
+    for (const int t : model.freeSlots()) {
+      const int w = list.fill_[static_cast<std::size_t>(t)];
+      if (t == s) continue;
+      worst = std::max(worst, model.rankOf(t, w));
+      if (model.slot(t).length == model.slot(s).length && w == word) holds = false;
+    }
+    const FillModel::Slot& slot = model.slot(s);
+    for (int p = 0; p < slot.length && holds; ++p) {
+      for (const auto& [t, q] : model.var(slot.vars[static_cast<std::size_t>(p)]).occurrences) {
+        if (t == s) continue;
+        const int w = list.fill_[static_cast<std::size_t>(t)];
+        if (model.slot(t).words->letterAt(w, q) != slot.words->letterAt(word, p)) holds = false;
+      }
+    }
+    if (holds) {
+      found_ = true;
+      best_ = worst;
+    }
+    const std::vector<int>& part = model.parts()[static_cast<std::size_t>(slot.part)];
+    solver_ = start(part, true);
+  }
+
+  // Works until the answer or the deadline; true with the answer in `entry`.
+  bool run(std::chrono::steady_clock::time_point deadline, Alternative& entry) {
+    deadline_ = deadline;
+    while (solver_ && !(found_ && best_ <= lowest_)) {
+      const FillSolver::Status status = solver_->solve(this);
+      if (status == FillSolver::Status::Stopped) return false;
+      if (status == FillSolver::Status::Solution) {
+        found_ = true;
+        best_ = wholeWorst(solver_->worstRank());
+        solver_->tightenBound(solver_->worstRank());
+        continue;
+      }
+      if (found_ || wholeGrid_) break;
+      // No fill with the other parts as they stand: the whole grid decides.
+      wholeGrid_ = true;
+      solver_ = start(list_.model_->freeSlots(), false);
+    }
+    entry.state = found_ ? Alternative::State::Fits : Alternative::State::NoFill;
+    entry.worstRank = found_ ? best_ : 0;
+    entry.proven = found_;
+    return true;
+  }
+
+  bool stopNow(const FillSolver&, bool atDecision) override {
+    return atDecision && std::chrono::steady_clock::now() >= deadline_;
+  }
+
+ private:
+  std::unique_ptr<FillSolver> start(const std::vector<int>& slots, bool othersKept) {
+    const FillModel& model = *list_.model_;
+    const int s = list_.slot_;
+    auto solver = std::make_unique<FillSolver>(model, slots);
+    solver->requireWord(s, list_.numbers_[k_]);
+    if (othersKept) {
+      for (const int t : slots) {
+        for (const int other : model.slot(t).sameLength) {
+          if (model.slot(other).part != model.slot(s).part) {
+            solver->excludeWord(t, list_.fill_[static_cast<std::size_t>(other)]);
+          }
+        }
+      }
+    }
+    if (found_) solver->tightenBound(best_);
+    return solver;
+  }
+
+  std::uint32_t wholeWorst(std::uint32_t solved) const {
+    return wholeGrid_ ? solved : std::max(solved, list_.othersWorst_);
+  }
+
+  const AlternativeList& list_;
+  std::size_t k_;
+  std::unique_ptr<FillSolver> solver_;
+  std::uint32_t lowest_ = 0;  // no fill that takes the word has a smaller worst rank
+  bool found_ = false;
+  std::uint32_t best_ = 0;
+  bool wholeGrid_ = false;
+  std::chrono::steady_clock::time_point deadline_;
+};
+
+AlternativeList::AlternativeList(const FastFill& engine, const PuzzleGrid& grid,
+                                 const SlotTable& table, int slot, const BannedWords* banned)
+    : tables_(engine.tables()), slot_(slot), fill_(engine.lastFill()) {
+  if (!tables_ || !table.holds(slot) || static_cast<int>(fill_.size()) != table.slotCount) return;
+  FillOptions options;
+  options.banned = banned;
+  model_ = std::make_unique<FillModel>(grid, table, *tables_, options);
+  const FillModel::Slot& own = model_->slot(slot);
+  for (const int t : model_->freeSlots()) {
+    if (model_->slot(t).part != own.part) {
+      othersWorst_ = std::max(othersWorst_, model_->rankOf(t, fill_[static_cast<std::size_t>(t)]));
+    }
+  }
+  if (engine.progress().proven) optimum_ = engine.progress().worstRank;
+  const int placed = fill_[static_cast<std::size_t>(slot)];
+  numbers_.push_back(placed);
+  forEachBit(own.initial.data(), 0, own.words->blocks, [&](int w) {
+    if (w != placed) numbers_.push_back(w);
+    return true;
+  });
+  for (const int w : numbers_) {
+    Alternative entry;
+    entry.word = model_->wordText(slot, w);
+    entry.rank = model_->rankOf(slot, w);
+    words_.push_back(std::move(entry));
+  }
+}
+
+AlternativeList::~AlternativeList() = default;
+
+bool AlternativeList::checkOne(std::chrono::steady_clock::time_point deadline) {
+  if (!current_) current_ = std::make_unique<Check>(*this, next_);
+  if (!current_->run(deadline, words_[next_])) return false;
+  if (words_[next_].state == Alternative::State::Fits) ++fitting_;
+  current_.reset();
+  ++next_;
+  return true;
+}
+
+void AlternativeList::checkMore(std::chrono::steady_clock::time_point deadline) {
+  while (!done() && std::chrono::steady_clock::now() < deadline && checkOne(deadline)) {
+  }
+}
+
+void AlternativeList::checkUntil(std::size_t count) {
+  while (!done() && fitting_ < count) checkOne(std::chrono::steady_clock::time_point::max());
+}
+
+}  // namespace vexilo
