@@ -43,6 +43,7 @@ enum ControlId : int {
   IdPrint = 32851,             // menu ファイル: 印刷
   IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
   IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
+  IdGeneratePuzzle = 32870,    // menu ファイル: 自動作成
   IdSaveOver = 32880,          // menu ファイル: 上書き保存
   IdRecentFiles = 32881,       // menu ファイル: 最近使ったファイル, the submenu
   IdRecentFile1 = 32890,       // its entries, newest first, up to IdRecentFile1 + 7
