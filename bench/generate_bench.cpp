@@ -72,11 +72,11 @@ void generate(benchmark::State& state, const WordIndex& index, int side) {
       filled += outcome.filled ? 1 : 0;
       std::fprintf(stderr,
                    "%dx%d seed %d: %s, layouts %d, worst rank %u (%s), median rank %u, "
-                   "decisions %llu, cpu %.2f s\n",
+                   "longest word %d, decisions %llu, cpu %.2f s\n",
                    side, side, seed, outcome.filled ? "filled" : "NOT FILLED",
                    outcome.layoutsTried, outcome.worstRank,
                    outcome.proven ? "proven best" : "not proven", outcome.medianRank,
-                   static_cast<unsigned long long>(outcome.decisions), seconds.back());
+                   outcome.longestWord, static_cast<unsigned long long>(outcome.decisions), seconds.back());
     }
   }
   state.counters["filled"] = filled;
