@@ -156,7 +156,7 @@ class MainDialog : public CellListener, public GridKeyPort {
 
   // Laying out the grid (main_dialog_design.cpp).
   void NewPuzzle();
-  void MakeNewPuzzle(int width, int height);  // the box's answer, also from vexilo-cli new
+  void MakeNewPuzzle(int width, int height);           // the box's answer, also from vexilo-cli new
   std::optional<std::pair<int, int>> askPuzzleSize();  // the new-puzzle box: width, height
   void ChooseSymmetry(Symmetry symmetry);
   void SwitchBlockRule(BlockRule rule);

@@ -31,7 +31,7 @@ class BudgetHost : public FillHost {
     const std::uint64_t decisions = engine_.decisions();
     const bool found = engine_.progress().worstRank != 0;
     return decisions >= limit_ || (!found && decisions >= firstFillLimit_) ? SearchCancelled
-                                                                            : SearchRunning;
+                                                                           : SearchRunning;
   }
 
  private:

@@ -73,10 +73,10 @@ void generate(benchmark::State& state, const WordIndex& index, int side) {
       std::fprintf(stderr,
                    "%dx%d seed %d: %s, layouts %d, worst rank %u (%s), median rank %u, "
                    "longest word %d, decisions %llu, cpu %.2f s\n",
-                   side, side, seed, outcome.filled ? "filled" : "NOT FILLED",
-                   outcome.layoutsTried, outcome.worstRank,
-                   outcome.proven ? "proven best" : "not proven", outcome.medianRank,
-                   outcome.longestWord, static_cast<unsigned long long>(outcome.decisions), seconds.back());
+                   side, side, seed, outcome.filled ? "filled" : "NOT FILLED", outcome.layoutsTried,
+                   outcome.worstRank, outcome.proven ? "proven best" : "not proven",
+                   outcome.medianRank, outcome.longestWord,
+                   static_cast<unsigned long long>(outcome.decisions), seconds.back());
     }
   }
   state.counters["filled"] = filled;

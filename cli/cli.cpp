@@ -520,8 +520,7 @@ const Option GenerateOptions[] = {
     {"--seed", "N", false, PathUse::None,
      "the same seed, size and words make the same grid (default 1)",
      [](Options& o, const std::string& value) -> Complaint {
-       const auto [end, error] =
-           std::from_chars(value.data(), value.data() + value.size(), o.seed);
+       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), o.seed);
        if (error != std::errc() || end != value.data() + value.size()) {
          return "--seed takes a whole number from 0";
        }
@@ -565,8 +564,12 @@ const Subcommand Subcommands[] = {
      "the words a slot can take in some fill of the fast search, with the best worst rank",
      AlternativesOptions, runAlternatives},
     {"new", {}, "", "writes an empty grid of open cells", NewOptions, runNew},
-    {"generate", {}, "", "lays out black cells and fills the grid from the dictionaries",
-     GenerateOptions, runGenerate},
+    {"generate",
+     {},
+     "",
+     "lays out black cells and fills the grid from the dictionaries",
+     GenerateOptions,
+     runGenerate},
     {"check",
      PuzzleOnly,
      "",

@@ -389,8 +389,8 @@ std::optional<Layout> makeBlockLayout(const BlockLayoutRequest& request, LayoutR
     std::vector<int> cells;
     std::vector<double> weights;
     for (int cell = 0; cell < board.cells(); ++cell) {
-      if (board.black(cell) || (board.runLength(cell, Across) <= longest &&
-                                board.runLength(cell, Down) <= longest)) {
+      if (board.black(cell) ||
+          (board.runLength(cell, Across) <= longest && board.runLength(cell, Down) <= longest)) {
         continue;
       }
       cells.push_back(cell);

@@ -79,8 +79,8 @@ GenerateRequest request(int width, int height, Symmetry symmetry, std::uint64_t 
 TEST(PuzzleGenerator, MakesGridsThatKeepEveryRuleAndFillValidly) {
   ASSERT_EQ(dictionaryWords().size(), 30000u) << VEXILO_TEST_DICTIONARY;
   const GenerateRequest cases[] = {
-      request(5, 5, Symmetry::Point, 1),  request(7, 7, Symmetry::Point, 2),
-      request(9, 9, Symmetry::None, 3),   request(11, 8, Symmetry::Point, 4),
+      request(5, 5, Symmetry::Point, 1),   request(7, 7, Symmetry::Point, 2),
+      request(9, 9, Symmetry::None, 3),    request(11, 8, Symmetry::Point, 4),
       request(13, 13, Symmetry::Point, 5), request(6, 10, Symmetry::None, 6),
   };
   FastFill engine;
@@ -97,7 +97,8 @@ TEST(PuzzleGenerator, MakesGridsThatKeepEveryRuleAndFillValidly) {
     int blacks = 0;
     PuzzleGrid empty = grid;
     for (int cell = 0; cell < CellCount; ++cell) {
-      const bool inside = PuzzleGrid::rowOf(cell) < c.height && PuzzleGrid::columnOf(cell) < c.width;
+      const bool inside =
+          PuzzleGrid::rowOf(cell) < c.height && PuzzleGrid::columnOf(cell) < c.width;
       const bool black = grid.cellAt(cell).flag == Block;
       if (!inside) {
         ASSERT_TRUE(black) << where << ", cell " << cell;

@@ -373,8 +373,8 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
                                        "search " + puzzle + " --region 1,1,2,2 --engine dfs",
                                        "search " + puzzle + " --engine dfs --region 1,1,2,2",
                                        std::string("generate --out n.crs"),
-                                       std::string("generate --size 5x5 --out n.crs --seed x"),
-                                       std::string("generate --size 5x5 --out n.crs --symmetry lr")}) {
+                                       std::string("generate --out n --size 5x5 --seed x"),
+                                       std::string("generate --out n --size 5x5 --symmetry l")}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
