@@ -391,19 +391,8 @@ GenerateOutcome MainDialog::GenerateGrid(const GenerateRequest& request) {
   progress.engine = SearchEngine::Fast;
   searchStartMs = platform.milliseconds();
   modalAtStartMs = platform.modalMilliseconds();
-  forgetClues();
-  selectCells({});
-  blockingSlots.clear();
-  pullControls();
-  resultText.clear();
-  pushControls();
-  rowOffset = 0;
-  colOffset = 0;
-  platform.setScrollPosition(IdVerticalBar, 0);
-  platform.setScrollPosition(IdHorizontalBar, 0);
-  design.cursor = 0;
-  invalidateCell(-1);
   updateCommandStates();
+  bool replaced = false;
   {
     RunGuard guard(searchState, closeRequested, slots, platform);
     platform.setTimer(IdProgressTimer, ProgressPeriodMs);
@@ -411,16 +400,34 @@ GenerateOutcome MainDialog::GenerateGrid(const GenerateRequest& request) {
     SearchHost host(*this);
     guard.beginWaitCursor();
     refreshDictionaries();
-    host.follow(fastFill);
-    fastFill.settings.switches.checkInvariants = checkSearchInvariants;
-    outcome = generatePuzzle(grid, slots, wordIndex, fastFill, host, request, &bannedWords);
-    host.updateTotals();
+    // Without words the puzzle stays as it is, clues and all.
+    replaced = longestCommonLength(wordIndex) != 0;
+    if (replaced) {
+      forgetClues();
+      selectCells({});
+      blockingSlots.clear();
+      pullControls();
+      resultText.clear();
+      pushControls();
+      rowOffset = 0;
+      colOffset = 0;
+      platform.setScrollPosition(IdVerticalBar, 0);
+      platform.setScrollPosition(IdHorizontalBar, 0);
+      design.cursor = 0;
+      invalidateCell(-1);
+      host.follow(fastFill);
+      fastFill.settings.switches.checkInvariants = checkSearchInvariants;
+      outcome = generatePuzzle(grid, slots, wordIndex, fastFill, host, request, &bannedWords);
+      host.updateTotals();
+    }
   }
-  fastRegion.reset();
-  fastOutcome.reset();
-  slots.clear();
-  currentFile.clear();  // 上書き保存 asks for a name, as for 新規作成
-  invalidateCell(-1);
+  if (replaced) {
+    fastRegion.reset();
+    fastOutcome.reset();
+    slots.clear();
+    currentFile.clear();  // 上書き保存 asks for a name, as for 新規作成
+    invalidateCell(-1);
+  }
   progress.elapsedMs = searchElapsedMs();
   showStatus(generateText(outcome, request.seed, progress.elapsedMs), {});
   recordStep(false);  // the line tells how the run ended

@@ -86,7 +86,9 @@ void rankFill(const PuzzleGrid& grid, const SlotTable& table, const WordTables& 
 
 }  // namespace
 
-std::uint64_t generateBudget(int cells) { return static_cast<std::uint64_t>(cells) * 60; }
+std::uint64_t generateBudget(int cells) {
+  return std::max<std::uint64_t>(static_cast<std::uint64_t>(cells) * 60, 10000);
+}
 
 int longestCommonLength(const WordIndex& index) {
   std::size_t peak = 0;

@@ -215,6 +215,7 @@ class RowMaker {
   double closing(int row, int c, int state, bool byBlack) const {
     if (state == afterBlack()) return byBlack ? 0 : pieceWeight(0, longest_);
     const int run = runOf(state);
+    if (run > c) return 0;  // a state no row reaches: more open cells than columns before
     if (run == 1) {
       const int cell = c - 1;
       const bool blackAbove = above_[static_cast<std::size_t>(cell)];

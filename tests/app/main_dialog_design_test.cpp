@@ -293,5 +293,15 @@ TEST_F(GridDesigner, AutoGenerateAsksFirstThenFillsAGridOfTheSizeInOneStep) {
   EXPECT_EQ(dialog->searchState, SearchIdle);
 }
 
+TEST_F(GridDesigner, AutoGenerateWithoutWordsLeavesThePuzzleAsItIs) {
+  start({"ア#.", "..."});
+  const std::uint64_t step = dialog->history.position();
+  platform.newPuzzleAnswers = {NewPuzzleData{"6", "5"}};
+  dialog->OnCommand(IdGeneratePuzzle);
+  EXPECT_EQ(status(), sj("自動作成: 辞書に語がありません"));
+  EXPECT_EQ(picture(2, 4), (Picture{"ア#.#", "...#"}));
+  EXPECT_EQ(dialog->history.position(), step);  // no step was recorded
+}
+
 }  // namespace
 }  // namespace vexilo
