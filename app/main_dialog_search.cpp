@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "app/main_dialog.h"
+#include "app/result_lines.h"
+#include "search/alternatives.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 
@@ -10,8 +12,6 @@ namespace vexilo {
 
 namespace {
 
-constexpr int ListedWords = 1002;  // the result box shows no more
-constexpr const char* TooMany = "too Many...";
 constexpr int ProgressPeriodMs = 250;
 constexpr const char* Gap = "  ";
 // 辞書を開けませんでした:
@@ -224,6 +224,9 @@ void MainDialog::RunSearch() {
     return;
   }
   searchState = SearchRunning;
+  stopAlternatives();
+  alternatives.reset();
+  fastFillGrid.reset();
   progress = SearchProgress{};
   progress.engine = searchEngine;
   searchStartMs = platform.milliseconds();
@@ -311,6 +314,7 @@ void MainDialog::runFastFill(SearchHost& host) {
   }
   host.updateTotals();
   fastOutcome = outcome;
+  if (outcome == SearchEnd::Filled) fastFillGrid = grid;
   slots.currentSlot = 0;
   if (outcome != SearchEnd::NoFill) {
     if (slots.slotCount > 0) listCandidates(0);
@@ -350,19 +354,30 @@ void MainDialog::ShowNextResult() {
 }
 
 void MainDialog::listCandidates(int k) {
-  resultText.clear();
-  int listed = 0;
-  if (slots.holds(k)) {
-    for (const std::string& word : slots.slots[static_cast<std::size_t>(k)].candidates) {
-      resultText += word;
-      resultText += "\r\n";
-      if (++listed == ListedWords) {
-        resultText += TooMany;
-        break;
-      }
-    }
+  stopAlternatives();
+  alternatives.reset();
+  if (slots.holds(k) && fillIsLive()) {
+    listAlternatives(k);
+  } else {
+    resultText = candidateLines(k);
   }
   pushControls();
+}
+
+std::string MainDialog::candidateLines(int k) {
+  std::string text;
+  int listed = 0;
+  if (!slots.holds(k)) return text;
+  for (const std::string& word : slots.slots[static_cast<std::size_t>(k)].candidates) {
+    if (bannedWords.contains(word)) continue;
+    text += word;
+    text += "\r\n";
+    if (++listed == ListedWords) {
+      text += TooMany;
+      break;
+    }
+  }
+  return text;
 }
 
 }  // namespace vexilo
