@@ -162,7 +162,12 @@ void MainDialog::ShowBannedWords() {
 
 bool MainDialog::fillIsLive() {
   if (!fastFillGrid || !sameCells(*fastFillGrid, grid)) return false;
-  if (fastFill.lastFill().size() != static_cast<std::size_t>(slots.slotCount)) return false;
+  // A fill of some slots only (a region, say) gives no list: the rest is not the engine's.
+  const std::vector<int>& fill = fastFill.lastFill();
+  if (fill.size() != static_cast<std::size_t>(slots.slotCount) ||
+      std::any_of(fill.begin(), fill.end(), [](int word) { return word < 0; })) {
+    return false;
+  }
   if (bannedWords.empty()) return true;
   for (int s = 0; s < slots.slotCount; ++s) {
     if (bannedWords.contains(wordIn(grid, slots.slots[static_cast<std::size_t>(s)]))) {
