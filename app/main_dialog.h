@@ -129,6 +129,11 @@ class MainDialog : public CellListener, public GridKeyPort {
   bool isUncheckedWord(std::string_view word);  // listed, and not known to admit a fill
   void relistWords();  // the framed slot's list again, where the box shows it, after bans
 
+  // The selected cells and the search within them (main_dialog_selection.cpp).
+  void OnGridSelect(Point anchor, Point point);  // a Shift drag from anchor, now at point
+  void SearchRegion();
+  void selectCells(const CellRectangle& selection);  // empty: none
+
   // Dictionary panel (main_dialog_dictionary.cpp).
   void refreshDictionaries();
   void BrowseDictionary(int row);
@@ -249,10 +254,11 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::vector<std::string> unopenedDictionaries;  // paths the last refresh could not open
   SearchEngine searchEngine = SearchEngine::DictionaryOrder;
   FastFill fastFill;
-  BannedWords bannedWords;               // kept out of both engines' fills
-  bool checkSearchInvariants = false;    // both engines check themselves at every step (fuzzing)
-  std::optional<SearchEnd> fastOutcome;  // of the last run of the fast engine
-  std::vector<int> blockingSlots;        // framed after the fast engine found no fill
+  BannedWords bannedWords;                  // kept out of both engines' fills
+  bool checkSearchInvariants = false;       // both engines check themselves at every step (fuzzing)
+  std::optional<SearchEnd> fastOutcome;     // of the last run of the fast engine
+  std::optional<CellRectangle> fastRegion;  // what the fast engine last filled; none: the grid
+  std::vector<int> blockingSlots;           // framed after the fast engine found no fill
   std::vector<Rect> blockingFramesShown;
   std::optional<PuzzleGrid> fastFillGrid;         // as the last fill of the fast engine left it
   std::unique_ptr<AlternativeList> alternatives;  // of the framed slot, while the box lists them
@@ -275,7 +281,9 @@ class MainDialog : public CellListener, public GridKeyPort {
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
   friend class SearchHost;
-  void runFastFill(SearchHost& host);
+  void runSearch(std::optional<CellRectangle> region);  // none: the whole grid
+  void clearLettersToFill(const std::optional<CellRectangle>& region, FillHost& host);
+  void runFastFill(SearchHost& host, const std::optional<CellRectangle>& region);
   void runOrderedFill(SearchHost& host, SearchOutcome& outcome);
 };
 

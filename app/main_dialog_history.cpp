@@ -48,6 +48,7 @@ void MainDialog::updateCommandStates() {
   platform.enableCommand(IdRedo, searchState == SearchIdle && history.canRedo());
   platform.enableCommand(IdBanWord, searchState == SearchIdle);
   platform.enableCommand(IdBannedWords, searchState == SearchIdle);
+  platform.enableCommand(IdSearchRegion, !design.selection.empty());
 }
 
 void MainDialog::Undo() {

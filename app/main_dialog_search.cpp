@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/main_dialog.h"
+#include "app/region_fill.h"
 #include "app/result_lines.h"
 #include "search/alternatives.h"
 #include "search/fill_search.h"
@@ -12,6 +13,7 @@ namespace vexilo {
 
 namespace {
 
+constexpr const char* NoWordInRegion = "The selected cells hold no word to fill";
 constexpr int ProgressPeriodMs = 250;
 constexpr const char* Gap = "  ";
 // 辞書を開けませんでした:
@@ -218,7 +220,9 @@ SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast,
 
 }  // namespace
 
-void MainDialog::RunSearch() {
+void MainDialog::RunSearch() { runSearch(std::nullopt); }
+
+void MainDialog::runSearch(std::optional<CellRectangle> region) {
   if (searchState != SearchIdle) {
     searchState = SearchCancelled;
     return;
@@ -228,7 +232,7 @@ void MainDialog::RunSearch() {
   alternatives.reset();
   fastFillGrid.reset();
   progress = SearchProgress{};
-  progress.engine = searchEngine;
+  progress.engine = region ? SearchEngine::Fast : searchEngine;
   searchStartMs = platform.milliseconds();
   modalAtStartMs = platform.modalMilliseconds();
   SearchOutcome outcome;
@@ -239,7 +243,7 @@ void MainDialog::RunSearch() {
     showProgress();
     SearchHost host(*this);
     blockingSlots.clear();
-    clearSearchLetters(grid, host);
+    clearLettersToFill(region, host);
     spreadFixedLetters(grid, host);
     if (slots.holds(slots.currentSlot)) {
       drawSlotHighlight(platform.immediateContext(), slots.currentSlot, false);
@@ -252,8 +256,8 @@ void MainDialog::RunSearch() {
       slots.slotsCurrent = true;
       fastFill.forget();
     }
-    if (searchEngine == SearchEngine::Fast) {
-      runFastFill(host);
+    if (region || searchEngine == SearchEngine::Fast) {
+      runFastFill(host, region);
       outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking());
     } else {
       runOrderedFill(host, outcome);
@@ -297,22 +301,40 @@ void MainDialog::showProgress() {
   showStatus(progressText(progress), {});
 }
 
-void MainDialog::runFastFill(SearchHost& host) {
-  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
-  host.follow(fastFill);
-  SearchEnd outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
-  // A command changed the grid under the search: it starts afresh on the grid as it is now.
-  while (fastFill.gridChanged() && searchState == SearchRunning) {
+// Every search letter, or those inside the region.
+void MainDialog::clearLettersToFill(const std::optional<CellRectangle>& region, FillHost& host) {
+  if (region) {
+    clearRegionLetters(grid, *region, host);
+  } else {
     clearSearchLetters(grid, host);
+  }
+}
+
+void MainDialog::runFastFill(SearchHost& host, const std::optional<CellRectangle>& region) {
+  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
+  // The engine goes on from its last fill only over the same slots.
+  if (region != fastRegion) fastFill.forget();
+  fastRegion = region;
+  bool ran = true;  // false: no slot in the region, nothing to fill
+  const auto run = [&] {
+    host.follow(fastFill);
+    if (!region) return fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+    ran = !slotsInRegion(slots, *region).empty();
+    return fillRegion(grid, wordIndex, slots, fastFill, host, *region, &bannedWords);
+  };
+  SearchEnd outcome = run();
+  // A command changed the grid under the search: it starts afresh on the grid as it is now.
+  while (ran && fastFill.gridChanged() && searchState == SearchRunning) {
+    clearLettersToFill(region, host);
     spreadFixedLetters(grid, host);
     extractSlots(grid, slots);
     slots.slotsCurrent = true;
     fastFill.forget();
     host.updateTotals();
-    host.follow(fastFill);
-    outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+    outcome = run();
   }
   host.updateTotals();
+  if (!ran) platform.showMessage(NoWordInRegion);
   fastOutcome = outcome;
   if (outcome == SearchEnd::Filled) fastFillGrid = grid;
   slots.currentSlot = 0;
