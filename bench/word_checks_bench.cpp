@@ -25,7 +25,8 @@ struct Sample {
   const char* name;
   const char* file;
 };
-constexpr Sample Samples[] = {{"9x9", "sample-9x9.crs"}, {"13x13", "sample-13x13.crs"}};
+constexpr Sample Samples[] = {
+    {"5x5", "sample-5x5.crs"}, {"9x9", "sample-9x9.crs"}, {"13x13", "sample-13x13.crs"}};
 
 void checkWords(benchmark::State& state, const char* file, int slot) {
   using Clock = std::chrono::steady_clock;
