@@ -202,6 +202,21 @@ TEST_F(WordsOfASlot, ACheckedWordTakenFromTheListLeavesAGridThatFills) {
   EXPECT_EQ(taken, 40);
 }
 
+// Only the words of the region were the engine's: the others' lists are the plain ones.
+TEST_F(WordsOfASlot, ARegionSearchListsCandidatesWithoutChecks) {
+  test::drawPicture(dialog->grid, {"アイウ", "カ#ド", "..."});
+  for (int i = 0; i < CellCount; ++i) {
+    if (dialog->grid.cellAt(i).flag == Fixed) dialog->grid.cellAt(i).flag = Open;
+  }
+  useWords(RingWords);
+  dialog->selectCells({2, 1, 3, 3});
+  press(IdSearchRegion);
+  ASSERT_EQ(test::u8(dialog->grid.cellAt(PuzzleGrid::indexOf(2, 1)).str), "ク");
+  for (int k = 0; k < 3; ++k) press(IdShowResult);  // the bottom row
+  EXPECT_EQ(box(), (Lines{"サクラ", "ウミラ"}));
+  EXPECT_FALSE(platform.timers.contains(IdWordChecks));
+}
+
 TEST_F(WordsOfASlot, ABannedWordLeavesListsAndFillsIsKeptInTheFileAndIsUndone) {
   test::drawPicture(dialog->grid, Ring);
   std::vector<std::string> more = RingWords;
