@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_dialog.h"
@@ -91,6 +93,26 @@ TEST_F(FastSearchCommand, TheMenuChoiceIsShownKeptAtExitAndReadAtStart) {
   MainDialog third(next, settings);
   third.OnInitDialog();
   EXPECT_EQ(third.searchEngine, SearchEngine::DictionaryOrder);
+}
+
+// The threads of the fast search: the stored count, one per core for 0 or none stored.
+TEST_F(FastSearchCommand, TheStoredThreadCountLimitsTheFastSearchAndIsKeptAtExit) {
+  const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  const struct {
+    int stored;
+    int used;
+    int kept;
+  } cases[] = {{3, 3, 3}, {0, cores, 0}, {-4, cores, 0}, {-1000, cores, 0}};
+  EXPECT_EQ(dialog->fastFill.threadCount(), cores);  // nothing stored
+  for (const auto& c : cases) {
+    settings.writeInt("Search", "Threads", c.stored);
+    test::ScriptedPlatform next;
+    MainDialog again(next, settings);
+    again.OnInitDialog();
+    EXPECT_EQ(again.fastFill.threadCount(), c.used) << c.stored;
+    again.OnCommand(IdOk);
+    EXPECT_EQ(settings.readInt("Search", "Threads", 99), c.kept) << c.stored;
+  }
 }
 
 TEST_F(FastSearchCommand, EachSearchShowsAFillNotShownBeforeUntilNoneIsLeft) {
