@@ -28,6 +28,7 @@ enum ControlId : int {
   IdVerticalBar = 1019,
   IdSearchInOrder = 32771,  // menu 検索: 辞書順で検索
   IdSearchFast = 32772,     // menu 検索: 高速検索
+  IdSearchRegion = 32773,   // menu 検索: 選択範囲を検索
   IdSymmetryNone = 32800,   // menu 編集 → 対称
   IdSymmetryPoint = 32801,
   IdSymmetryLeftRight = 32802,

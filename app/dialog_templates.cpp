@@ -182,6 +182,9 @@ constexpr std::array SearchItems{
     MenuItemTemplate{IdSearchInOrder,
                      "\x8E\xAB\x8F\x91\x8F\x87\x82\xC5\x8C\x9F\x8D\xF5(&D)", true},  // 辞書順で検索(&D)
     MenuItemTemplate{IdSearchFast, "\x8D\x82\x91\xAC\x8C\x9F\x8D\xF5(&Q)", true},  // 高速検索(&Q)
+    MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdSearchRegion,  // 選択範囲を検索(&R)
+                     "\x91\x49\x91\xF0\x94\xCD\x88\xCD\x82\xF0\x8C\x9F\x8D\xF5(&R)"},
 };
 
 constexpr std::array Accelerators{

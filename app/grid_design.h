@@ -19,7 +19,8 @@ struct GridDesign {
   bool checked = false;              // check holds a result
   int cursor = 0;                    // the cell typing goes into
   SlotDirection direction = Across;  // where the cursor goes after a letter
-  bool focused = false;  // the grid has the keyboard focus; only then is the cursor shown
+  bool focused = false;     // the grid has the keyboard focus; only then is the cursor shown
+  CellRectangle selection;  // selected by a Shift drag; empty: none
 };
 
 // What the status line says after a check, Shift_JIS; empty when no cell is open or no rule

@@ -55,6 +55,7 @@ void MainDialog::OnCommand(int id) {
     case IdExportHtml: ExportPuzzleHtml(); break;
     case IdSearchInOrder: ChooseSearchEngine(SearchEngine::DictionaryOrder); break;
     case IdSearchFast: ChooseSearchEngine(SearchEngine::Fast); break;
+    case IdSearchRegion: SearchRegion(); break;
     case IdUndo: Undo(); break;
     case IdPuzzleProperties: EditPuzzleProperties(); break;
     case IdCluePanel: ShowCluePanel(); break;
@@ -80,7 +81,7 @@ void MainDialog::OnCommand(int id) {
       break;
   }
   // Clear, Open and a finished Search each become one step; the line tells how a search ended.
-  recordStep(id != IdSearch);
+  recordStep(id != IdSearch && id != IdSearchRegion);
 }
 
 bool MainDialog::OnSysCommand(int id) {

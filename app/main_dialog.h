@@ -108,6 +108,11 @@ class MainDialog : public CellListener, public GridKeyPort {
   void showProgress();  // on the status line, while a search runs
   void ChooseSearchEngine(SearchEngine engine);
 
+  // The selected cells and the search within them (main_dialog_selection.cpp).
+  void OnGridSelect(Point anchor, Point point);  // a Shift drag from anchor, now at point
+  void SearchRegion();
+  void selectCells(const CellRectangle& selection);  // empty: none
+
   // Dictionary panel (main_dialog_dictionary.cpp).
   void refreshDictionaries();
   void BrowseDictionary(int row);
@@ -228,10 +233,11 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::vector<std::string> unopenedDictionaries;  // paths the last refresh could not open
   SearchEngine searchEngine = SearchEngine::DictionaryOrder;
   FastFill fastFill;
-  BannedWords bannedWords;               // kept out of both engines' fills
-  bool checkSearchInvariants = false;    // both engines check themselves at every step (fuzzing)
-  std::optional<SearchEnd> fastOutcome;  // of the last run of the fast engine
-  std::vector<int> blockingSlots;        // framed after the fast engine found no fill
+  BannedWords bannedWords;                  // kept out of both engines' fills
+  bool checkSearchInvariants = false;       // both engines check themselves at every step (fuzzing)
+  std::optional<SearchEnd> fastOutcome;     // of the last run of the fast engine
+  std::optional<CellRectangle> fastRegion;  // what the fast engine last filled; none: the grid
+  std::vector<int> blockingSlots;           // framed after the fast engine found no fill
   std::vector<Rect> blockingFramesShown;
   std::uint64_t decisions = 0;  // totals of the fast engine over every run
   std::uint64_t backtracks = 0;
@@ -250,7 +256,9 @@ class MainDialog : public CellListener, public GridKeyPort {
  private:
   class SearchHost;  // the fill engine's host (main_dialog_search.cpp)
   friend class SearchHost;
-  void runFastFill(SearchHost& host);
+  void runSearch(std::optional<CellRectangle> region);  // none: the whole grid
+  void clearLettersToFill(const std::optional<CellRectangle>& region, FillHost& host);
+  void runFastFill(SearchHost& host, const std::optional<CellRectangle>& region);
   void runOrderedFill(SearchHost& host, SearchOutcome& outcome);
 };
 

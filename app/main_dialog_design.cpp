@@ -49,6 +49,7 @@ void MainDialog::NewPuzzle() {
 void MainDialog::MakeNewPuzzle(int width, int height) {
   layOutNewPuzzle(grid, width, height);
   forgetClues();
+  selectCells({});
   slots.clear();
   pullControls();
   resultText.clear();
@@ -130,6 +131,17 @@ void MainDialog::drawDesignMarks(DrawingContext& dc, int index, const Rect& rect
                                  const Rect& frame) {
   if (!rect.intersects(frame)) return;
   if (design.check.offending[static_cast<std::size_t>(index)] != 0) drawRuleMark(dc, rect);
+  const CellRectangle& selected = design.selection;
+  const int row = PuzzleGrid::rowOf(index);
+  const int column = PuzzleGrid::columnOf(index);
+  if (selected.contains(row, column)) {
+    unsigned sides = 0;
+    if (column == selected.left) sides |= LeftSide;
+    if (row == selected.top) sides |= TopSide;
+    if (column == selected.right - 1) sides |= RightSide;
+    if (row == selected.bottom - 1) sides |= BottomSide;
+    drawSelectionEdges(dc, rect, sides);
+  }
   if (design.focused && index == design.cursor) drawCursor(dc, rect, design.direction);
 }
 

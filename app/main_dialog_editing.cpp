@@ -42,6 +42,7 @@ void MainDialog::OnGridPress(Point point) {
   const MirrorScope mirrored(*this);
   const int i = hitTest(point);
   if (i == -1) return;
+  selectCells({});
   moveCursor(i);
   grid.makeOpen(i);
   invalidateCell(i);
@@ -94,6 +95,7 @@ void MainDialog::Clear() {
   }
   grid.clearGrid();
   forgetClues();
+  selectCells({});
   slots.clear();
   pullControls();
   resultText.clear();

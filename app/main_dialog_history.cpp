@@ -48,6 +48,7 @@ void MainDialog::recordStep(bool reportRules) {
 void MainDialog::updateCommandStates() {
   platform.enableCommand(IdUndo, searchState == SearchIdle && history.canUndo());
   platform.enableCommand(IdRedo, searchState == SearchIdle && history.canRedo());
+  platform.enableCommand(IdSearchRegion, !design.selection.empty());
 }
 
 void MainDialog::Undo() {

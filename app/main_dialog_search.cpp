@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/main_dialog.h"
+#include "app/region_fill.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int ListedWords = 1002;  // the result box shows no more
 constexpr const char* TooMany = "too Many...";
+constexpr const char* NoWordInRegion = "The selected cells hold no word to fill";
 constexpr int ProgressPeriodMs = 250;
 constexpr const char* Gap = "  ";
 // 辞書を開けませんでした:
@@ -218,14 +220,16 @@ SearchOutcome outcomeOf(const SlotTable& slots, SearchEnd fast,
 
 }  // namespace
 
-void MainDialog::RunSearch() {
+void MainDialog::RunSearch() { runSearch(std::nullopt); }
+
+void MainDialog::runSearch(std::optional<CellRectangle> region) {
   if (searchState != SearchIdle) {
     searchState = SearchCancelled;
     return;
   }
   searchState = SearchRunning;
   progress = SearchProgress{};
-  progress.engine = searchEngine;
+  progress.engine = region ? SearchEngine::Fast : searchEngine;
   searchStartMs = platform.milliseconds();
   modalAtStartMs = platform.modalMilliseconds();
   SearchOutcome outcome;
@@ -236,7 +240,7 @@ void MainDialog::RunSearch() {
     showProgress();
     SearchHost host(*this);
     blockingSlots.clear();
-    clearSearchLetters(grid, host);
+    clearLettersToFill(region, host);
     spreadFixedLetters(grid, host);
     if (slots.holds(slots.currentSlot)) {
       drawSlotHighlight(platform.immediateContext(), slots.currentSlot, false);
@@ -249,8 +253,8 @@ void MainDialog::RunSearch() {
       slots.slotsCurrent = true;
       fastFill.forget();
     }
-    if (searchEngine == SearchEngine::Fast) {
-      runFastFill(host);
+    if (region || searchEngine == SearchEngine::Fast) {
+      runFastFill(host, region);
       outcome = outcomeOf(slots, *fastOutcome, fastFill.blocking());
     } else {
       runOrderedFill(host, outcome);
@@ -294,22 +298,40 @@ void MainDialog::showProgress() {
   showStatus(progressText(progress), {});
 }
 
-void MainDialog::runFastFill(SearchHost& host) {
-  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
-  host.follow(fastFill);
-  SearchEnd outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
-  // A command changed the grid under the search: it starts afresh on the grid as it is now.
-  while (fastFill.gridChanged() && searchState == SearchRunning) {
+// Every search letter, or those inside the region.
+void MainDialog::clearLettersToFill(const std::optional<CellRectangle>& region, FillHost& host) {
+  if (region) {
+    clearRegionLetters(grid, *region, host);
+  } else {
     clearSearchLetters(grid, host);
+  }
+}
+
+void MainDialog::runFastFill(SearchHost& host, const std::optional<CellRectangle>& region) {
+  fastFill.settings.switches.checkInvariants = checkSearchInvariants;
+  // The engine goes on from its last fill only over the same slots.
+  if (region != fastRegion) fastFill.forget();
+  fastRegion = region;
+  bool ran = true;  // false: no slot in the region, nothing to fill
+  const auto run = [&] {
+    host.follow(fastFill);
+    if (!region) return fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+    ran = !slotsInRegion(slots, *region).empty();
+    return fillRegion(grid, wordIndex, slots, fastFill, host, *region, &bannedWords);
+  };
+  SearchEnd outcome = run();
+  // A command changed the grid under the search: it starts afresh on the grid as it is now.
+  while (ran && fastFill.gridChanged() && searchState == SearchRunning) {
+    clearLettersToFill(region, host);
     spreadFixedLetters(grid, host);
     extractSlots(grid, slots);
     slots.slotsCurrent = true;
     fastFill.forget();
     host.updateTotals();
-    host.follow(fastFill);
-    outcome = fastFill.run(grid, wordIndex, slots, host, &bannedWords);
+    outcome = run();
   }
   host.updateTotals();
+  if (!ran) platform.showMessage(NoWordInRegion);
   fastOutcome = outcome;
   slots.currentSlot = 0;
   if (outcome != SearchEnd::NoFill) {

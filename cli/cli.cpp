@@ -48,8 +48,10 @@ struct Options {
   std::optional<std::string> slots;
   bool stats = false;
   bool fast = false;   // --engine fast
+  bool dfs = false;    // --engine dfs
   bool first = false;  // --first
   std::optional<std::string> ban;
+  std::optional<CellRectangle> region;
   int threads = 0;  // --threads; 0: one per core
   int slot = -1;    // --slot of alternatives
   int count = 30;   // --count
@@ -213,7 +215,14 @@ int runSearch(const Options& options, Session& session) {
       options.stats ? SearchWatch::Progress::Always : SearchWatch::Progress::OnATerminal);
   session.platform.pumpHook = [&watch] { watch.onPump(); };
   const auto start = std::chrono::steady_clock::now();
-  for (int run = 0; run < options.runs && !watch.interrupted(); ++run) dialog.RunSearch();
+  if (options.region) dialog.selectCells(*options.region);
+  for (int run = 0; run < options.runs && !watch.interrupted(); ++run) {
+    if (options.region) {
+      dialog.SearchRegion();
+    } else {
+      dialog.RunSearch();
+    }
+  }
   session.platform.pumpHook = nullptr;
   watch.finish();
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
@@ -327,6 +336,24 @@ std::optional<int> parseSide(std::string_view text) {
   return value;
 }
 
+constexpr const char* RegionEngine = "--region fills with the fast search, not --engine dfs";
+
+// The rectangle of --region: two corners, rows and columns counted from 1, in any order.
+std::optional<CellRectangle> parseRegion(std::string_view text) {
+  int values[4] = {};
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
+  for (int k = 0; k < 4; ++k) {
+    if (k > 0 && (at == end || *at++ != ',')) return std::nullopt;
+    const auto [next, error] = std::from_chars(at, end, values[k]);
+    if (error != std::errc() || values[k] < 1 || values[k] > GridSize) return std::nullopt;
+    at = next;
+  }
+  if (at != end) return std::nullopt;
+  return CellRectangle{std::min(values[0], values[2]) - 1, std::min(values[1], values[3]) - 1,
+                       std::max(values[0], values[2]), std::max(values[1], values[3])};
+}
+
 // An option: the table below drives the parsing, the usage lines and the help.
 struct Option {
   std::string_view name;
@@ -351,6 +378,18 @@ const Option SearchOptions[] = {
      [](Options& o, const std::string& value) -> Complaint {
        if (value != "fast" && value != "dfs") return "--engine takes dfs or fast";
        o.fast = value == "fast";
+       o.dfs = value == "dfs";
+       if (o.dfs && o.region) return RegionEngine;
+       return std::nullopt;
+     }},
+    {"--region", "R1,C1,R2,C2", false, PathUse::None,
+     "fills only the words with a cell from row R1, column C1 to row R2, column C2 (from 1), "
+     "keeping every letter outside, with the fast search",
+     [](Options& o, const std::string& value) -> Complaint {
+       o.region = parseRegion(value);
+       if (!o.region) return "--region takes R1,C1,R2,C2, each from 1 to 32";
+       if (o.dfs) return RegionEngine;
+       o.fast = true;
        return std::nullopt;
      }},
     {"--runs", "N", false, PathUse::None, "presses Search N times in a row (default 1)",

@@ -127,6 +127,20 @@ void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction) {
   }
 }
 
+void drawSelectionEdges(DrawingContext& dc, const Rect& rect, unsigned sides) {
+  constexpr int Band = 3;
+  if (sides & LeftSide)
+    dc.fillRect({rect.left, rect.top, rect.left + Band, rect.bottom}, SelectionMark);
+  if (sides & TopSide)
+    dc.fillRect({rect.left, rect.top, rect.right, rect.top + Band}, SelectionMark);
+  if (sides & RightSide) {
+    dc.fillRect({rect.right - Band, rect.top, rect.right, rect.bottom}, SelectionMark);
+  }
+  if (sides & BottomSide) {
+    dc.fillRect({rect.left, rect.bottom - Band, rect.right, rect.bottom}, SelectionMark);
+  }
+}
+
 int scrolledOffset(int offset, ScrollCode code, int position, int shown) {
   const int lastOffset = std::max(GridSize - shown, 0);
   switch (code) {

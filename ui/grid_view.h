@@ -14,10 +14,11 @@ inline constexpr Color StarText{0, 128, 0};
 inline constexpr Color FixedText{0, 0, 0};
 inline constexpr Color NumberText{64, 64, 64};
 inline constexpr Color SlotFrame{255, 0, 0};
-inline constexpr Color BlockingFrame{0, 0, 255};  // a slot that keeps the grid from a fill
-inline constexpr Color ClueFrame{0, 150, 0};      // the word whose clue is selected
-inline constexpr Color RuleMark{224, 0, 224};     // a cell that breaks a block rule
-inline constexpr Color CursorMark{0, 102, 204};   // the cell typing goes into
+inline constexpr Color BlockingFrame{0, 0, 255};    // a slot that keeps the grid from a fill
+inline constexpr Color ClueFrame{0, 150, 0};        // the word whose clue is selected
+inline constexpr Color RuleMark{224, 0, 224};       // a cell that breaks a block rule
+inline constexpr Color CursorMark{0, 102, 204};     // the cell typing goes into
+inline constexpr Color SelectionMark{255, 128, 0};  // the edge of the selected cells
 
 // The visible cells inside the grid frame F, 16 by 16 unless the window shows more; integer
 // pixels of the client area.
@@ -44,6 +45,10 @@ void drawCell(DrawingContext& dc, const NodeBox& cell, int index, const Rect& re
 // the cursor over the edge and one pixel more, thicker on the side that typing moves toward.
 void drawRuleMark(DrawingContext& dc, const Rect& rect);
 void drawCursor(DrawingContext& dc, const Rect& rect, SlotDirection direction);
+// Bits of the sides of a cell that lie on the edge of the selection.
+enum SelectionSide : unsigned { LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8 };
+// A band along those sides inside the cell, so that the selected rectangle shows as one frame.
+void drawSelectionEdges(DrawingContext& dc, const Rect& rect, unsigned sides);
 
 // The first visible row or column after a scroll bar action; position is the thumb's. shown:
 // the rows or columns visible, so that the last cell can come into view and no further.

@@ -234,5 +234,31 @@ TEST_F(GridDesigner, EnterRunsTheSearch) {
   EXPECT_TRUE(dialog->slots.slotsCurrent);
 }
 
+TEST_F(GridDesigner, AShiftDragSelectsARectangleDrawnAsOneFrameUntilAPress) {
+  start({"...", "...", "..."});
+  dialog->OnGridSelect(centre(2, 2), centre(0, 1));  // dragged up and to the left
+  EXPECT_EQ(dialog->design.selection, (CellRectangle{0, 1, 3, 3}));
+  EXPECT_TRUE(platform.commandsEnabled[IdSearchRegion]);
+  std::vector<DrawOp> ops;
+  test::RecordingContext dc(ops);
+  dialog->OnPaint(dc, dialog->gridFrameRect());
+  const Rect first = dialog->cellRect(PuzzleGrid::indexOf(0, 1));
+  const Rect last = dialog->cellRect(PuzzleGrid::indexOf(2, 2));
+  int bands = 0;
+  for (const DrawOp& op : ops) {
+    if (op.kind != DrawOp::Fill || !(op.color == SelectionMark)) continue;
+    ++bands;  // each along a side of the rectangle
+    EXPECT_TRUE(op.rect.left == first.left || op.rect.top == first.top ||
+                op.rect.right == last.right || op.rect.bottom == last.bottom);
+  }
+  EXPECT_EQ(bands, 10);  // three cells down each side, two along the top and the bottom
+
+  dialog->OnGridSelect(centre(1, 1), {5000, 5000});  // beyond the grid: to the last cell shown
+  EXPECT_EQ(dialog->design.selection, (CellRectangle{1, 1, VisibleCells, VisibleCells}));
+  dialog->OnGridPress(centre(1, 1));
+  EXPECT_TRUE(dialog->design.selection.empty());
+  EXPECT_FALSE(platform.commandsEnabled[IdSearchRegion]);
+}
+
 }  // namespace
 }  // namespace vexilo

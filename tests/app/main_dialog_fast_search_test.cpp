@@ -187,5 +187,41 @@ TEST_F(FastSearchCommand, SearchPressedDuringTheRunStopsItWithNoLetterLeft) {
   EXPECT_NE(picture(3, 3), Ring);
 }
 
+// Letters as a search left them: Open cells holding letters.
+void writeSearchLetters(PuzzleGrid& grid, const Picture& rows) {
+  test::drawPicture(grid, rows);
+  for (int i = 0; i < CellCount; ++i) {
+    if (grid.cellAt(i).flag == Fixed) grid.cellAt(i).flag = Open;
+  }
+}
+
+TEST_F(FastSearchCommand, ARegionSearchFillsTheSelectedWordsAroundTheLettersOutside) {
+  writeSearchLetters(dialog->grid, {"アイウ", "カ#ド", "..."});
+  dialog->recordStep();
+  useWords(RingWords);
+  EXPECT_FALSE(platform.commandsEnabled[IdSearchRegion]);
+  dialog->selectCells({2, 1, 3, 3});  // row 3, columns 2 and 3
+  EXPECT_TRUE(platform.commandsEnabled[IdSearchRegion]);
+  press(IdSearchRegion);
+  expectIdle();
+  EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "カ#ド", "サクラ"}));
+  EXPECT_EQ(dialog->grid.cellAt(0).flag, Open);
+  EXPECT_EQ(platform.statuses.back().text.substr(0, 10), sj("高速検索: "));
+
+  press(IdUndo);  // the search was one step
+  EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "カ#ド", "..."}));
+
+  dialog->grid.cellAt(PuzzleGrid::indexOf(1, 2)).str = sj("オ");  // no word starts ウオ
+  press(IdSearchRegion);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{sj("埋められる組み合わせがありません")});
+  EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "カ#オ", "..."}));
+  EXPECT_EQ(framesIn(paint(), BlockingFrame).size(), 1U);
+
+  dialog->selectCells({1, 1, 2, 2});  // the black cell alone
+  press(IdSearchRegion);
+  EXPECT_EQ(platform.messages.back(), "The selected cells hold no word to fill");
+  EXPECT_EQ(picture(3, 3), (Picture{"アイウ", "カ#オ", "..."}));
+}
+
 }  // namespace
 }  // namespace vexilo

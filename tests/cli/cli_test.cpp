@@ -295,6 +295,30 @@ TEST_F(Tool, FastEngineFirstFillBannedWordsAndAlternatives) {
   EXPECT_EQ(run("alternatives " + ring + " --dic " + words).status, 2);
 }
 
+TEST_F(Tool, RegionSearchFillsTheWordsThereAndKeepsEveryLetterOutside) {
+  // アイウ
+  // カ■ド
+  // □□□
+  std::string ring;
+  const char* letters[] = {"ア", "イ", "ウ", "カ", "", "ド", "", "", ""};
+  for (int i = 0; i < 1024; ++i) {
+    const int k = i / 32 * 3 + i % 32;
+    const bool open = i / 32 < 3 && i % 32 < 3 && k != 4;
+    ring += (open ? sj(letters[k]) : std::string()) + (open ? "\t1\t-1\r\n" : "\t0\t-1\r\n");
+  }
+  const std::string puzzle = crossword("ring.crs", ring);
+  const std::string dictionary =
+      crossword("d.dic", sj("アイウ\r\nアカサ\r\nウドラ\r\nサクラ\r\nミクラ\r\n"));
+  const Result filled = run("search " + puzzle + " --dic " + dictionary + " --region 3,3,3,1");
+  EXPECT_EQ(filled.status, 0);
+  EXPECT_EQ(filled.out, "アイウ\nカ■ド\nサクラ\n");
+  const std::string fewer = crossword("e.dic", sj("アイウ\r\nアカサ\r\nウドラ\r\n"));
+  const Result none = run("search " + puzzle + " --dic " + fewer + " --region 3,1,3,3");
+  EXPECT_EQ(none.status, 3);
+  EXPECT_EQ(none.out, "アイウ\nカ■ド\n□□□\n");
+  EXPECT_NE(none.err.find("no fill: no words fill the grid"), std::string::npos) << none.err;
+}
+
 TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
   // A 7 by 7 open grid over many random words: far longer than the test waits.
   std::string open;
@@ -330,15 +354,28 @@ TEST_F(Tool, InterruptStopsTheSearchAndStillWritesTheOutputs) {
 
 TEST_F(Tool, UsageErrorsExitWithTwo) {
   const std::string puzzle = crossword("puzzle.crs", "");
-  for (const std::string& arguments :
-       {std::string(), std::string("draw ") + puzzle, std::string("show"),
-        "show " + puzzle + " " + puzzle, "export " + puzzle, "show --stats " + puzzle,
-        "search " + puzzle + " --runs x", "search " + puzzle + " --runs 0",
-        "search " + puzzle + " --dic", "search " + puzzle + " --dic a --dic b --dic c --dic d",
-        "search " + puzzle + " --fast", std::string("new --size 1x5 --out n.crs"),
-        std::string("new --size 5 --out n.crs"), std::string("new --out n.crs"),
-        std::string("new --size 5x5"), "new --size 5x5 --out n.crs " + puzzle,
-        std::string("check")}) {
+  for (const std::string& arguments : {std::string(),
+                                       std::string("draw ") + puzzle,
+                                       std::string("show"),
+                                       "show " + puzzle + " " + puzzle,
+                                       "export " + puzzle,
+                                       "show --stats " + puzzle,
+                                       "search " + puzzle + " --runs x",
+                                       "search " + puzzle + " --runs 0",
+                                       "search " + puzzle + " --dic",
+                                       "search " + puzzle + " --dic a --dic b --dic c --dic d",
+                                       "search " + puzzle + " --fast",
+                                       std::string("new --size 1x5 --out n.crs"),
+                                       std::string("new --size 5 --out n.crs"),
+                                       std::string("new --out n.crs"),
+                                       std::string("new --size 5x5"),
+                                       "new --size 5x5 --out n.crs " + puzzle,
+                                       std::string("check"),
+                                       "search " + puzzle + " --region 1,1,2",
+                                       "search " + puzzle + " --region 0,1,2,2",
+                                       "search " + puzzle + " --region 1,1,2,33",
+                                       "search " + puzzle + " --region 1,1,2,2 --engine dfs",
+                                       "search " + puzzle + " --engine dfs --region 1,1,2,2"}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
@@ -377,14 +414,14 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
   EXPECT_EQ(help.err, "");
   for (const char* line :
        {"\n  search ", "\n  export ", "\n  show ", "\n  --dic FILE ", "\n  --engine dfs|fast ",
-        "\n  --runs N ", "\n  --out RESULT.crs ", "\n  --slots SLOTS.tsv ", "\n  --stats ",
-        "\n  -h, --help, help ", "\n  --version "}) {
+        "\n  --region R1,C1,R2,C2 ", "\n  --runs N ", "\n  --out RESULT.crs ",
+        "\n  --slots SLOTS.tsv ", "\n  --stats ", "\n  -h, --help, help ", "\n  --version "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
   EXPECT_TRUE(
       help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
-                           "[--runs N] [--out RESULT.crs] [--slots SLOTS.tsv] [--stats] [--first] "
-                           "[--ban FILE]\n"));
+                           "[--region R1,C1,R2,C2] [--runs N] [--out RESULT.crs] "
+                           "[--slots SLOTS.tsv] [--stats] [--first] [--ban FILE] [--threads N]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;

@@ -26,6 +26,9 @@ class TrackingEvents : public GridEvents {
   void rightPressed(Point point) override { rightPresses.push_back(point); }
   void doubleClicked(Point point) override { doubleClicks.push_back(point); }
   void wheelTurned(int, bool) override {}  // the wheel is tried through the window
+  void selectionDragged(Point anchor, Point point) override {
+    selections.push_back({anchor, point});
+  }
 
   Rect start{40, 40, 70, 70};
   Color paintColour{255, 255, 0};
@@ -33,6 +36,7 @@ class TrackingEvents : public GridEvents {
   std::vector<Rect> paints;
   std::vector<Point> rightPresses;
   std::vector<Point> doubleClicks;
+  std::vector<std::pair<Point, Point>> selections;
 
  private:
   GridWidget& grid_;
@@ -95,6 +99,19 @@ TEST_F(GridFixture, TrackerReportsNoChangeWhenCancelledOrNotMoved) {
   QTest::mousePress(&grid, Qt::LeftButton, {}, from);
   ASSERT_EQ(events.results.size(), 3u);
   EXPECT_FALSE(events.results[2].changed);
+}
+
+TEST_F(GridFixture, AShiftDragReportsItsAnchorAtEachMoveAndNoPress) {
+  QTest::mousePress(&grid, Qt::LeftButton, Qt::ShiftModifier, local({50, 60}));
+  QTest::mouseMove(&grid, local({90, 100}));
+  QTest::mouseRelease(&grid, Qt::LeftButton, Qt::ShiftModifier, local({90, 100}));
+  QTest::mouseMove(&grid, local({120, 120}));  // the button is up: no more selecting
+  ASSERT_EQ(events.selections.size(), 2u);
+  EXPECT_EQ(events.selections[0].second.x, 50);
+  EXPECT_EQ(events.selections[1].first.y, 60);
+  EXPECT_EQ(events.selections[1].second.x, 90);
+  EXPECT_EQ(events.selections[1].second.y, 100);
+  EXPECT_TRUE(events.results.empty());  // no press of the grid, no drag of a link
 }
 
 TEST_F(GridFixture, PressesArriveInClientCoordinates) {

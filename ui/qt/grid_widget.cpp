@@ -245,11 +245,24 @@ Point GridWidget::clientPoint(const QPointF& widgetPoint) const {
 
 void GridWidget::mousePressEvent(QMouseEvent* event) {
   if (events_ == nullptr || tracking_) return;
-  if (event->button() == Qt::LeftButton) {
+  if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) != 0) {
+    selecting_ = clientPoint(event->position());
+    events_->selectionDragged(*selecting_, *selecting_);
+  } else if (event->button() == Qt::LeftButton) {
     events_->leftPressed(clientPoint(event->position()));
   } else if (event->button() == Qt::RightButton) {
     events_->rightPressed(clientPoint(event->position()));
   }
+}
+
+void GridWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (events_ != nullptr && selecting_ && (event->buttons() & Qt::LeftButton) != 0) {
+    events_->selectionDragged(*selecting_, clientPoint(event->position()));
+  }
+}
+
+void GridWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) selecting_.reset();
 }
 
 void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {

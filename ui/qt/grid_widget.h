@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "ui/platform.h"
@@ -21,6 +22,8 @@ class GridEvents {
   virtual void rightPressed(Point point) = 0;
   virtual void doubleClicked(Point point) = 0;
   virtual void wheelTurned(int lines, bool columns) = 0;  // lines > 0: down or right
+  // A drag with Shift held, from the pressed point; called at the press and at each move.
+  virtual void selectionDragged(Point /*anchor*/, Point /*point*/) {}
   // The keyboard, once a click gave the grid the focus.
   virtual void keyPressed(GridKey /*key*/) {}
   virtual void textTyped(const QString& /*text*/) {}  // typed, or given by the input method
@@ -59,6 +62,8 @@ class GridWidget final : public QWidget, private DamageSink {
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
@@ -101,6 +106,8 @@ class GridWidget final : public QWidget, private DamageSink {
   bool resized_ = false;  // the image is new: the next painting keeps no tile
 
   QString preedit_;  // being composed in the input method, shown over the cursor cell
+
+  std::optional<Point> selecting_;  // the anchor of a Shift drag while the button is down
 
   bool tracking_ = false;
   bool ending_ = false;  // the loop is told to quit; events queued behind it pass on

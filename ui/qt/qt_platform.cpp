@@ -596,6 +596,10 @@ void QtPlatform::doubleClicked(Point point) {
   guarded([this, point] { dialog_->OnGridDoubleClick(point); });
 }
 
+void QtPlatform::selectionDragged(Point anchor, Point point) {
+  guarded([this, anchor, point] { dialog_->OnGridSelect(anchor, point); });
+}
+
 void QtPlatform::wheelTurned(int lines, bool columns) {
   guarded([this, lines, columns] { dialog_->OnGridWheel(lines, columns); });
 }

@@ -97,6 +97,7 @@ class QtPlatform final : public Platform, private GridEvents {
   void leftPressed(Point point) override;
   void rightPressed(Point point) override;
   void doubleClicked(Point point) override;
+  void selectionDragged(Point anchor, Point point) override;
   void wheelTurned(int lines, bool columns) override;
   void keyPressed(GridKey key) override;
   void textTyped(const QString& text) override;
