@@ -196,9 +196,11 @@ std::vector<std::pair<int, int>> FastFill::Run::usedElsewhere(const std::vector<
 FastFill::Run::Outcome FastFill::Run::split(const std::vector<int>& part,
                                             const std::vector<std::pair<int, int>>& used,
                                             std::vector<std::uint64_t>& failures) {
-  SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(),
-                     engine_.settings.firstOnly, used);
   Outcome outcome;
+  // As a solver does at its first decision: a command waiting stops the run before any fill.
+  if (pollHost(true)) return outcome;
+  SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(),
+                     engine_.settings.firstOnly, used, this);
   bool ended = false;
   while (!ended) {
     ended = search.waitFor(PumpInterval / 4);

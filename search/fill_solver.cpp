@@ -679,13 +679,14 @@ bool FillSolver::keepWords(int s, const std::vector<Bits>& words) {
   return true;
 }
 
-int FillSolver::firstBranch() {
+int FillSolver::firstBranch(SolverWatch* watch) {
+  watch_ = watch;
   if (!started_) {
     started_ = true;
     rootChanged_ = false;
-    if (!settleRoot()) failed_ = true;
+    if (!settleRoot() && !stopped_) failed_ = true;
   }
-  return failed_ ? -1 : chooseSlot();
+  return failed_ || stopped_ ? -1 : chooseSlot();
 }
 
 std::vector<Bits> FillSolver::wordsLeft(int s) const {

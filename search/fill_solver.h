@@ -87,9 +87,11 @@ class FillSolver {
   // The first fill, or after a Solution the next one (under the constraints as they are now).
   Status solve(SolverWatch* watch = nullptr);
   // Before the first solve: propagates the root and gives the slot the search would branch on
-  // first, or -1 when the root has no fill or needs no branching (failed() tells which).
-  int firstBranch();
+  // first, or -1 when the root has no fill, needs no branching, or the watch stopped it
+  // (failed() and stopped() tell which).
+  int firstBranch(SolverWatch* watch = nullptr);
   bool failed() const { return failed_; }
+  bool stopped() const { return stopped_; }
   // The words slot s has now, as blocks of its word list.
   std::vector<Bits> wordsLeft(int s) const;
 

@@ -41,7 +41,7 @@ class Bounded : public SolverWatch {
 
 SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
                          const SolverSwitches& switches, int threads, bool firstOnly,
-                         std::vector<std::pair<int, int>> excluded)
+                         std::vector<std::pair<int, int>> excluded, SolverWatch* watch)
     : model_(model),
       slots_(std::move(slots)),
       switches_(switches),
@@ -51,8 +51,12 @@ SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
       failures_(static_cast<std::size_t>(model.slotCount()), 0) {
   FillSolver probe(model_, slots_, switches_);
   for (const auto& [s, w] : excluded_) probe.excludeWord(s, w);
-  branch_ = probe.firstBranch();
+  branch_ = probe.firstBranch(watch);
   for (const int s : slots_) failures_[static_cast<std::size_t>(s)] = probe.failuresOf(s);
+  if (probe.stopped()) {
+    stop_ = true;  // nothing searched: neither found nor proven
+    return;
+  }
   if (probe.failed()) {
     exhausted_ = true;
     return;

@@ -36,9 +36,12 @@ class SplitSearch {
     std::uint64_t nogoods = 0;
   };
 
-  // excluded: (slot, word) pairs no solver may take (words standing elsewhere).
+  // excluded: (slot, word) pairs no solver may take (words standing elsewhere). The watch sees
+  // the propagation of the root, on the caller's thread, before the threads start; when it
+  // stops it, nothing is searched.
   SplitSearch(const FillModel& model, std::vector<int> slots, const SolverSwitches& switches,
-              int threads, bool firstOnly, std::vector<std::pair<int, int>> excluded);
+              int threads, bool firstOnly, std::vector<std::pair<int, int>> excluded,
+              SolverWatch* watch = nullptr);
   ~SplitSearch();
   SplitSearch(const SplitSearch&) = delete;
   SplitSearch& operator=(const SplitSearch&) = delete;

@@ -273,7 +273,7 @@ TEST_F(Tool, FastEngineFirstFillBannedWordsAndAlternatives) {
   const Result two = run(fast + " --stats --threads 2");
   EXPECT_EQ(two.status, 0);
   EXPECT_NE(two.err.find(", worst rank 6 (proven best), "), std::string::npos) << two.err;
-  EXPECT_EQ(run(fast + " --threads 0").err, "vexilo-cli: --threads takes 1 to 256\n");
+  EXPECT_TRUE(run(fast + " --threads 0").err.starts_with("vexilo-cli: --threads takes 1 to 256\n"));
 
   writeBytes(folder.path("ban.txt"), "ウドラ\n");
   const Result banned = run(fast + " --ban " + path("ban.txt"));
