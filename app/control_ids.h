@@ -43,6 +43,8 @@ enum ControlId : int {
   IdPrint = 32851,             // menu ファイル: 印刷
   IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
   IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
+  IdBanWord = 32860,           // menu 編集: 選んだ語を使わない, and Delete in the list
+  IdBannedWords = 32861,       // menu 編集: 使わない語の一覧
   IdSaveOver = 32880,          // menu ファイル: 上書き保存
   IdRecentFiles = 32881,       // menu ファイル: 最近使ったファイル, the submenu
   IdRecentFile1 = 32890,       // its entries, newest first, up to IdRecentFile1 + 7
@@ -65,6 +67,7 @@ enum TimerId : int {
   IdProgressTimer = 1,  // the status line during a search
   IdRecoveryTimer = 2,  // writes the recovery file
   IdRecoveryOffer = 3,  // once, when the window is up: offers a recovery file left behind
+  IdWordChecks = 4,     // checks the listed words a few at a time, while some are left
 };
 
 }  // namespace vexilo

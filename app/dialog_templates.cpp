@@ -174,6 +174,9 @@ constexpr std::array EditItems{
     MenuItemTemplate{0, ""},
     MenuItemTemplate{IdClear, "\x83\x4E\x83\x8A\x83\x41"},  // クリア
     MenuItemTemplate{0, ""},
+    MenuItemTemplate{IdBanWord, "\x91\x49\x82\xF1\x82\xBE\x8C\xEA\x82\xF0\x8E\x67\x82\xED\x82\xC8\x82\xA2(&W)"},  // 選んだ語を使わない(&W)
+    MenuItemTemplate{IdBannedWords, "\x8E\x67\x82\xED\x82\xC8\x82\xA2\x8C\xEA\x82\xCC\x88\xEA\x97\x97(&L)..."},  // 使わない語の一覧(&L)...
+    MenuItemTemplate{0, ""},
     MenuItemTemplate{0, "", false, false, &SymmetryMenu},
     MenuItemTemplate{0, "", false, false, &RulesMenu},
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "search/alternatives.h"
+
 namespace vexilo {
 
 MainDialog::MainDialog(Platform& platform, SettingsStore& settings)
@@ -22,11 +24,13 @@ void MainDialog::OnInitDialog() {
   colOffset = 0;
   rowOffset = 0;
   pushControls();
-  history.reset(grid, clues);  // the restored puzzle is where undo stops
+  const int skippedBans = restoreBannedWords();
+  history.reset(grid, clues, bannedWords.words());  // the restored puzzle is where undo stops
   savedPosition = history.position();
   refreshClues();
   updateCommandStates();
   checkLayout();
+  if (skippedBans > 0) tellSkippedBans(skippedBans);
   platform.showRecentFiles(recentFiles);
   if (!recoveryPath().empty()) {
     // Offered once the window is up; the file is written again only after that.
@@ -62,6 +66,8 @@ void MainDialog::OnCommand(int id) {
     case IdExportPdf: ExportPdf(); break;
     case IdPrint: PrintPuzzle(); break;
     case IdRedo: Redo(); break;
+    case IdBanWord: BanWord(); break;
+    case IdBannedWords: ShowBannedWords(); break;
     case IdNewPuzzle: NewPuzzle(); break;
     case IdSymmetryNone: ChooseSymmetry(Symmetry::None); break;
     case IdSymmetryPoint: ChooseSymmetry(Symmetry::Point); break;
@@ -106,6 +112,7 @@ void MainDialog::OnTimer(int id) {
   switch (id) {
     case IdProgressTimer: showProgress(); break;
     case IdRecoveryTimer: writeRecoveryFile(); break;
+    case IdWordChecks: checkAlternatives(); break;
     case IdRecoveryOffer:
       platform.killTimer(IdRecoveryOffer);
       offerRecoveryFile();

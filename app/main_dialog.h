@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "app/control_ids.h"
@@ -24,6 +26,8 @@
 #include "ui/platform.h"
 
 namespace vexilo {
+
+class AlternativeList;
 
 inline constexpr const char* AppTitle = "Vexilo";
 inline constexpr const char* AppCaption = "Vexilo Version 1.16";
@@ -105,8 +109,25 @@ class MainDialog : public CellListener, public GridKeyPort {
   void RunSearch();
   void ShowNextResult();
   void listCandidates(int k);
-  void showProgress();  // on the status line, while a search runs
+  std::string candidateLines(int k);  // slot k's candidates, banned words left out
+  void showProgress();                // on the status line, while a search runs
   void ChooseSearchEngine(SearchEngine engine);
+
+  // The words a slot can take after a fast fill, checked a few at each dispatch, and the words
+  // the author bans (main_dialog_words.cpp).
+  void BanWord();            // the word on the result box's current line
+  void ShowBannedWords();    // and allows again those the author chooses
+  int restoreBannedWords();  // the lines of the file that name no word, left out
+  void tellSkippedBans(int lines);
+  std::string bannedWordsPath();                               // empty when the store has no folder
+  void setBannedWords(const std::vector<std::string>& words);  // and saves them
+  bool fillIsLive();  // the grid is the fast engine's last fill, with no banned word in it
+  void listAlternatives(int k);  // into resultText, and starts checking them
+  std::string alternativeLines(bool checksHold);
+  void checkAlternatives();                     // a turn of the timer
+  void stopAlternatives();                      // the list stays as shown
+  bool isUncheckedWord(std::string_view word);  // listed, and not known to admit a fill
+  void relistWords();  // the framed slot's list again, where the box shows it, after bans
 
   // The selected cells and the search within them (main_dialog_selection.cpp).
   void OnGridSelect(Point anchor, Point point);  // a Shift drag from anchor, now at point
@@ -121,8 +142,8 @@ class MainDialog : public CellListener, public GridKeyPort {
   // Undo, redo, locking a listed word, the wheel (main_dialog_history.cpp).
   void Undo();
   void Redo();
-  void OnResultDoubleClick(int line);  // line of the result box, from 0
-  void LockCandidate(std::string_view word);
+  void OnResultDoubleClick(int line);         // line of the result box, from 0
+  bool LockCandidate(std::string_view word);  // true when locked
   void OnGridWheel(int lines, bool columns);  // lines > 0: down or right
   // What changed since the last step becomes one, unless a search runs; the block rules are
   // checked again, and told on the status line when reportRules.
@@ -239,6 +260,10 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::optional<CellRectangle> fastRegion;  // what the fast engine last filled; none: the grid
   std::vector<int> blockingSlots;           // framed after the fast engine found no fill
   std::vector<Rect> blockingFramesShown;
+  std::optional<PuzzleGrid> fastFillGrid;         // as the last fill of the fast engine left it
+  std::unique_ptr<AlternativeList> alternatives;  // of the framed slot, while the box lists them
+  std::unordered_set<std::string> knownToFit;     // the engine's own list: fits with the fill kept
+  bool bansUnreadable = false;  // the file is there but cannot be read: never written over
   std::uint64_t decisions = 0;  // totals of the fast engine over every run
   std::uint64_t backtracks = 0;
 

@@ -4,6 +4,8 @@
 
 #include "app/main_dialog.h"
 #include "app/region_fill.h"
+#include "app/result_lines.h"
+#include "search/alternatives.h"
 #include "search/fill_search.h"
 #include "search/word_slot.h"
 
@@ -11,8 +13,6 @@ namespace vexilo {
 
 namespace {
 
-constexpr int ListedWords = 1002;  // the result box shows no more
-constexpr const char* TooMany = "too Many...";
 constexpr const char* NoWordInRegion = "The selected cells hold no word to fill";
 constexpr int ProgressPeriodMs = 250;
 constexpr const char* Gap = "  ";
@@ -228,6 +228,9 @@ void MainDialog::runSearch(std::optional<CellRectangle> region) {
     return;
   }
   searchState = SearchRunning;
+  stopAlternatives();
+  alternatives.reset();
+  fastFillGrid.reset();
   progress = SearchProgress{};
   progress.engine = region ? SearchEngine::Fast : searchEngine;
   searchStartMs = platform.milliseconds();
@@ -333,6 +336,7 @@ void MainDialog::runFastFill(SearchHost& host, const std::optional<CellRectangle
   host.updateTotals();
   if (!ran) platform.showMessage(NoWordInRegion);
   fastOutcome = outcome;
+  if (outcome == SearchEnd::Filled) fastFillGrid = grid;
   slots.currentSlot = 0;
   if (outcome != SearchEnd::NoFill) {
     if (slots.slotCount > 0) listCandidates(0);
@@ -372,19 +376,30 @@ void MainDialog::ShowNextResult() {
 }
 
 void MainDialog::listCandidates(int k) {
-  resultText.clear();
-  int listed = 0;
-  if (slots.holds(k)) {
-    for (const std::string& word : slots.slots[static_cast<std::size_t>(k)].candidates) {
-      resultText += word;
-      resultText += "\r\n";
-      if (++listed == ListedWords) {
-        resultText += TooMany;
-        break;
-      }
-    }
+  stopAlternatives();
+  alternatives.reset();
+  if (slots.holds(k) && fillIsLive()) {
+    listAlternatives(k);
+  } else {
+    resultText = candidateLines(k);
   }
   pushControls();
+}
+
+std::string MainDialog::candidateLines(int k) {
+  std::string text;
+  int listed = 0;
+  if (!slots.holds(k)) return text;
+  for (const std::string& word : slots.slots[static_cast<std::size_t>(k)].candidates) {
+    if (bannedWords.contains(word)) continue;
+    text += word;
+    text += "\r\n";
+    if (++listed == ListedWords) {
+      text += TooMany;
+      break;
+    }
+  }
+  return text;
 }
 
 }  // namespace vexilo

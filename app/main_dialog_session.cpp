@@ -5,6 +5,7 @@
 
 #include "app/main_dialog.h"
 #include "files/puzzle_file.h"
+#include "search/alternatives.h"
 #include "ui/cp932_codec.h"
 
 namespace vexilo {
@@ -78,7 +79,7 @@ void MainDialog::OnClosed() {
   }
 }
 
-bool MainDialog::gridUnsaved() const { return history.position() != savedPosition; }
+bool MainDialog::gridUnsaved() const { return !history.samePuzzleAs(savedPosition); }
 
 bool MainDialog::hasUnsavedChanges() {
   pullControls();
@@ -231,6 +232,9 @@ void MainDialog::showSearchView() {
     showStatus({}, {});
   }
   slots.markStale();  // a search after an undo starts from the beginning
+  stopAlternatives();
+  alternatives.reset();
+  if (slots.holds(slots.currentSlot) && fillIsLive()) listAlternatives(slots.currentSlot);
   pushControls();
 }
 

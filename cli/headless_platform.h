@@ -28,6 +28,8 @@ class HeadlessPlatform : public Platform {
 
   std::string controlText(int id) override;
   void setControlText(int id, std::string_view text) override;
+  void refreshControlText(int id, std::string_view text) override { setControlText(id, text); }
+  int currentLine(int) override { return 0; }
   bool isChecked(int id) override;
   void setChecked(int id, bool checked) override { checks_[id] = checked; }
   void enableCommand(int, bool) override {}  // no menu
@@ -70,6 +72,10 @@ class HeadlessPlatform : public Platform {
   bool runWordEntry(WordEntryData&) override { return false; }
   std::optional<std::string> runRegisterWord() override { return std::nullopt; }
   void runAbout() override {}
+  std::vector<std::string> runBannedWords(const std::vector<std::string>&,
+                                          std::string_view) override {
+    return {};
+  }
   bool runNewPuzzle(NewPuzzleData&) override { return false; }
   TrackResult trackRectangle(const Rect&, Point) override { return {}; }
 

@@ -12,6 +12,7 @@
 #include "files/atomic_file.h"
 #include "files/locked_file.h"
 #include "files/text_file.h"
+#include "puzzle/shift_jis.h"
 
 namespace vexilo {
 
@@ -46,9 +47,6 @@ std::size_t utf8CharacterLength(std::string_view text) {
   }
   return length;
 }
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // Every lead byte with its trail byte, and no byte that starts no character (0x80, 0xA0, 0xFD
 // to 0xFF).

@@ -6,6 +6,7 @@
 
 #include "files/atomic_file.h"
 #include "files/text_file.h"
+#include "puzzle/shift_jis.h"
 
 namespace vexilo {
 
@@ -47,9 +48,6 @@ bool parseLine(std::string_view line, NodeBox& cell, PuzzleGrid& grid) {
   grid.noteMark(cell.mark);
   return true;
 }
-
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool isTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // The longest start of text that the reader gives back as it stands from a line with room bytes
 // for it: whole characters, and none of the bytes that end a field, a line, a text or the file.

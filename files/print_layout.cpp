@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files/web_export.h"
+#include "puzzle/shift_jis.h"
 
 namespace vexilo {
 
@@ -24,11 +25,6 @@ constexpr std::string_view AcrossHeading =
 constexpr std::string_view AnswerHeading = "\x89\xf0\x93\x9a";  // 解答
 
 double lineHeight(double points) { return points * PointsToMillimetres * LineSpacing; }
-
-bool isLeadByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // The Shift_JIS characters of a text, each one or two bytes.
 std::vector<std::string_view> characters(std::string_view text) {

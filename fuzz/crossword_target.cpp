@@ -89,8 +89,17 @@ bool isGivenLetterOf(const PuzzleGrid& grid, int group, std::string_view text) {
   return false;
 }
 
-// Every text line gives back the text of its cell, or of a given cell of its group, byte for
-// byte.
+// An empty cell of a group may be graded by a letter another cell of its group holds.
+bool isLetterOfGroup(const PuzzleGrid& grid, const NodeBox& empty, std::string_view text) {
+  if (empty.mark < 0 || !empty.str.empty()) return false;
+  for (int i = 0; i < CellCount; ++i) {
+    const NodeBox& cell = grid.cellAt(i);
+    if (cell.flag != Block && cell.mark == empty.mark && cell.str == text) return true;
+  }
+  return false;
+}
+
+// Every text line gives back the text of its cell, or of a cell of its group, byte for byte.
 void checkTextLines(const PuzzleGrid& grid, std::string_view page) {
   std::size_t start = 0;
   while (start < page.size()) {
@@ -111,7 +120,9 @@ void checkTextLines(const PuzzleGrid& grid, std::string_view page) {
     const auto value = phpStringValue(line.substr(close + 5, line.size() - close - 7));
     require(value.has_value(), "a text line is not one whole PHP string");
     if (line.substr(0, AnswerLine.size()) == AnswerLine) {
-      require(*value == grid.cellAt(number).str, "an answer line does not give its text back");
+      const NodeBox& cell = grid.cellAt(number);
+      require(*value == cell.str || isLetterOfGroup(grid, cell, *value),
+              "an answer line does not give its text back");
     } else {
       require(isGivenLetterOf(grid, number, *value), "a group's letter is none of its given cells");
     }

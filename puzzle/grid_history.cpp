@@ -1,5 +1,7 @@
 #include "puzzle/grid_history.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -93,20 +95,38 @@ void packClueChanges(const PuzzleClues& from, const PuzzleClues& to, std::string
   }
 }
 
+std::size_t textBytes(const GridHistory::WordList& words) {
+  std::size_t bytes = 0;
+  for (const std::string& word : words) bytes += sizeof word + word.size();
+  return bytes;
+}
+
 }  // namespace
 
-void GridHistory::reset(const PuzzleGrid& grid, const PuzzleClues& clues) {
+std::size_t GridHistory::Step::size() const {
+  return sizeof(Step) + before.size() + after.size() + cluesBefore.size() + cluesAfter.size() +
+         textBytes(bansBefore) + textBytes(bansAfter);
+}
+
+void GridHistory::reset(const PuzzleGrid& grid, const PuzzleClues& clues, const WordList& banned) {
   steps_.clear();
   done_ = 0;
   bytes_ = 0;
   baseline_ = grid;
   baseId_ = nextId_++;
   clues_ = clues;
+  banned_ = banned;
 }
 
-bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewOffsets view) {
+bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, const WordList& banned,
+                         ViewOffsets view) {
   Step step;
   if (&clues != &clues_) packClueChanges(clues_, clues, step.cluesBefore, step.cluesAfter);
+  if (&banned != &banned_ && banned != banned_) {
+    step.bansChanged = true;
+    step.bansBefore = banned_;
+    step.bansAfter = banned;
+  }
   for (int i = 0; i < CellCount; ++i) {
     if (sameCell(grid.cellAt(i), baseline_.cellAt(i))) continue;
     pack(step.before, i, baseline_.cellAt(i));
@@ -114,13 +134,11 @@ bool GridHistory::record(const PuzzleGrid& grid, const PuzzleClues& clues, ViewO
   }
   step.nextMarkBefore = baseline_.nextMark();
   step.nextMarkAfter = grid.nextMark();
-  if (step.before.empty() && step.nextMarkBefore == step.nextMarkAfter &&
-      step.cluesBefore.empty()) {
-    return false;
-  }
+  if (step.onlyBans() && !step.bansChanged) return false;
   step.view = view;
   step.id = nextId_++;
   if (!step.cluesBefore.empty()) clues_ = clues;
+  if (step.bansChanged) banned_ = banned;
 
   while (steps_.size() > done_) {
     bytes_ -= steps_.back().size();
@@ -173,24 +191,50 @@ void GridHistory::applyClues(const std::string& packed, PuzzleClues& clues) {
   clues_ = clues;
 }
 
-bool GridHistory::undo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
-  record(grid, clues, view);
+bool GridHistory::undo(PuzzleGrid& grid, PuzzleClues& clues, WordList& banned, ViewOffsets& view) {
+  record(grid, clues, banned, view);
   if (!canUndo()) return false;
   const Step& step = steps_[--done_];
   apply(step.before, step.nextMarkBefore, grid);
   applyClues(step.cluesBefore, clues);
+  if (step.bansChanged) banned = banned_ = step.bansBefore;
   view = step.view;
   return true;
 }
 
-bool GridHistory::redo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
-  record(grid, clues, view);  // a change since the last undo leaves nothing to redo
+bool GridHistory::redo(PuzzleGrid& grid, PuzzleClues& clues, WordList& banned, ViewOffsets& view) {
+  record(grid, clues, banned, view);  // a change since the last undo leaves nothing to redo
   if (!canRedo()) return false;
   const Step& step = steps_[done_++];
   apply(step.after, step.nextMarkAfter, grid);
   applyClues(step.cluesAfter, clues);
+  if (step.bansChanged) banned = banned_ = step.bansAfter;
   view = step.view;
   return true;
+}
+
+bool GridHistory::undo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
+  WordList banned = banned_;
+  return undo(grid, clues, banned, view);
+}
+
+bool GridHistory::redo(PuzzleGrid& grid, PuzzleClues& clues, ViewOffsets& view) {
+  WordList banned = banned_;
+  return redo(grid, clues, banned, view);
+}
+
+bool GridHistory::samePuzzleAs(std::uint64_t position) const {
+  std::size_t at = 0;  // steps done at that position
+  if (position != baseId_) {
+    const auto step = std::find_if(steps_.begin(), steps_.end(),
+                                   [position](const Step& s) { return s.id == position; });
+    if (step == steps_.end()) return false;
+    at = static_cast<std::size_t>(step - steps_.begin()) + 1;
+  }
+  const auto [from, to] = std::minmax(at, done_);
+  return std::all_of(steps_.begin() + static_cast<std::ptrdiff_t>(from),
+                     steps_.begin() + static_cast<std::ptrdiff_t>(to),
+                     [](const Step& s) { return s.onlyBans(); });
 }
 
 bool GridHistory::undo(PuzzleGrid& grid, ViewOffsets& view) {

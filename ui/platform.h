@@ -47,6 +47,11 @@ class ControlPort {
   virtual ~ControlPort() = default;
   virtual std::string controlText(int id) = 0;
   virtual void setControlText(int id, std::string_view text) = 0;
+  // The same list with some lines changed: the text cursor of the multi-line edit stays on the
+  // entry it was on (a line's first word), and the scrolling where the user left it.
+  virtual void refreshControlText(int id, std::string_view text) = 0;
+  // The line of a multi-line edit that holds the text cursor, from 0: the line the user chose.
+  virtual int currentLine(int id) = 0;
   virtual bool isChecked(int id) = 0;
   virtual void setChecked(int id, bool checked) = 0;
   // Greys a menu item out, or makes it usable again.
@@ -178,6 +183,10 @@ class DialogPort {
   // Template 130; the word typed, or nothing unless closed with "登録".
   virtual std::optional<std::string> runRegisterWord() = 0;
   virtual void runAbout() = 0;  // template 100
+  // The banned words (Shift_JIS) and the file that keeps them (a platform path); the words the
+  // user chose to allow again, none when closed without.
+  virtual std::vector<std::string> runBannedWords(const std::vector<std::string>& words,
+                                                  std::string_view path) = 0;
   // Template 140; true for OK, false when cancelled.
   virtual bool runNewPuzzle(NewPuzzleData& data) = 0;
   // The cell outline dragged from the pressed point in a modal loop.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -10,6 +12,7 @@
 #include "app/main_dialog.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
+#include "support/random_puzzles.h"
 #include "support/scripted_platform.h"
 #include "support/sjis.h"
 #include "support/temp_folder.h"
@@ -128,7 +131,7 @@ TEST_F(FastSearchCommand, EachSearchShowsAFillNotShownBeforeUntilNoneIsLeft) {
   const WordSlot& first = dialog->slots.slots[0];
   std::string placed;
   for (int p = 0; p < first.length; ++p) placed += dialog->grid.cellAt(slotCell(first, p)).str;
-  EXPECT_EQ(platform.texts[IdResult].substr(0, placed.size() + 2), placed + "\r\n");
+  EXPECT_EQ(platform.texts[IdResult].substr(0, placed.size() + 1), placed + " ");
   EXPECT_GT(dialog->decisions, 0U);
   EXPECT_EQ(framesIn(paint(), SlotFrame), std::vector<Rect>{dialog->slotRect(0)});
   press(IdShowResult);
@@ -185,6 +188,50 @@ TEST_F(FastSearchCommand, SearchPressedDuringTheRunStopsItWithNoLetterLeft) {
   EXPECT_TRUE(platform.messages.empty());
   press(IdSearch);
   EXPECT_NE(picture(3, 3), Ring);
+}
+
+// The grid shows each better fill as it comes, the progress its rarest word's rank; a stop
+// keeps the best one found, told as not proven.
+TEST_F(FastSearchCommand, EachBetterFillIsShownAndAStopKeepsTheBestFound) {
+  test::drawPicture(dialog->grid, {".....", ".#.#.", ".....", ".#.#.", "....."});
+  const PuzzleGrid start = dialog->grid;
+  std::vector<std::string> utf8;
+  const char* kana[] = {"ア", "イ", "ウ", "エ"};
+  std::mt19937 random(5);
+  for (int i = 0; i < 400; ++i) {
+    std::string word;
+    for (int j = 0; j < 5; ++j) word += kana[random() % 4];
+    utf8.push_back(word);
+  }
+  useWords(utf8);
+  const auto ranks = test::ranksOf(words);
+  press(IdSearchFast);
+  std::vector<Picture> fills;  // as shown, each better than the one before
+  std::function<void()> watch = [&] {
+    const std::vector<std::string> runs = test::runWords(dialog->grid);
+    if (std::find(runs.begin(), runs.end(), "") == runs.end() &&
+        (fills.empty() || picture(5, 5) != fills.back())) {
+      EXPECT_EQ(test::worstRank(dialog->grid, ranks), dialog->progress.worstRank);
+      if (!fills.empty()) {
+        EXPECT_LT(dialog->progress.worstRank,
+                  test::worstRank(test::gridFromPicture(fills.back()), ranks));
+      }
+      fills.push_back(picture(5, 5));
+      if (fills.size() == 2) press(IdSearch);  // stop
+    }
+    platform.atPump(platform.pumps + 1, watch);
+  };
+  platform.atPump(1, watch);
+  press(IdSearch);
+  expectIdle();
+  ASSERT_EQ(fills.size(), 2U);
+  EXPECT_EQ(picture(5, 5), fills.back());
+  EXPECT_EQ(test::checkFill(start, dialog->grid, words, test::fillOrderOf(dialog->slots)),
+            std::nullopt);
+  EXPECT_EQ(test::u8(platform.statuses.back().text),
+            "高速検索: 中止しました  最も珍しい語 " +
+                std::to_string(test::worstRank(dialog->grid, ranks)) +
+                " 位 (最善かは未証明)  0.0 秒");
 }
 
 // Letters as a search left them: Open cells holding letters.

@@ -149,5 +149,47 @@ TEST(GridHistory, ClueEditsAndPropertiesAreStepsOfTheirOwn) {
   EXPECT_LT(history.byteSize() - before, 400u);  // not the 24,000 bytes of every clue
 }
 
+// Banning is undone like an edit, yet leaves the puzzle what it was: the window tells no
+// unsaved change for it.
+TEST(GridHistory, BannedWordsAreStepsThatLeaveThePuzzleAsItWas) {
+  PuzzleGrid grid;
+  PuzzleClues clues;
+  GridHistory::WordList banned{"a"};
+  GridHistory history;
+  history.reset(grid, clues, banned);
+  const std::uint64_t start = history.position();
+  banned.push_back("b");
+  ASSERT_TRUE(history.record(grid, clues, banned, {}));
+  EXPECT_FALSE(history.record(grid, clues, banned, {}));
+  EXPECT_TRUE(history.samePuzzleAs(start));
+  grid.makeOpen(0);
+  history.record(grid, clues, banned, {});
+  const std::uint64_t opened = history.position();
+  EXPECT_FALSE(history.samePuzzleAs(start));
+  banned = {"b"};
+  history.record(grid, clues, banned, {});
+  EXPECT_TRUE(history.samePuzzleAs(opened));
+  EXPECT_FALSE(history.samePuzzleAs(start));
+
+  ViewOffsets view;
+  ASSERT_TRUE(history.undo(grid, clues, banned, view));
+  EXPECT_EQ(banned, (GridHistory::WordList{"a", "b"}));
+  ASSERT_TRUE(history.undo(grid, clues, banned, view));  // the open cell; the bans stay
+  EXPECT_EQ(banned, (GridHistory::WordList{"a", "b"}));
+  EXPECT_EQ(grid.cellAt(0).flag, Block);
+  ASSERT_TRUE(history.undo(grid, clues, banned, view));
+  EXPECT_EQ(banned, GridHistory::WordList{"a"});
+  EXPECT_TRUE(history.samePuzzleAs(opened) == false && history.samePuzzleAs(start));
+  ASSERT_TRUE(history.redo(grid, clues, banned, view));
+  ASSERT_TRUE(history.redo(grid, clues, banned, view));
+  ASSERT_TRUE(history.redo(grid, clues, banned, view));
+  EXPECT_EQ(banned, GridHistory::WordList{"b"});
+  history.undo(grid, clues, banned, view);
+  banned.push_back("c");  // a new step drops the ban that could be redone
+  history.record(grid, clues, banned, {});
+  EXPECT_FALSE(history.redo(grid, clues, banned, view));
+  EXPECT_FALSE(history.samePuzzleAs(opened + 1000));  // never held
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -620,6 +621,60 @@ TEST_F(WindowFixture, DoubleClickOnAListedWordLocksItIntoTheFramedSlot) {
   dialog->OnCommand(IdSearch);
   EXPECT_EQ(test::pictureOf(dialog->grid, 3, 3),
             (std::vector<std::string>{"アカサ", "オ##", "ス##"}));
+}
+
+// The list of a fast fill is checked while the window waits: the chosen entry keeps the cursor
+// and stands out, and Delete bans its word.
+TEST_F(WindowFixture, ListedWordsAreCheckedInPlaceAndDeleteBansTheChosenOne) {
+  test::TempFolder folder;
+  store.folderPath = folder.path("config");
+  test::writeBytes(folder.path("w.dic"),
+                   sj("アイウ\r\nアカサ\r\nサシス\r\nウメオ\r\nサクラ\r\nウドラ\r\n"
+                      "ウミラ\r\nラクダ\r\nカモメ\r\nカラス\r\nメダカ\r\nスイカ\r\n"));
+  dialog->OnInitDialog();
+  control<QLineEdit>(IdDicPath1)->setText(QString::fromStdString(folder.path("w.dic")));
+  test::drawPicture(dialog->grid, {"...", ".#.", "..."});
+  dialog->OnCommand(IdSearchFast);
+  dialog->OnCommand(IdSearch);
+  auto* box = control<QPlainTextEdit>(IdResult);
+  ASSERT_TRUE(box->toPlainText().startsWith(QStringLiteral("アイウ 1位\nアカサ 2位 未確認\n")));
+  const QTextBlock chosen = box->document()->findBlockByNumber(8);
+  ASSERT_EQ(chosen.text(), QStringLiteral("カモメ 9位 未確認"));
+  QTest::mouseClick(box->viewport(), Qt::LeftButton, {},
+                    box->cursorRect(QTextCursor(chosen)).center());
+  const auto checked = [box] {
+    for (int turns = 0; turns < 500 && box->toPlainText().contains(QStringLiteral("未確認"));
+         ++turns) {
+      QTest::qWait(5);
+    }
+    return box->toPlainText();
+  };
+  EXPECT_EQ(checked(), QStringLiteral("アイウ 1位\nアカサ 2位\nカモメ 9位\nカラス 10位\n"));
+  EXPECT_EQ(box->textCursor().block().text(), QStringLiteral("カモメ 9位"));
+  ASSERT_EQ(box->extraSelections().size(), 1);
+  EXPECT_EQ(box->extraSelections().front().cursor.blockNumber(), 2);
+
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_EQ(dialog->bannedWords.words(), std::vector<std::string>{sj("カモメ")});
+  EXPECT_EQ(checked(), QStringLiteral("アイウ 1位\nアカサ 2位\n"));  // カラス needs カモメ
+}
+
+TEST_F(WindowFixture, TheBannedWordsBoxAllowsTheWordsSelectedThere) {
+  dialog->OnInitDialog();
+  dialog->setBannedWords({sj("アイウ"), sj("サクラ"), sj("ウミラ")});
+  test::whenModal(platform.window(), [](QWidget* shown) {
+    auto* list = shown->findChild<QListWidget*>(QStringLiteral("bannedWords"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("サクラ"));
+    list->item(1)->setSelected(true);
+    list->item(2)->setSelected(true);
+    for (QAbstractButton* button : shown->findChildren<QAbstractButton*>()) {
+      if (button->text() == QStringLiteral("使えるようにする")) button->click();
+    }
+  });
+  platform.window()->action(IdBannedWords)->trigger();
+  EXPECT_EQ(dialog->bannedWords.words(), std::vector<std::string>{sj("アイウ")});
 }
 
 TEST_F(WindowFixture, WheelScrollsRowsAndShiftWheelColumns) {

@@ -91,6 +91,17 @@ std::optional<std::string> ScriptedPlatform::runRegisterWord() {
   return answer;
 }
 
+std::vector<std::string> ScriptedPlatform::runBannedWords(const std::vector<std::string>& words,
+                                                          std::string_view path) {
+  boxWaited();
+  bannedListsShown.push_back(words);
+  bannedPathsShown.emplace_back(path);
+  if (allowAnswers.empty()) return {};
+  std::vector<std::string> answer = std::move(allowAnswers.front());
+  allowAnswers.pop_front();
+  return answer;
+}
+
 bool ScriptedPlatform::runNewPuzzle(NewPuzzleData& data) {
   newPuzzleOpenedWith.push_back(data);
   if (newPuzzleAnswers.empty()) return false;

@@ -54,6 +54,13 @@ class ScriptedPlatform : public Platform {
   std::map<int, bool> checks;
   std::string controlText(int id) override { return texts[id]; }
   void setControlText(int id, std::string_view text) override { texts[id] = std::string(text); }
+  int refreshes = 0;  // of a list in place
+  void refreshControlText(int id, std::string_view text) override {
+    ++refreshes;
+    texts[id] = std::string(text);
+  }
+  std::map<int, int> currentLines;  // the text cursor's line, by id
+  int currentLine(int id) override { return currentLines[id]; }
   bool isChecked(int id) override { return checks[id]; }
   void setChecked(int id, bool checked) override { checks[id] = checked; }
   std::map<int, bool> commandsEnabled;  // menu items greyed out or not, by id
@@ -165,6 +172,11 @@ class ScriptedPlatform : public Platform {
     boxWaited();
     ++aboutBoxes;
   }
+  std::vector<std::vector<std::string>> bannedListsShown;
+  std::vector<std::string> bannedPathsShown;
+  std::deque<std::vector<std::string>> allowAnswers;  // an empty queue allows none
+  std::vector<std::string> runBannedWords(const std::vector<std::string>& words,
+                                          std::string_view path) override;
   std::vector<NewPuzzleData> newPuzzleOpenedWith;
   std::deque<std::optional<NewPuzzleData>> newPuzzleAnswers;  // nothing: cancelled
   bool runNewPuzzle(NewPuzzleData& data) override;

@@ -15,9 +15,11 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,7 +27,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -189,9 +193,25 @@ void QtPlatform::attach(MainDialog& dialog) {
       guarded([this, line] { dialog_->OnResultDoubleClick(line); });
       return true;
     });
-    new EventHook(result, [result](const QEvent& event) {
+    new EventHook(result, [this, result](const QEvent& event) {
+      // Delete bans the word of the chosen line: the box lists words, it is no text to edit.
+      if (event.type() == QEvent::KeyPress &&
+          static_cast<const QKeyEvent&>(event).key() == Qt::Key_Delete &&
+          static_cast<const QKeyEvent&>(event).modifiers() == Qt::NoModifier) {
+        guarded([this] { dialog_->OnCommand(IdBanWord); });
+        return true;
+      }
       return leavesUndoKeyToMenu(event, result->document()->isUndoAvailable(),
                                  result->document()->isRedoAvailable());
+    });
+    // The chosen line, whose word the menu's commands take, stands out.
+    QObject::connect(result, &QPlainTextEdit::cursorPositionChanged, result, [result] {
+      QTextEdit::ExtraSelection line;
+      line.format.setBackground(result->palette().color(QPalette::AlternateBase));
+      line.format.setProperty(QTextFormat::FullWidthSelection, true);
+      line.cursor = result->textCursor();
+      line.cursor.clearSelection();
+      result->setExtraSelections({line});
     });
   }
   for (QLineEdit* edit : window_->findChildren<QLineEdit*>()) {
@@ -304,6 +324,34 @@ void QtPlatform::setControlText(int id, std::string_view text) {
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(fromSjis(text));
   }
+}
+
+void QtPlatform::refreshControlText(int id, std::string_view text) {
+  auto* edit = qobject_cast<QPlainTextEdit*>(window_ ? window_->control(id) : nullptr);
+  if (edit == nullptr) {
+    setControlText(id, text);
+    return;
+  }
+  // The cursor stays with the entry it was on (a line's first word), or else at its line.
+  const QString chosen = edit->textCursor().block().text().section(QLatin1Char(' '), 0, 0);
+  int line = edit->textCursor().blockNumber();
+  const int scrolled = edit->verticalScrollBar()->value();
+  setControlText(id, text);
+  for (QTextBlock block = edit->document()->begin(); block.isValid() && !chosen.isEmpty();
+       block = block.next()) {
+    if (block.text().section(QLatin1Char(' '), 0, 0) == chosen) {
+      line = block.blockNumber();
+      break;
+    }
+  }
+  line = std::min(line, edit->document()->blockCount() - 1);
+  edit->setTextCursor(QTextCursor(edit->document()->findBlockByNumber(line)));
+  edit->verticalScrollBar()->setValue(scrolled);
+}
+
+int QtPlatform::currentLine(int id) {
+  auto* edit = qobject_cast<QPlainTextEdit*>(window_ ? window_->control(id) : nullptr);
+  return edit != nullptr ? edit->textCursor().blockNumber() : 0;
 }
 
 bool QtPlatform::isChecked(int id) {
@@ -666,6 +714,47 @@ bool QtPlatform::runPuzzleProperties(PuzzleProperties& properties) {
   properties.copyright = toSjis(copyright->text());
   properties.numbering = numbering->currentIndex() == 1 ? Numbering::Sequence : Numbering::Magazine;
   return true;
+}
+
+std::vector<std::string> QtPlatform::runBannedWords(const std::vector<std::string>& words,
+                                                    std::string_view path) {
+  QDialog box(window_.get());
+  box.setWindowTitle(fromSjis("\x8E\x67\x82\xED\x82\xC8\x82\xA2\x8C\xEA"));  // 使わない語
+  auto* layout = new QVBoxLayout(&box);
+  // 選んだ語を次の検索から使えるようにします。一覧のファイル:
+  auto* note = new QLabel(fromSjis("\x91\x49\x82\xF1\x82\xBE\x8C\xEA\x82\xF0\x8E\x9F\x82\xCC"
+                                   "\x8C\x9F\x8D\xF5\x82\xA9\x82\xE7\x8E\x67\x82\xA6\x82\xE9"
+                                   "\x82\xE6\x82\xA4\x82\xC9\x82\xB5\x82\xDC\x82\xB7\x81\x42"
+                                   "\x88\xEA\x97\x97\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B: ") +
+                              fromPath(path),
+                          &box);
+  note->setWordWrap(true);
+  note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(note);
+  auto* list = new QListWidget(&box);
+  list->setObjectName(QStringLiteral("bannedWords"));
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  for (const std::string& word : words) list->addItem(fromSjis(word));
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(&box);
+  QPushButton* allow = buttons->addButton(
+      fromSjis(
+          "\x8E\x67\x82\xA6\x82\xE9\x82\xE6\x82\xA4\x82\xC9\x82\xB7\x82\xE9"),  // 使えるようにする
+      QDialogButtonBox::AcceptRole);
+  buttons->addButton(fromSjis("\x95\xC2\x82\xB6\x82\xE9"), QDialogButtonBox::RejectRole);  // 閉じる
+  allow->setEnabled(false);
+  QObject::connect(list, &QListWidget::itemSelectionChanged, allow,
+                   [list, allow] { allow->setEnabled(!list->selectedItems().isEmpty()); });
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  layout->addWidget(buttons);
+  const ModalBox waiting(*this);
+  if (box.exec() != QDialog::Accepted) return {};
+  std::vector<std::string> chosen;
+  for (int row = 0; row < list->count(); ++row) {  // the bytes as banned, not converted back
+    if (list->item(row)->isSelected()) chosen.push_back(words[static_cast<std::size_t>(row)]);
+  }
+  return chosen;
 }
 
 std::optional<PaperSize> QtPlatform::askPaperSize() {

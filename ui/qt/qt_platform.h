@@ -42,6 +42,8 @@ class QtPlatform final : public Platform, private GridEvents {
   // ControlPort
   std::string controlText(int id) override;
   void setControlText(int id, std::string_view text) override;
+  void refreshControlText(int id, std::string_view text) override;
+  int currentLine(int id) override;
   bool isChecked(int id) override;
   void setChecked(int id, bool checked) override;
   void enableCommand(int id, bool enabled) override;
@@ -77,6 +79,8 @@ class QtPlatform final : public Platform, private GridEvents {
   bool runWordEntry(WordEntryData& data) override;
   std::optional<std::string> runRegisterWord() override;
   void runAbout() override;
+  std::vector<std::string> runBannedWords(const std::vector<std::string>& words,
+                                          std::string_view path) override;
   bool runNewPuzzle(NewPuzzleData& data) override;
   TrackResult trackRectangle(const Rect& start, Point pressed) override;
   // CluePanelPort
