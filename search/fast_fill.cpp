@@ -54,6 +54,9 @@ class FastFill::Run : public SolverWatch {
   Outcome optimize(FillSolver& solver, bool firstOnly, std::uint64_t workLimit = 0);
   Outcome split(const std::vector<int>& part, const std::vector<std::pair<int, int>>& used,
                 std::vector<std::uint64_t>& failures);
+  Outcome runSplit(const std::vector<int>& part, const std::vector<std::pair<int, int>>& used,
+                   SplitSearch::Goal goal, std::uint32_t bound,
+                   std::vector<std::uint64_t>& failures);
   void adopt(const FillSolver& solver);
   void adopt(const std::vector<int>& slots, const std::vector<int>& words, std::uint32_t worst);
   std::vector<std::pair<int, int>> usedElsewhere(const std::vector<int>& part) const;
@@ -191,25 +194,41 @@ std::vector<std::pair<int, int>> FastFill::Run::usedElsewhere(const std::vector<
   return used;
 }
 
-// The part searched by several threads; this one pumps the host meanwhile and shows each
-// better fill they find.
+// The part searched by several threads: the best fill's worst rank proven (or the first fill),
+// then, of the fills with that worst rank, one picked the same way on every run.
 FastFill::Run::Outcome FastFill::Run::split(const std::vector<int>& part,
                                             const std::vector<std::pair<int, int>>& used,
                                             std::vector<std::uint64_t>& failures) {
+  const bool first = engine_.settings.firstOnly;
+  Outcome outcome = runSplit(part, used, first ? SplitSearch::Goal::First : SplitSearch::Goal::Best,
+                             ~std::uint32_t{0}, failures);
+  if (first || !outcome.found || !outcome.proven || interrupted()) return outcome;
+  std::vector<std::uint64_t> more;
+  runSplit(part, used, SplitSearch::Goal::Pick, outcome.worst + 1, more);
+  return outcome;
+}
+
+// One split search; this thread pumps the host meanwhile and shows each better fill found.
+FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
+                                               const std::vector<std::pair<int, int>>& used,
+                                               SplitSearch::Goal goal, std::uint32_t bound,
+                                               std::vector<std::uint64_t>& failures) {
   Outcome outcome;
   // As a solver does at its first decision: a command waiting stops the run before any fill.
   if (pollHost(true)) return outcome;
-  SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(),
-                     engine_.settings.firstOnly, used, this);
+  SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(), goal, used,
+                     this, bound);
   bool ended = false;
   while (!ended) {
     ended = search.waitFor(PumpInterval / 4);
     std::vector<int> words;
     std::uint32_t worst = 0;
+    bool shown = false;  // a better fill: the host gets a pump to see it
     if (search.takeImproved(words, worst)) {
       adopt(part, words, worst);
       outcome.found = true;
       outcome.worst = worst;
+      shown = true;
     }
     const SplitSearch::Counts counts = search.counts();
     FastProgress& progress = engine_.progress_;
@@ -217,7 +236,7 @@ FastFill::Run::Outcome FastFill::Run::split(const std::vector<int>& part,
     progress.backtracks = before_.backtracks + counts.backtracks;
     progress.restarts = before_.restarts + counts.restarts;
     progress.nogoods = before_.nogoods + counts.nogoods;
-    if (!ended && pollHost(true)) break;
+    if ((!ended || shown) && pollHost(true)) break;
   }
   search.stop();  // every thread has ended when it returns
   search.rethrow();

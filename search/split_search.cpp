@@ -8,18 +8,27 @@ namespace vexilo {
 
 namespace {
 
-// Chunks per thread: enough that a thread done early finds more to take.
-constexpr int ChunksPerThread = 8;
+// Chunks: enough that a thread done early finds more to take; the same number up to 8 threads,
+// so that a pick is the same with any of them.
+std::size_t chunkCount(int threads) { return static_cast<std::size_t>(std::max(32, 4 * threads)); }
 
-// One thread's solver, bounded by the shared best at each of its decisions.
+// One thread's solver: bounded by the shared best at each of its decisions; stopped when the
+// search stops or, picking, when a lower chunk has a fill.
 class Bounded : public SolverWatch {
  public:
   Bounded(FillSolver& solver, std::atomic<bool>& stop, std::atomic<std::uint32_t>& bound,
-          std::atomic<std::uint64_t>& decisions)
-      : solver_(solver), stop_(stop), bound_(bound), decisions_(decisions) {}
+          std::atomic<std::uint64_t>& decisions, const std::atomic<std::size_t>& lowest,
+          std::size_t chunk)
+      : solver_(solver),
+        stop_(stop),
+        bound_(bound),
+        decisions_(decisions),
+        lowest_(lowest),
+        chunk_(chunk) {}
 
   bool stopNow(const FillSolver&, bool atDecision) override {
     if (stop_.load(std::memory_order_relaxed)) return true;
+    if (lowest_.load(std::memory_order_relaxed) < chunk_) return true;
     if (!atDecision) return false;
     const std::uint32_t shared = bound_.load(std::memory_order_relaxed);
     if (shared < solver_.bound()) solver_.tightenBound(shared);
@@ -34,22 +43,27 @@ class Bounded : public SolverWatch {
   std::atomic<bool>& stop_;
   std::atomic<std::uint32_t>& bound_;
   std::atomic<std::uint64_t>& decisions_;
+  const std::atomic<std::size_t>& lowest_;
+  std::size_t chunk_;
   std::uint64_t reported_ = 0;
 };
 
 }  // namespace
 
 SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
-                         const SolverSwitches& switches, int threads, bool firstOnly,
-                         std::vector<std::pair<int, int>> excluded, SolverWatch* watch)
+                         const SolverSwitches& switches, int threads, Goal goal,
+                         std::vector<std::pair<int, int>> excluded, SolverWatch* watch,
+                         std::uint32_t bound)
     : model_(model),
       slots_(std::move(slots)),
       switches_(switches),
-      firstOnly_(firstOnly),
+      goal_(goal),
       excluded_(std::move(excluded)),
       best_(static_cast<std::size_t>(model.slotCount()), -1),
       failures_(static_cast<std::size_t>(model.slotCount()), 0) {
+  bound_ = bound;
   FillSolver probe(model_, slots_, switches_);
+  probe.tightenBound(bound);
   for (const auto& [s, w] : excluded_) probe.excludeWord(s, w);
   branch_ = probe.firstBranch(watch);
   for (const int s : slots_) failures_[static_cast<std::size_t>(s)] = probe.failuresOf(s);
@@ -70,8 +84,7 @@ SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
       words.push_back(w);
       return true;
     });
-    const std::size_t count =
-        std::min(words.size(), static_cast<std::size_t>(std::max(1, threads) * ChunksPerThread));
+    const std::size_t count = std::min(words.size(), chunkCount(threads));
     chunks_.assign(count, std::vector<Bits>(left.size(), 0));
     for (std::size_t k = 0; k < words.size(); ++k) setBit(chunks_[k % count].data(), words[k]);
   }
@@ -114,7 +127,9 @@ void SplitSearch::work() {
   }
   std::lock_guard<std::mutex> lock(mutex_);
   doneChunks_ += done;
-  if (--running_ == 0) exhausted_ = !stop_ && doneChunks_ == chunks_.size();
+  if (--running_ == 0) {
+    exhausted_ = !stop_ && (goal_ == Goal::Pick || doneChunks_ == chunks_.size());
+  }
   news_.notify_all();
 }
 
@@ -125,7 +140,7 @@ std::size_t SplitSearch::searchChunks() {
     std::size_t chunk = 0;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_ || taken_ >= chunks_.size()) return done;
+      if (stop_ || taken_ >= chunks_.size() || taken_ > lowest_) return done;
       chunk = taken_++;
     }
     SolverSwitches switches = switches_;
@@ -134,20 +149,21 @@ std::size_t SplitSearch::searchChunks() {
     for (const auto& [s, w] : excluded_) solver.excludeWord(s, w);
     if (branch_ >= 0) solver.keepWords(branch_, chunks_[chunk]);
     solver.tightenBound(bound_.load());
-    Bounded watch(solver, stop_, bound_, decisions_);
+    Bounded watch(solver, stop_, bound_, decisions_, lowest_, chunk);
     bool ended = false;  // stopped, or first only and found
     while (true) {
       const FillSolver::Status status = solver.solve(&watch);
       if (status == FillSolver::Status::Stopped) {
-        ended = true;
+        ended = stop_;  // else a lower chunk has a fill: the next chunk ends the thread
         break;
       }
       if (status == FillSolver::Status::Exhausted) {
         ++done;
         break;
       }
-      offer(solver);
-      if (firstOnly_) {
+      offer(solver, chunk);
+      if (goal_ == Goal::Pick) break;
+      if (goal_ == Goal::First) {
         stop_ = true;
         ended = true;
         break;
@@ -166,10 +182,14 @@ std::size_t SplitSearch::searchChunks() {
   }
 }
 
-void SplitSearch::offer(const FillSolver& solver) {
+void SplitSearch::offer(const FillSolver& solver, std::size_t chunk) {
   std::lock_guard<std::mutex> lock(mutex_);
   const std::uint32_t worst = solver.worstRank();
-  if (found_ && (worst > bestWorst_ || (worst == bestWorst_ && solver.rankSum() >= bestSum_))) {
+  if (goal_ == Goal::Pick) {
+    if (chunk > lowest_) return;
+    lowest_ = chunk;
+  } else if (found_ &&
+             (worst > bestWorst_ || (worst == bestWorst_ && solver.rankSum() >= bestSum_))) {
     return;
   }
   found_ = true;
@@ -177,7 +197,7 @@ void SplitSearch::offer(const FillSolver& solver) {
   bestWorst_ = worst;
   bestSum_ = solver.rankSum();
   for (const int s : slots_) best_[static_cast<std::size_t>(s)] = solver.wordOf(s);
-  if (worst < bound_.load()) bound_ = worst;
+  if (goal_ == Goal::Best && worst < bound_.load()) bound_ = worst;
   news_.notify_all();
 }
 

@@ -19,10 +19,15 @@ namespace vexilo {
 // One search (a part of a grid, or all of it) split over several threads. The slot the search
 // would branch on first has its words dealt into chunks, every k-th word into the same chunk so
 // that each holds common and rare words alike; each thread takes the next chunk and runs a
-// solver on the search with that slot kept to the chunk. The threads share the best fill: its
-// worst rank bounds every solver at its next decision. When every chunk is done the best fill
-// is proven best (or, with none, no fill exists), the same answer as one thread gives; the fill
-// itself may be another of that quality.
+// solver on the search with that slot kept to the chunk. Goals:
+// - Best: the threads share the best fill; its worst rank bounds every solver at its next
+//   decision. When every chunk is done the best fill is proven best (or, with none, no fill
+//   exists), the same answer as one thread gives; which fill of that quality comes first
+//   depends on the timing of the threads.
+// - Pick: under a fixed bound, the first fill of the lowest chunk that has one; the chunks after
+//   it are left. Each chunk's solver is fresh, seeded by its chunk number, so the fill is the
+//   same on every run (for a given number of threads up to 8, the same for all of them).
+// - First: the first fill any thread finds.
 //
 // The threads read the model and tables only; nothing of them touches a grid or a host. The
 // caller polls (waitFor, takeImproved) on its own thread and may stop() at any time; stop()
@@ -36,12 +41,14 @@ class SplitSearch {
     std::uint64_t nogoods = 0;
   };
 
-  // excluded: (slot, word) pairs no solver may take (words standing elsewhere). The watch sees
-  // the propagation of the root, on the caller's thread, before the threads start; when it
-  // stops it, nothing is searched.
+  enum class Goal { Best, Pick, First };
+
+  // excluded: (slot, word) pairs no solver may take (words standing elsewhere); bound: fills
+  // have a worst rank below it. The watch sees the propagation of the root, on the caller's
+  // thread, before the threads start; when it stops it, nothing is searched.
   SplitSearch(const FillModel& model, std::vector<int> slots, const SolverSwitches& switches,
-              int threads, bool firstOnly, std::vector<std::pair<int, int>> excluded,
-              SolverWatch* watch = nullptr);
+              int threads, Goal goal, std::vector<std::pair<int, int>> excluded,
+              SolverWatch* watch = nullptr, std::uint32_t bound = ~std::uint32_t{0});
   ~SplitSearch();
   SplitSearch(const SplitSearch&) = delete;
   SplitSearch& operator=(const SplitSearch&) = delete;
@@ -55,7 +62,8 @@ class SplitSearch {
   void rethrow() const;
 
   bool found() const;
-  // Every chunk was searched to its end: the best fill is the best there is, or none exists.
+  // Best, First: every chunk was searched to its end: the best fill is the best there is, or
+  // none exists. Pick: the pick is made (not stopped).
   bool proven() const;
   Counts counts() const;
   // How often each slot, by model slot, failed in the solvers done with.
@@ -64,17 +72,18 @@ class SplitSearch {
  private:
   void work();
   std::size_t searchChunks();
-  void offer(const FillSolver& solver);
+  void offer(const FillSolver& solver, std::size_t chunk);
 
   const FillModel& model_;
   std::vector<int> slots_;
   SolverSwitches switches_;
-  bool firstOnly_;
+  Goal goal_;
   std::vector<std::pair<int, int>> excluded_;
-  int branch_ = -1;                        // the slot split into chunks
-  std::vector<std::vector<Bits>> chunks_;  // of its words
-  std::size_t taken_ = 0;                  // chunks handed out
-  std::size_t doneChunks_ = 0;             // searched to their end
+  int branch_ = -1;                                   // the slot split into chunks
+  std::vector<std::vector<Bits>> chunks_;             // of its words
+  std::size_t taken_ = 0;                             // chunks handed out
+  std::size_t doneChunks_ = 0;                        // searched to their end
+  std::atomic<std::size_t> lowest_{~std::size_t{0}};  // Pick: the lowest chunk with a fill
 
   mutable std::mutex mutex_;
   std::condition_variable news_;
