@@ -43,6 +43,7 @@ enum ControlId : int {
   IdPrint = 32851,             // menu ファイル: 印刷
   IdExportPdf = 32852,         // menu ファイル: PDFに書き出し
   IdCluePanel = 32853,         // menu 表示: カギの一覧 (shown or hidden)
+  IdGeneratePuzzle = 32870,    // menu ファイル: 自動作成
   IdBanWord = 32860,           // menu 編集: 選んだ語を使わない, and Delete in the list
   IdBannedWords = 32861,       // menu 編集: 使わない語の一覧
   IdSaveOver = 32880,          // menu ファイル: 上書き保存

@@ -123,6 +123,8 @@ constexpr DialogTemplate NewPuzzleTemplate{
 
 constexpr std::array FileItems{
     MenuItemTemplate{IdNewPuzzle, "\x90\x56\x8B\x4B\x8D\xEC\x90\xAC(&N)"},  // 新規作成(&N)
+    MenuItemTemplate{IdGeneratePuzzle,
+                     "\x8E\xA9\x93\xAE\x8D\xEC\x90\xAC(&G)"},  // 自動作成(&G)
     MenuItemTemplate{IdOpenFile,
                      "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8A\x4A\x82\xAD(&O)"},  // ファイルを開く(&O)
     MenuItemTemplate{.id = IdRecentFiles,  // 最近使ったファイル(&R)

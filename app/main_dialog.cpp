@@ -69,6 +69,7 @@ void MainDialog::OnCommand(int id) {
     case IdBanWord: BanWord(); break;
     case IdBannedWords: ShowBannedWords(); break;
     case IdNewPuzzle: NewPuzzle(); break;
+    case IdGeneratePuzzle: GeneratePuzzle(); break;
     case IdSymmetryNone: ChooseSymmetry(Symmetry::None); break;
     case IdSymmetryPoint: ChooseSymmetry(Symmetry::Point); break;
     case IdSymmetryLeftRight: ChooseSymmetry(Symmetry::LeftRight); break;
@@ -87,7 +88,7 @@ void MainDialog::OnCommand(int id) {
       break;
   }
   // Clear, Open and a finished Search each become one step; the line tells how a search ended.
-  recordStep(id != IdSearch && id != IdSearchRegion);
+  recordStep(id != IdSearch && id != IdSearchRegion && id != IdGeneratePuzzle);
 }
 
 bool MainDialog::OnSysCommand(int id) {

@@ -11,6 +11,7 @@
 
 #include "app/control_ids.h"
 #include "app/grid_design.h"
+#include "app/puzzle_generator.h"
 #include "app/search_status.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/word_index.h"
@@ -112,6 +113,10 @@ class MainDialog : public CellListener, public GridKeyPort {
   std::string candidateLines(int k);  // slot k's candidates, banned words left out
   void showProgress();                // on the status line, while a search runs
   void ChooseSearchEngine(SearchEngine engine);
+  // 自動作成: asks for the size, then makes a grid with the 対称 chosen and the next seed.
+  void GeneratePuzzle();
+  // Lays out and fills a grid as a search runs, one undoable step; also from vexilo-cli.
+  GenerateOutcome GenerateGrid(const GenerateRequest& request);
 
   // The words a slot can take after a fast fill, checked a few at each dispatch, and the words
   // the author bans (main_dialog_words.cpp).
@@ -172,7 +177,8 @@ class MainDialog : public CellListener, public GridKeyPort {
 
   // Laying out the grid (main_dialog_design.cpp).
   void NewPuzzle();
-  void MakeNewPuzzle(int width, int height);  // the box's answer, also from vexilo-cli new
+  void MakeNewPuzzle(int width, int height);           // the box's answer, also from vexilo-cli new
+  std::optional<std::pair<int, int>> askPuzzleSize();  // the new-puzzle box: width, height
   void ChooseSymmetry(Symmetry symmetry);
   void SwitchBlockRule(BlockRule rule);
   void restoreDesignSettings();

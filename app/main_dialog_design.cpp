@@ -1,5 +1,7 @@
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/main_dialog.h"
 
@@ -30,18 +32,19 @@ void MainDialog::NewPuzzle() {
     return;
   }
   if (!mayDiscardChanges(UnsavedQuestion::New)) return;
+  if (const auto size = askPuzzleSize()) MakeNewPuzzle(size->first, size->second);
+}
+
+std::optional<std::pair<int, int>> MainDialog::askPuzzleSize() {
   const CellRectangle used = usedRectangle(grid);
   NewPuzzleData size{
       std::to_string(used.width() >= MinPuzzleSide ? used.width() : DefaultPuzzleSide),
       std::to_string(used.height() >= MinPuzzleSide ? used.height() : DefaultPuzzleSide)};
   for (;;) {
-    if (!platform.runNewPuzzle(size)) return;
+    if (!platform.runNewPuzzle(size)) return std::nullopt;
     const std::optional<int> width = puzzleSide(size.width);
     const std::optional<int> height = puzzleSide(size.height);
-    if (width && height) {
-      MakeNewPuzzle(*width, *height);
-      return;
-    }
+    if (width && height) return std::pair{*width, *height};
     platform.showMessage(BadSide);  // and the box again, with what was typed
   }
 }

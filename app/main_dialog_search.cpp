@@ -1,5 +1,9 @@
 #include <algorithm>
+#include <climits>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/main_dialog.h"
@@ -15,6 +19,8 @@ namespace {
 
 constexpr const char* NoWordInRegion = "The selected cells hold no word to fill";
 constexpr int ProgressPeriodMs = 250;
+constexpr std::string_view GenerateSection = "Generate";
+constexpr std::string_view NextSeedEntry = "NextSeed";
 constexpr const char* Gap = "  ";
 // 辞書を開けませんでした:
 constexpr const char* UnopenedDictionaryText =
@@ -356,6 +362,80 @@ void MainDialog::runFastFill(SearchHost& host, const std::optional<CellRectangle
   pushControls();
   invalidateCell(-1);
   platform.showMessage(NoFillMessage);
+}
+
+void MainDialog::GeneratePuzzle() {
+  if (searchState != SearchIdle) {  // as Search: the press only asks the run to stop
+    searchState = SearchCancelled;
+    return;
+  }
+  if (!mayDiscardChanges(UnsavedQuestion::New)) return;
+  const std::optional<std::pair<int, int>> size = askPuzzleSize();
+  if (!size) return;
+  GenerateRequest request;
+  request.width = size->first;
+  request.height = size->second;
+  request.symmetry = design.symmetry;
+  // Each press makes another grid; the status line names the seed, so that vexilo-cli
+  // generate --seed makes the same one again.
+  const int seed = std::max(settings.readInt(GenerateSection, NextSeedEntry, 1), 1);
+  settings.writeInt(GenerateSection, NextSeedEntry, seed < INT_MAX ? seed + 1 : 1);
+  request.seed = static_cast<std::uint64_t>(seed);
+  GenerateGrid(request);
+}
+
+GenerateOutcome MainDialog::GenerateGrid(const GenerateRequest& request) {
+  GenerateOutcome outcome;
+  if (searchState != SearchIdle) {
+    searchState = SearchCancelled;
+    return outcome;
+  }
+  searchState = SearchRunning;
+  progress = SearchProgress{};
+  progress.engine = SearchEngine::Fast;
+  searchStartMs = platform.milliseconds();
+  modalAtStartMs = platform.modalMilliseconds();
+  updateCommandStates();
+  bool replaced = false;
+  {
+    RunGuard guard(searchState, closeRequested, slots, platform);
+    platform.setTimer(IdProgressTimer, ProgressPeriodMs);
+    showProgress();
+    SearchHost host(*this);
+    guard.beginWaitCursor();
+    refreshDictionaries();
+    // Without words the puzzle stays as it is, clues and all.
+    replaced = longestCommonLength(wordIndex) != 0;
+    if (replaced) {
+      forgetClues();
+      selectCells({});
+      blockingSlots.clear();
+      pullControls();
+      resultText.clear();
+      pushControls();
+      rowOffset = 0;
+      colOffset = 0;
+      platform.setScrollPosition(IdVerticalBar, 0);
+      platform.setScrollPosition(IdHorizontalBar, 0);
+      design.cursor = 0;
+      invalidateCell(-1);
+      host.follow(fastFill);
+      fastFill.settings.switches.checkInvariants = checkSearchInvariants;
+      outcome = generatePuzzle(grid, slots, wordIndex, fastFill, host, request, &bannedWords);
+      host.updateTotals();
+    }
+  }
+  if (replaced) {
+    fastRegion.reset();
+    fastOutcome.reset();
+    slots.clear();
+    currentFile.clear();  // 上書き保存 asks for a name, as for 新規作成
+    invalidateCell(-1);
+  }
+  progress.elapsedMs = searchElapsedMs();
+  showStatus(generateText(outcome, request.seed, progress.elapsedMs), {});
+  recordStep(false);  // the line tells how the run ended
+  return outcome;
 }
 
 void MainDialog::ChooseSearchEngine(SearchEngine engine) {

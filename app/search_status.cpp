@@ -42,6 +42,16 @@ constexpr const char* FastEngineHint =
     "\x91\xE5\x82\xAB\x82\xC8\x8E\xAB\x8F\x91\x82\xC5\x82\xCD \x8C\x9F\x8D\xF5 "
     "\x83\x81\x83\x6A\x83\x85\x81\x5B\x82\xCC \x8D\x82\x91\xAC\x8C\x9F\x8D\xF5 "
     "\x82\xAA\x96\x84\x82\xDF\x95\xFB\x82\xF0\x8C\xA9\x82\xC2\x82\xAF\x82\xDC\x82\xB7";
+constexpr const char* GenerateName = "\x8E\xA9\x93\xAE\x8D\xEC\x90\xAC: ";         // 自動作成:
+constexpr const char* LayoutsTried = "\x8E\x8E\x82\xB5\x82\xBD\x94\x7A\x92\x75 ";  // 試した配置
+constexpr const char* Seed = "\x83\x56\x81\x5B\x83\x68 ";                          // シード
+// 埋まる配置が見つかりませんでした
+constexpr const char* NoLayoutFilled =
+    "\x96\x84\x82\xDC\x82\xE9\x94\x7A\x92\x75\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8"
+    "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
+// 辞書に語がありません
+constexpr const char* NoWords =
+    "\x8E\xAB\x8F\x91\x82\xC9\x8C\xEA\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 constexpr std::int64_t HintAfterMs = 10000;
 constexpr const char* Gap = "  ";
 
@@ -112,6 +122,20 @@ std::string outcomeText(const SearchProgress& progress, const SearchOutcome& out
             (progress.proven ? ProvenBest : NotProven);
   }
   return text + Gap + seconds(progress.elapsedMs);
+}
+
+std::string generateText(const GenerateOutcome& outcome, std::uint64_t seed,
+                         std::int64_t elapsedMs) {
+  std::string text = GenerateName;
+  if (outcome.longestWord == 0) return text + NoWords;
+  text += outcome.filled ? AllFilled : outcome.stopped ? Stopped : NoLayoutFilled;
+  text +=
+      Gap + std::string(LayoutsTried) + grouped(static_cast<std::uint64_t>(outcome.layoutsTried));
+  if (outcome.filled) {
+    text += Gap + std::string(RarestWord) + grouped(outcome.worstRank) + Rank +
+            (outcome.proven ? ProvenBest : NotProven);
+  }
+  return text + Gap + Seed + std::to_string(seed) + Gap + seconds(elapsedMs);
 }
 
 }  // namespace vexilo

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/puzzle_generator.h"
 #include "search/fill_host.h"
 
 namespace vexilo {
@@ -42,6 +43,10 @@ struct SearchOutcome {
 // fast engine.
 std::string progressText(const SearchProgress& progress);
 std::string outcomeText(const SearchProgress& progress, const SearchOutcome& outcome);
+// How 自動作成 ended: filled, stopped or without a fill; the layouts tried, the rarest word's
+// rank, the seed and the time.
+std::string generateText(const GenerateOutcome& outcome, std::uint64_t seed,
+                         std::int64_t elapsedMs);
 inline constexpr const char* OpenedText =
     "\x8A\x4A\x82\xAB\x82\xDC\x82\xB5\x82\xBD: ";  // 開きました
 inline constexpr const char* SavedText =

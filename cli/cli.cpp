@@ -56,6 +56,8 @@ struct Options {
   int count = 30;  // --count
   int width = 0;   // --size, 0 when not given
   int height = 0;
+  Symmetry symmetry = Symmetry::Point;  // --symmetry
+  std::uint64_t seed = 1;               // --seed
   bool help = false;
   std::vector<NamedPath> read;
   std::vector<NamedPath> written;
@@ -178,13 +180,8 @@ int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, bool 
   return outcome == SearchEnd::Filled ? ExitOk : ExitNoFill;
 }
 
-// Opens the puzzle, names the dictionaries and reads the banned words: false, with the
-// message shown, when the puzzle or the list cannot be read.
-bool prepareSearch(const Options& options, Session& session) {
-  if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return false;
-  MainDialog& dialog = *session.dialog;
-  if (options.fast) dialog.OnCommand(IdSearchFast);
-  dialog.fastFill.settings.firstOnly = options.first;
+// The --dic files in rows 1 to 3 of the dictionary panel, the other rows empty.
+void nameDictionaries(const Options& options, Session& session) {
   constexpr int pathIds[MaxDictionaries] = {IdDicPath1, IdDicPath2, IdDicPath3};
   constexpr int enabledIds[MaxDictionaries] = {IdEnabled1, IdEnabled2, IdEnabled3};
   for (std::size_t row = 0; row < MaxDictionaries; ++row) {
@@ -192,6 +189,16 @@ bool prepareSearch(const Options& options, Session& session) {
     session.platform.setControlText(pathIds[row], given ? options.dictionaries[row] : "");
     session.platform.setChecked(enabledIds[row], given);
   }
+}
+
+// Opens the puzzle, names the dictionaries and reads the banned words: false, with the
+// message shown, when the puzzle or the list cannot be read.
+bool prepareSearch(const Options& options, Session& session) {
+  if (!session.fileCommand(options.files[0], &MainDialog::OpenCrosswordFile)) return false;
+  MainDialog& dialog = *session.dialog;
+  if (options.fast) dialog.OnCommand(IdSearchFast);
+  dialog.fastFill.settings.firstOnly = options.first;
+  nameDictionaries(options, session);
   if (options.ban) {
     const Cp932WordListCodec codec;
     std::optional<BannedWordsRead> banned = readBannedWords(*options.ban, codec);
@@ -287,6 +294,39 @@ constexpr std::string_view RuleNames[BlockRuleCount] = {
 
 int runNew(const Options& options, Session& session) {
   session.dialog->MakeNewPuzzle(options.width, options.height);
+  return session.fileCommand(*options.out, &MainDialog::SaveCrosswordFile) ? ExitOk : ExitFailed;
+}
+
+// Lays out and fills a grid; writes it only when it filled. One line on standard error tells
+// how many layouts were tried and how rare the fill's words are.
+int runGenerate(const Options& options, Session& session) {
+  MainDialog& dialog = *session.dialog;
+  dialog.OnCommand(IdSearchFast);  // for the progress line
+  nameDictionaries(options, session);
+  GenerateRequest request;
+  request.width = options.width;
+  request.height = options.height;
+  request.symmetry = options.symmetry;
+  request.seed = options.seed;
+  SearchWatch watch(dialog, session.err, SearchWatch::Progress::OnATerminal);
+  session.platform.pumpHook = [&watch] { watch.onPump(); };
+  const GenerateOutcome outcome = dialog.GenerateGrid(request);
+  session.platform.pumpHook = nullptr;
+  watch.finish();
+  if (outcome.longestWord == 0) {
+    std::fputs("vexilo-cli: the dictionaries hold no words to fill a grid with\n", session.err);
+    return ExitFailed;
+  }
+  if (watch.interrupted()) return ExitInterrupted;
+  if (!outcome.filled) {
+    std::fprintf(session.err, "no fill: none of the %d layouts tried could be filled\n",
+                 outcome.layoutsTried);
+    return ExitNoFill;
+  }
+  std::fprintf(session.err, "layouts tried %d, worst rank %u (%s), median rank %u\n",
+               outcome.layoutsTried, outcome.worstRank,
+               outcome.proven ? "proven best" : "not proven best", outcome.medianRank);
+  printGrid(dialog.grid, session.out);
   return session.fileCommand(*options.out, &MainDialog::SaveCrosswordFile) ? ExitOk : ExitFailed;
 }
 
@@ -468,6 +508,28 @@ const Option NewOptions[] = {
      true},
 };
 
+const Option GenerateOptions[] = {
+    NewOptions[0],
+    {"--symmetry", "point|none", false, PathUse::None,
+     "point: black cells in pairs about the centre (the default); none: anywhere",
+     [](Options& o, const std::string& value) -> Complaint {
+       if (value != "point" && value != "none") return "--symmetry takes point or none";
+       o.symmetry = value == "point" ? Symmetry::Point : Symmetry::None;
+       return std::nullopt;
+     }},
+    {"--seed", "N", false, PathUse::None,
+     "the same seed, size and words make the same grid (default 1)",
+     [](Options& o, const std::string& value) -> Complaint {
+       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), o.seed);
+       if (error != std::errc() || end != value.data() + value.size()) {
+         return "--seed takes a whole number from 0";
+       }
+       return std::nullopt;
+     }},
+    SearchOptions[0],
+    NewOptions[1],
+};
+
 // A positional argument.
 struct Argument {
   std::string_view shown;
@@ -502,6 +564,12 @@ const Subcommand Subcommands[] = {
      "the words a slot can take in some fill of the fast search, with the best worst rank",
      AlternativesOptions, runAlternatives},
     {"new", {}, "", "writes an empty grid of open cells", NewOptions, runNew},
+    {"generate",
+     {},
+     "",
+     "lays out black cells and fills the grid from the dictionaries",
+     GenerateOptions,
+     runGenerate},
     {"check",
      PuzzleOnly,
      "",

@@ -260,5 +260,48 @@ TEST_F(GridDesigner, AShiftDragSelectsARectangleDrawnAsOneFrameUntilAPress) {
   EXPECT_FALSE(platform.commandsEnabled[IdSearchRegion]);
 }
 
+TEST_F(GridDesigner, AutoGenerateAsksFirstThenFillsAGridOfTheSizeInOneStep) {
+  start({"ア#.", "..."});
+  platform.texts[IdDicPath1] = VEXILO_TEST_DICTIONARY;
+  platform.checks[IdEnabled1] = true;
+  platform.questionAnswers = {false};
+  dialog->OnCommand(IdGeneratePuzzle);  // いいえ to dropping the changes: nothing happens
+  EXPECT_EQ(platform.questions, std::vector<std::string>{sj("変更を保存せずに新規作成しますか？")});
+  EXPECT_TRUE(platform.newPuzzleOpenedWith.empty());
+
+  platform.newPuzzleAnswers = {NewPuzzleData{"6", "5"}};
+  dialog->OnCommand(IdGeneratePuzzle);
+  for (int cell = 0; cell < CellCount; ++cell) {
+    const bool inside = PuzzleGrid::rowOf(cell) < 5 && PuzzleGrid::columnOf(cell) < 6;
+    const NodeBox& box = dialog->grid.cellAt(cell);
+    EXPECT_TRUE(inside || box.flag == Block) << cell;
+    EXPECT_TRUE(box.flag == Block || !box.str.empty()) << cell;
+  }
+  EXPECT_EQ(status().rfind(sj("自動作成: すべて埋まりました"), 0), 0u) << test::u8(status());
+  EXPECT_NE(status().find(sj("シード 1")), std::string::npos);
+  EXPECT_TRUE(dialog->design.check.holds());
+
+  dialog->OnCommand(IdUndo);  // one step back to the grid before
+  EXPECT_EQ(picture(2, 4), (Picture{"ア#.#", "...#"}));
+
+  // The next press makes another grid, and a press while it works stops it.
+  platform.newPuzzleAnswers = {NewPuzzleData{"15", "15"}};
+  platform.atPump(platform.pumps + 2, [this] { dialog->OnCommand(IdGeneratePuzzle); });
+  dialog->OnCommand(IdGeneratePuzzle);
+  EXPECT_EQ(status().rfind(sj("自動作成: 中止しました"), 0), 0u) << test::u8(status());
+  EXPECT_NE(status().find(sj("シード 2")), std::string::npos);
+  EXPECT_EQ(dialog->searchState, SearchIdle);
+}
+
+TEST_F(GridDesigner, AutoGenerateWithoutWordsLeavesThePuzzleAsItIs) {
+  start({"ア#.", "..."});
+  const std::uint64_t step = dialog->history.position();
+  platform.newPuzzleAnswers = {NewPuzzleData{"6", "5"}};
+  dialog->OnCommand(IdGeneratePuzzle);
+  EXPECT_EQ(status(), sj("自動作成: 辞書に語がありません"));
+  EXPECT_EQ(picture(2, 4), (Picture{"ア#.#", "...#"}));
+  EXPECT_EQ(dialog->history.position(), step);  // no step was recorded
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -371,7 +371,10 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
                                        "search " + puzzle + " --region 0,1,2,2",
                                        "search " + puzzle + " --region 1,1,2,33",
                                        "search " + puzzle + " --region 1,1,2,2 --engine dfs",
-                                       "search " + puzzle + " --engine dfs --region 1,1,2,2"}) {
+                                       "search " + puzzle + " --engine dfs --region 1,1,2,2",
+                                       std::string("generate --out n.crs"),
+                                       std::string("generate --out n --size 5x5 --seed x"),
+                                       std::string("generate --out n --size 5x5 --symmetry l")}) {
     const Result result = run(arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.err.find("usage: vexilo-cli "), std::string::npos) << arguments;
@@ -402,6 +405,23 @@ TEST_F(Tool, NewWritesAnOpenGridAndCheckNamesEachBrokenRule) {
             "adjacent-black 1 1\nblack-corner 1 1\nblack-corner 1 4\nblack-corner 3 4\n"
             "split-white 2 4\nclosed-white 2 4\nsingle-white 2 4\n");
   EXPECT_EQ(run("check " + path("missing.crs")).status, 1);
+}
+
+TEST_F(Tool, GenerateWritesAFilledGridThatKeepsTheRulesTheSameForTheSameSeed) {
+  const std::string words = std::string(" --dic ") + VEXILO_TEST_DICTIONARY;
+  const Result made = run("generate --size 7x6 --seed 4" + words + " --out " + path("a.crs"));
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.err.rfind("layouts tried ", 0), 0u) << made.err;
+  EXPECT_EQ(run("show " + path("a.crs")).out, made.out);
+  EXPECT_EQ(made.out.find(sj("□")), std::string::npos);  // every open cell filled
+  EXPECT_EQ(run("check " + path("a.crs")).status, 0);
+  EXPECT_EQ(run("generate --size 7x6 --seed 4" + words + " --out " + path("b.crs")).status, 0);
+  EXPECT_EQ(readBytes(folder.path("b.crs")), readBytes(folder.path("a.crs")));
+
+  const Result wordless = run("generate --size 7x6 --out " + path("c.crs"));
+  EXPECT_EQ(wordless.status, 1);
+  EXPECT_EQ(wordless.err, "vexilo-cli: the dictionaries hold no words to fill a grid with\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.path("c.crs")));
 }
 
 TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {

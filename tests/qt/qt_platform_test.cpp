@@ -93,7 +93,7 @@ TEST_F(WindowFixture, WindowIsBuiltFromTemplate102) {
   QStringList file;
   for (QAction* action : window->menu(0)->actions()) file << action->text();
   EXPECT_EQ(file.join(QLatin1Char('|')).toStdString(),
-            "新規作成(&N)|ファイルを開く(&O)|最近使ったファイル(&R)||上書き保存(&S)|"
+            "新規作成(&N)|自動作成(&G)|ファイルを開く(&O)|最近使ったファイル(&R)||上書き保存(&S)|"
             "ファイルに保存(&A)|html形式で保存(&W)|PDFに書き出し(&D)...|印刷(&P)...||"
             "パズルのプロパティ(&I)...||終了(&X)");
   const QList<QAction*> help = window->menu(static_cast<int>(mainMenu().size()) - 1)->actions();
