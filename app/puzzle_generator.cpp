@@ -14,6 +14,9 @@ namespace {
 // Dead ends of the layout maker in a row before the run gives up: only a size or a word length
 // that cannot be laid out at all comes near it.
 constexpr int MostDeadEnds = 2000;
+// After this many in a row the layouts may have words one letter longer: a fifth of black
+// cells is not always enough to keep words short by the symmetry asked for.
+constexpr int DeadEndsToLonger = 200;
 
 // Stops the engine once its decisions reach the limit, or the first fill of a layout is slow to
 // come; passes everything else on to the host.
@@ -127,6 +130,10 @@ GenerateOutcome generatePuzzle(PuzzleGrid& grid, SlotTable& table, const WordInd
     const std::optional<Layout> layout = makeBlockLayout(layoutRequest, random);
     if (!layout) {
       ++deadEnds;
+      if (deadEnds % DeadEndsToLonger == 0 &&
+          layoutRequest.longestWord < std::max(request.width, request.height)) {
+        ++layoutRequest.longestWord;
+      }
       continue;
     }
     deadEnds = 0;
@@ -154,6 +161,7 @@ GenerateOutcome generatePuzzle(PuzzleGrid& grid, SlotTable& table, const WordInd
   }
   engine.forget();
   engine.settings = kept;
+  outcome.longestWord = layoutRequest.longestWord;
   return outcome;
 }
 

@@ -30,7 +30,7 @@ struct GenerateOutcome {
   std::uint32_t medianRank = 0;  // of its words
   bool proven = false;           // no fill of that layout has a smaller worst rank
   std::uint64_t decisions = 0;
-  int longestWord = 0;  // the longest run the layouts were given
+  int longestWord = 0;  // the longest run the last layouts were given; 0: the index has no word
 };
 
 // The decisions a grid of this many cells is given: 60 a cell, at least 10,000, which small

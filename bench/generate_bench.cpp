@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -20,12 +21,13 @@
 // counters. The time is the process's CPU time, which other programs on the machine disturb
 // less than the wall clock.
 //
-//     generate_bench [benchmark flags] [--seeds=N] [DICTIONARY]
+//     generate_bench [benchmark flags] [--seeds=N] [--work=FACTOR] [DICTIONARY]
 
 namespace vexilo {
 namespace {
 
 int seeds = 10;
+double workFactor = 1;  // --work: times the generator's own budget of decisions
 
 class QuietHost : public FillHost {
  public:
@@ -63,6 +65,8 @@ void generate(benchmark::State& state, const WordIndex& index, int side) {
       request.width = side;
       request.height = side;
       request.seed = static_cast<std::uint64_t>(seed);
+      request.decisions =
+          static_cast<std::uint64_t>(static_cast<double>(generateBudget(side * side)) * workFactor);
       const double start = cpuSeconds();
       const GenerateOutcome outcome = generatePuzzle(grid, table, index, engine, host, request);
       seconds.push_back(cpuSeconds() - start);
@@ -100,6 +104,8 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument.starts_with("--seeds=")) {
       seeds = std::max(1, std::atoi(argv[i] + 8));
+    } else if (argument.starts_with("--work=")) {
+      workFactor = std::max(0.01, std::atof(argv[i] + 7));
     } else {
       dictionary = argument;
     }

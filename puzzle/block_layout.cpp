@@ -369,18 +369,41 @@ std::optional<Layout> makeBlockLayout(const BlockLayoutRequest& request, LayoutR
   const int longest = std::max(request.longestWord, 2);
   const int maxBlack = request.maxBlack > 0 ? request.maxBlack : board.cells() / 5;
 
-  // The rows that no mirror ties to others are made whole; with point symmetry the top half
-  // is, turned over into the bottom half, and the one or two rows between are left to the cuts
-  // below. Other symmetries leave every row to them.
+  // Left-right symmetry is top-bottom symmetry turned through the diagonal, which keeps every
+  // rule.
+  if (request.symmetry == Symmetry::LeftRight) {
+    BlockLayoutRequest turned = request;
+    turned.width = request.height;
+    turned.height = request.width;
+    turned.symmetry = Symmetry::TopBottom;
+    const std::optional<Layout> made = makeBlockLayout(turned, random);
+    if (!made) return std::nullopt;
+    Layout layout;
+    for (int row = 0; row < GridSize; ++row) {
+      for (int column = 0; column < GridSize; ++column) {
+        if (made->test(static_cast<std::size_t>(PuzzleGrid::indexOf(column, row)))) {
+          layout.set(static_cast<std::size_t>(PuzzleGrid::indexOf(row, column)));
+        }
+      }
+    }
+    return layout;
+  }
+
+  // The rows that no mirror ties to others are made whole; with point or top-bottom symmetry
+  // the top half is, mirrored into the bottom half, and the one or two rows between are left
+  // to the cuts below.
   const int height = request.height;
-  int madeRows = 0;
-  if (request.symmetry == Symmetry::None) madeRows = height;
-  if (request.symmetry == Symmetry::Point) madeRows = (height - 1) / 2;
+  const int width = request.width;
+  const int madeRows = request.symmetry == Symmetry::None ? height : (height - 1) / 2;
   RowMaker rows(board, longest, random);
   if (!rows.makeRows(madeRows)) return std::nullopt;
-  if (request.symmetry == Symmetry::Point) {
-    for (int cell = 0; cell < madeRows * request.width; ++cell) {
-      if (board.black(cell)) board.setBlack(board.cells() - 1 - cell);
+  if (request.symmetry != Symmetry::None) {
+    for (int cell = 0; cell < madeRows * width; ++cell) {
+      if (!board.black(cell)) continue;
+      const int mirrorRow = height - 1 - cell / width;
+      const int column = cell % width;
+      board.setBlack(mirrorRow * width +
+                     (request.symmetry == Symmetry::Point ? width - 1 - column : column));
     }
   }
 
