@@ -4,8 +4,9 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+TSAN_BUILD ?= build-tsan
 
-.PHONY: setup configure build run test test-browser bench package fuzz clean
+.PHONY: setup configure build run test test-browser test-threads bench package fuzz clean
 
 setup:
 	@tools/setup
@@ -32,6 +33,15 @@ bench: build
 # The Debian package, written into $(BUILD).
 package: build
 	cmake --build $(BUILD) --target package
+
+# The engine's tests, which run its searches on several threads, under ThreadSanitizer (clang).
+test-threads:
+	@tools/setup threads
+	@cmake -S . -B $(TSAN_BUILD) -DVEXILO_SANITIZE_THREAD=ON -DVEXILO_QT=OFF -DVEXILO_BENCH=OFF \
+	  -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target search_tests
+	cd tests/search && VEXILO_SOURCE_DIR=$(CURDIR) TSAN_OPTIONS=halt_on_error=1 \
+	  $(CURDIR)/$(TSAN_BUILD)/tests/search/search_tests
 
 # Builds the fuzz targets with clang and runs each for FUZZ_SECONDS seconds (tools/run-fuzz).
 fuzz:

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ constexpr std::string_view NameEntry = "Name";
 constexpr std::string_view FlagEntry = "Flag";
 constexpr std::string_view SearchSection = "Search";
 constexpr std::string_view EngineEntry = "Engine";
+constexpr std::string_view ThreadsEntry = "Threads";  // of the fast engine; 0: one per core
 
 constexpr std::string_view PuzzleSection = "Puzzle";  // the properties
 constexpr std::string_view CluesSection = "Clues";    // "Count", then per clue i: "Cell<i>",
@@ -52,6 +54,7 @@ void MainDialog::restoreSettings() {
   const int engine = settings.readInt(SearchSection, EngineEntry, 0);
   searchEngine = engine == static_cast<int>(SearchEngine::Fast) ? SearchEngine::Fast
                                                                 : SearchEngine::DictionaryOrder;
+  fastFill.settings.threads = std::max(0, settings.readInt(SearchSection, ThreadsEntry, 0));
   restoreDesignSettings();
   restoreSession();
 }
@@ -76,6 +79,7 @@ void MainDialog::OnExit() {
     settings.writeInt(DicSections[row], FlagEntry, dictionaryRows[row].enabled ? 1 : 0);
   }
   settings.writeInt(SearchSection, EngineEntry, static_cast<int>(searchEngine));
+  settings.writeInt(SearchSection, ThreadsEntry, fastFill.settings.threads);
   storeClues();
   settings.writeInt(CluesSection, "PanelShown", cluePanelShown ? 1 : 0);
   storedRows = dictionaryRows;

@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +60,9 @@ struct Case {
   PuzzleGrid grid;
   std::shared_ptr<const WordIndex> index;
   std::uint64_t decisions = ~std::uint64_t{0};  // the fast search stops after these
+  int threads = 1;
+  bool firstOnly = false;
+  std::chrono::seconds limit{0};  // the fast search stops there, unproven; 0: none
 };
 
 // The peak resident memory of the process in bytes; resetPeak() starts a new peak (Linux).
@@ -77,6 +81,9 @@ void fastFill(benchmark::State& state, const Case& c) {
   std::uint64_t decisions = 0;
   std::uint64_t backtracks = 0;
   std::size_t setBytes = 0;
+  std::uint64_t restarts = 0;
+  std::uint32_t worstRank = 0;
+  bool proven = false;
   resetPeak();
   const double peakBefore = peakBytes();
   for (auto _ : state) {
@@ -87,12 +94,21 @@ void fastFill(benchmark::State& state, const Case& c) {
     spreadFixedLetters(grid, host);
     extractSlots(grid, table);
     FastFill engine;
+    engine.settings.threads = c.threads;
+    engine.settings.firstOnly = c.firstOnly;
+    if (c.limit.count() > 0) engine.settings.deadline = std::chrono::steady_clock::now() + c.limit;
     outcome = engine.run(grid, *c.index, table, host);
     benchmark::DoNotOptimize(grid);
     decisions = engine.decisions();
     backtracks = engine.backtracks();
     setBytes = engine.wordSetBytes();
+    restarts = engine.progress().restarts;
+    worstRank = engine.progress().worstRank;
+    proven = engine.progress().proven;
   }
+  state.counters["restarts"] = static_cast<double>(restarts);
+  state.counters["worst_rank"] = static_cast<double>(worstRank);
+  state.counters["proven"] = proven ? 1 : 0;
   state.counters["sets_MB"] = static_cast<double>(setBytes) / 1e6;
   state.counters["peak_MB"] = (peakBytes() - peakBefore) / 1e6;
   state.counters["stopped"] = outcome == SearchEnd::Stopped ? 1 : 0;
@@ -221,6 +237,41 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("DictionaryOrder/" + c->name).c_str(), dictionaryOrder,
                                  std::cref(*c))
         ->Unit(benchmark::kMillisecond);
+  }
+  // Dense grids, with one and two threads: the best fill proven, or no fill, within a minute;
+  // the open 5x5's first fill too. One run each; the CPU time is the whole process's.
+  auto common = std::make_shared<WordIndex>();
+  loadDictionaryText(bench::firstLines(*text, 20000), *common);
+  const std::pair<const char*, const char*> dense[] = {
+      {"open-5x5", "open-5x5.crs"},         {"open-6x6", "open-6x6.crs"},
+      {"centre-7x7", "centre-7x7.crs"},     {"blocks-7x7", "blocks-7x7.crs"},
+      {"blocks-11x11", "blocks-11x11.crs"}, {"blocks-13x13", "blocks-13x13.crs"},
+  };
+  std::vector<std::unique_ptr<Case>> denseCases;
+  for (const auto& [name, file] : dense) {
+    const std::optional<PuzzleGrid> grid = loadGrid(grids / file);
+    if (!grid) return 1;
+    for (const auto& [words, index] : {std::pair{"first20000", common}, std::pair{"all", all}}) {
+      for (const int threads : {1, 2}) {
+        denseCases.push_back(std::make_unique<Case>(
+            Case{std::string("Dense/") + name + "/" + words + "/threads:" + std::to_string(threads),
+                 *grid, index, ~std::uint64_t{0}, threads, false, std::chrono::seconds(60)}));
+      }
+    }
+  }
+  {
+    const std::optional<PuzzleGrid> grid = loadGrid(grids / "open-5x5.crs");
+    if (!grid) return 1;
+    denseCases.push_back(
+        std::make_unique<Case>(Case{"Dense/open-5x5/all/first", *grid, all, ~std::uint64_t{0}, 1,
+                                    true, std::chrono::seconds(60)}));
+  }
+  for (const auto& c : denseCases) {
+    benchmark::RegisterBenchmark(c->name.c_str(), fastFill, std::cref(*c))
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime();
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

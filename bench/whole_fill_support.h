@@ -51,6 +51,16 @@ inline std::string spreadSelection(const std::vector<std::string>& lines, std::s
   return text;
 }
 
+// The first count lines: with a dictionary ordered by commonness, the most common words.
+inline std::string firstLines(const std::string& text, std::size_t count) {
+  std::string lines;
+  for (const std::string& line : dictionaryLines(text)) {
+    if (count-- == 0) break;
+    lines += line;
+  }
+  return lines;
+}
+
 inline bool everyOpenCellFilled(const PuzzleGrid& grid) {
   for (int i = 0; i < CellCount; ++i) {
     const NodeBox& cell = grid.cellAt(i);

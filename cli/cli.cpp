@@ -52,9 +52,10 @@ struct Options {
   bool first = false;  // --first
   std::optional<std::string> ban;
   std::optional<CellRectangle> region;
-  int slot = -1;   // --slot of alternatives
-  int count = 30;  // --count
-  int width = 0;   // --size, 0 when not given
+  int threads = 0;  // --threads; 0: one per core
+  int slot = -1;    // --slot of alternatives
+  int count = 30;   // --count
+  int width = 0;    // --size, 0 when not given
   int height = 0;
   Symmetry symmetry = Symmetry::Point;  // --symmetry
   std::uint64_t seed = 1;               // --seed
@@ -198,6 +199,7 @@ bool prepareSearch(const Options& options, Session& session) {
   MainDialog& dialog = *session.dialog;
   if (options.fast) dialog.OnCommand(IdSearchFast);
   dialog.fastFill.settings.firstOnly = options.first;
+  if (options.threads > 0) dialog.fastFill.settings.threads = options.threads;
   nameDictionaries(options, session);
   if (options.ban) {
     const Cp932WordListCodec codec;
@@ -463,6 +465,13 @@ const Option SearchOptions[] = {
     {"--ban", "FILE", false, PathUse::Read, "words neither search uses (UTF-8, one a line)",
      [](Options& o, const std::string& value) -> Complaint {
        o.ban = value;
+       return std::nullopt;
+     }},
+    {"--threads", "N", false, PathUse::None, "threads of the fast search (default: one per core)",
+     [](Options& o, const std::string& value) -> Complaint {
+       const std::optional<int> threads = parseCount(value);
+       if (!threads || *threads == 0 || *threads > 256) return "--threads takes 1 to 256";
+       o.threads = *threads;
        return std::nullopt;
      }},
 };

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <string>
 
 #include "app/main_dialog.h"
 
@@ -43,7 +44,9 @@ void SearchWatch::onPump() {
     stopPressed_ = true;
     dialog_.OnCommand(IdSearch);  // during a search, Search only asks it to stop
   }
-  if (!shown_ || ++pumps_ % PumpsPerClockCheck != 0) return;
+  // The fast engine pumps at its decisions and while a long propagation runs, far less often.
+  const std::uint32_t every = dialog_.searchEngine == SearchEngine::Fast ? 1 : PumpsPerClockCheck;
+  if (!shown_ || ++pumps_ % every != 0) return;
   const auto now = clock_();
   if (progress_ == Progress::OnATerminal && now - start_ < std::chrono::seconds(1)) return;
   if (now - lastLine_ < LineInterval) return;
@@ -56,12 +59,26 @@ bool SearchWatch::interrupted() const { return stopPressed_ || interruptSeen != 
 void SearchWatch::printProgress(std::chrono::steady_clock::duration elapsed) {
   const double seconds = std::chrono::duration<double>(elapsed).count();
   const bool fast = dialog_.searchEngine == SearchEngine::Fast;
-  std::fprintf(err_,
-               fast ? "decisions %llu, backtracks %llu, %.1f s%s"
-                    : "candidates tested %llu, words placed %llu, %.1f s%s",
-               static_cast<unsigned long long>(fast ? dialog_.decisions : dialog_.candidatesTested),
-               static_cast<unsigned long long>(fast ? dialog_.backtracks : dialog_.wordsPlaced),
-               seconds, terminal_ ? "\x1B[K\r" : "\n");
+  if (fast) {
+    const FastProgress& progress = dialog_.fastFill.progress();
+    const std::string closed =
+        progress.closedShare >= 0
+            ? ", closed " + std::to_string(static_cast<int>(progress.closedShare * 100)) + "%"
+            : "";
+    std::fprintf(err_,
+                 "decisions %llu, backtracks %llu, restarts %llu, nogoods %llu, best worst rank "
+                 "%u%s, %.1f s%s",
+                 static_cast<unsigned long long>(progress.decisions),
+                 static_cast<unsigned long long>(progress.backtracks),
+                 static_cast<unsigned long long>(progress.restarts),
+                 static_cast<unsigned long long>(progress.nogoods), progress.worstRank,
+                 closed.c_str(), seconds, terminal_ ? "\x1B[K\r" : "\n");
+  } else {
+    std::fprintf(err_, "candidates tested %llu, words placed %llu, %.1f s%s",
+                 static_cast<unsigned long long>(dialog_.candidatesTested),
+                 static_cast<unsigned long long>(dialog_.wordsPlaced), seconds,
+                 terminal_ ? "\x1B[K\r" : "\n");
+  }
   std::fflush(err_);
   lineShown_ = true;
 }

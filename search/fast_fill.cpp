@@ -2,12 +2,21 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 #include "search/banned_words.h"
+#include "search/split_search.h"
 
 namespace vexilo {
 
 namespace {
+
+// How often each slot, by model slot, failed in the solver.
+std::vector<std::uint64_t> failuresOf(const FillModel& model, const FillSolver& solver) {
+  std::vector<std::uint64_t> failures(static_cast<std::size_t>(model.slotCount()), 0);
+  for (const int s : solver.slots()) failures[static_cast<std::size_t>(s)] = solver.failuresOf(s);
+  return failures;
+}
 
 // A pump inside a long propagation comes at most this often; at every decision it comes anyway.
 constexpr auto PumpInterval = std::chrono::milliseconds(20);
@@ -43,11 +52,19 @@ class FastFill::Run : public SolverWatch {
   };
 
   Outcome optimize(FillSolver& solver, bool firstOnly, std::uint64_t workLimit = 0);
+  Outcome split(const std::vector<int>& part, const std::vector<std::pair<int, int>>& used,
+                std::vector<std::uint64_t>& failures);
+  Outcome runSplit(const std::vector<int>& part, const std::vector<std::pair<int, int>>& used,
+                   SplitSearch::Goal goal, std::uint32_t bound,
+                   std::vector<std::uint64_t>& failures);
   void adopt(const FillSolver& solver);
-  bool excludeUsed(FillSolver& solver, const std::vector<int>& part) const;
+  void adopt(const std::vector<int>& slots, const std::vector<int>& words, std::uint32_t worst);
+  std::vector<std::pair<int, int>> usedElsewhere(const std::vector<int>& part) const;
+  bool pollHost(bool now);
   bool fillsWithout(const std::vector<int>& slots, std::uint32_t bound);
   SearchEnd joint();
-  void noteBlocking(const std::vector<int>& part, const FillSolver* solver);
+  // failures: by model slot, of the solvers that searched the part; empty: none did.
+  void noteBlocking(const std::vector<int>& part, const std::vector<std::uint64_t>& failures);
   void show(const std::vector<int>& slots);
   void unshow(const std::vector<int>& slots);
   bool gridChangedByCommand() const;
@@ -72,7 +89,6 @@ class FastFill::Run : public SolverWatch {
 };
 
 bool FastFill::Run::stopNow(const FillSolver& solver, bool atDecision) {
-  const auto now = std::chrono::steady_clock::now();
   FastProgress& progress = engine_.progress_;
   progress.decisions = before_.decisions + solver.decisions();
   progress.backtracks = before_.backtracks + solver.backtracks();
@@ -80,10 +96,16 @@ bool FastFill::Run::stopNow(const FillSolver& solver, bool atDecision) {
   progress.nogoods = before_.nogoods + solver.nogoodCount();
   progress.closedShare = solver.restarts() == 0 ? solver.closedShare() : -1;
   if (workLimit_ != 0 && solver.work() >= workLimit_) workSpent_ = true;
-  if (engine_.settings.deadline && now >= *engine_.settings.deadline) deadlineReached_ = true;
+  return pollHost(atDecision);
+}
+
+// The deadline, then the pump (at once, or when its interval has passed): true to stop.
+bool FastFill::Run::pollHost(bool now) {
+  const auto time = std::chrono::steady_clock::now();
+  if (engine_.settings.deadline && time >= *engine_.settings.deadline) deadlineReached_ = true;
   if (workSpent_ || deadlineReached_) return true;
-  if (!atDecision && now - lastPump_ < PumpInterval) return false;
-  lastPump_ = now;
+  if (!now && time - lastPump_ < PumpInterval) return false;
+  lastPump_ = time;
   if (host_.pumpMessages() && gridChangedByCommand()) engine_.gridChanged_ = true;
   if (host_.searchState() != SearchRunning) stopped_ = true;
   return interrupted();
@@ -141,10 +163,18 @@ FastFill::Run::Outcome FastFill::Run::optimize(FillSolver& solver, bool firstOnl
 }
 
 void FastFill::Run::adopt(const FillSolver& solver) {
-  for (const int s : solver.slots()) words_[static_cast<std::size_t>(s)] = solver.wordOf(s);
-  show(solver.slots());
+  std::vector<int> words(words_.size(), -1);
+  for (const int s : solver.slots()) words[static_cast<std::size_t>(s)] = solver.wordOf(s);
+  adopt(solver.slots(), words, solver.worstRank());
+}
+
+void FastFill::Run::adopt(const std::vector<int>& slots, const std::vector<int>& words,
+                          std::uint32_t worst) {
+  for (const int s : slots)
+    words_[static_cast<std::size_t>(s)] = words[static_cast<std::size_t>(s)];
+  show(slots);
   FastProgress& progress = engine_.progress_;
-  progress.worstRank = std::max(worst_, solver.worstRank());
+  progress.worstRank = std::max(worst_, worst);
   progress.rankSum = 0;
   for (const int s : model_.freeSlots()) {
     const int w = words_[static_cast<std::size_t>(s)];
@@ -152,18 +182,79 @@ void FastFill::Run::adopt(const FillSolver& solver) {
   }
 }
 
-// Words standing in the parts filled before leave the slots of this one.
-bool FastFill::Run::excludeUsed(FillSolver& solver, const std::vector<int>& part) const {
-  bool any = false;
+// Words standing in the parts filled before, which the slots of this one may not take.
+std::vector<std::pair<int, int>> FastFill::Run::usedElsewhere(const std::vector<int>& part) const {
+  std::vector<std::pair<int, int>> used;
   for (const int s : part) {
     for (const int t : model_.slot(s).sameLength) {
       const int w = words_[static_cast<std::size_t>(t)];
-      if (w < 0 || model_.slot(t).part == model_.slot(s).part) continue;
-      any = true;
-      if (!solver.excludeWord(s, w)) return any;
+      if (w >= 0 && model_.slot(t).part != model_.slot(s).part) used.emplace_back(s, w);
     }
   }
-  return any;
+  return used;
+}
+
+// The part searched by several threads: the best fill's worst rank proven (or the first fill),
+// then, of the fills with that worst rank, one picked the same way on every run.
+FastFill::Run::Outcome FastFill::Run::split(const std::vector<int>& part,
+                                            const std::vector<std::pair<int, int>>& used,
+                                            std::vector<std::uint64_t>& failures) {
+  const bool first = engine_.settings.firstOnly;
+  Outcome outcome = runSplit(part, used, first ? SplitSearch::Goal::First : SplitSearch::Goal::Best,
+                             ~std::uint32_t{0}, failures);
+  if (first || !outcome.found || !outcome.proven || interrupted()) return outcome;
+  std::vector<std::uint64_t> more;
+  runSplit(part, used, SplitSearch::Goal::Pick, outcome.worst + 1, more);
+  return outcome;
+}
+
+// One split search; this thread pumps the host meanwhile and shows each better fill found.
+FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
+                                               const std::vector<std::pair<int, int>>& used,
+                                               SplitSearch::Goal goal, std::uint32_t bound,
+                                               std::vector<std::uint64_t>& failures) {
+  Outcome outcome;
+  // As a solver does at its first decision: a command waiting stops the run before any fill.
+  if (pollHost(true)) return outcome;
+  SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(), goal, used,
+                     this, bound);
+  bool ended = false;
+  while (!ended) {
+    ended = search.waitFor(PumpInterval / 4);
+    std::vector<int> words;
+    std::uint32_t worst = 0;
+    bool shown = false;  // a better fill: the host gets a pump to see it
+    if (search.takeImproved(words, worst)) {
+      adopt(part, words, worst);
+      outcome.found = true;
+      outcome.worst = worst;
+      shown = true;
+    }
+    const SplitSearch::Counts counts = search.counts();
+    FastProgress& progress = engine_.progress_;
+    progress.decisions = before_.decisions + counts.decisions;
+    progress.backtracks = before_.backtracks + counts.backtracks;
+    progress.restarts = before_.restarts + counts.restarts;
+    progress.nogoods = before_.nogoods + counts.nogoods;
+    if ((!ended || shown) && pollHost(true)) break;
+  }
+  search.stop();  // every thread has ended when it returns
+  search.rethrow();
+  std::vector<int> words;
+  std::uint32_t worst = 0;
+  if (search.takeImproved(words, worst)) {
+    adopt(part, words, worst);
+    outcome.found = true;
+    outcome.worst = worst;
+  }
+  const SplitSearch::Counts counts = search.counts();
+  before_.decisions += counts.decisions;
+  before_.backtracks += counts.backtracks;
+  before_.restarts += counts.restarts;
+  before_.nogoods += counts.nogoods;
+  outcome.proven = search.proven();
+  failures = search.failures();
+  return outcome;
 }
 
 // Whether the slots have a fill of worst rank below the bound when no word is taken by others.
@@ -182,13 +273,21 @@ SearchEnd FastFill::Run::best() {
   for (const std::vector<int>& part : model_.parts()) {
     if (std::any_of(part.begin(), part.end(),
                     [this](int s) { return model_.slot(s).initialCount == 0; })) {
-      noteBlocking(part, nullptr);
+      noteBlocking(part, {});
       blocked = true;
       continue;
     }
+    const std::vector<std::pair<int, int>> used = usedElsewhere(part);
+    const bool excluded = !used.empty();
     FillSolver solver(model_, part, settings.switches);
-    const bool excluded = excludeUsed(solver, part);
-    Outcome outcome = optimize(solver, settings.firstOnly);
+    Outcome outcome;
+    std::vector<std::uint64_t> failures;  // of the split's threads
+    if (engine_.threadCount() > 1) {
+      outcome = split(part, used, failures);
+    } else {
+      for (const auto& [s, w] : used) solver.excludeWord(s, w);
+      outcome = optimize(solver, settings.firstOnly);
+    }
     if (interrupted()) break;
     if (!outcome.found && !outcome.proven) break;  // deadline
     // Words of the parts before may be what this part lacks, or what keeps its best from it:
@@ -200,7 +299,7 @@ SearchEnd FastFill::Run::best() {
     }
     if (interrupted()) break;
     if (!outcome.found) {
-      noteBlocking(part, &solver);
+      noteBlocking(part, failures.empty() ? failuresOf(model_, solver) : failures);
       blocked = true;
       continue;
     }
@@ -227,7 +326,7 @@ SearchEnd FastFill::Run::joint() {
   if (stopped_ || engine_.gridChanged_) return SearchEnd::Stopped;
   if (outcome.found) return SearchEnd::Filled;
   if (!outcome.proven) return SearchEnd::Stopped;
-  noteBlocking(model_.freeSlots(), &solver);
+  noteBlocking(model_.freeSlots(), failuresOf(model_, solver));
   return SearchEnd::NoFill;
 }
 
@@ -247,7 +346,8 @@ SearchEnd FastFill::Run::further(const std::vector<std::vector<int>>& shown) {
   return outcome.proven ? SearchEnd::NoFurtherFill : SearchEnd::Stopped;
 }
 
-void FastFill::Run::noteBlocking(const std::vector<int>& part, const FillSolver* solver) {
+void FastFill::Run::noteBlocking(const std::vector<int>& part,
+                                 const std::vector<std::uint64_t>& failures) {
   std::vector<BlockingSlot>& blocking = engine_.blocking_;
   std::vector<int> empty;
   for (const int s : part) {
@@ -258,14 +358,14 @@ void FastFill::Run::noteBlocking(const std::vector<int>& part, const FillSolver*
     for (const int s : empty) blocking.push_back({s, 0});
     return;
   }
-  if (solver == nullptr) return;
+  if (failures.empty()) return;
+  auto failuresOf = [&failures](int s) { return failures[static_cast<std::size_t>(s)]; };
   std::vector<int> order(part);
-  std::stable_sort(order.begin(), order.end(), [solver](int a, int b) {
-    return solver->failuresOf(a) > solver->failuresOf(b);
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return failuresOf(a) > failuresOf(b); });
   std::size_t named = 0;
   for (const int s : order) {
-    if (named == MostBlocking || solver->failuresOf(s) == 0) break;
+    if (named == MostBlocking || failuresOf(s) == 0) break;
     blocking.push_back({s, static_cast<std::size_t>(model_.slot(s).initialCount)});
     ++named;
   }
@@ -342,6 +442,11 @@ void FastFill::Run::writeCandidateLists() {
       return true;
     });
   }
+}
+
+int FastFill::threadCount() const {
+  if (settings.threads > 0) return settings.threads;
+  return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
 }
 
 const std::vector<int>& FastFill::lastFill() const {

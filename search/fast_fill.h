@@ -42,6 +42,9 @@ struct FastProgress {
 
 struct FastFillSettings {
   bool firstOnly = false;  // stop at the first fill instead of proving the best
+  // Threads that search each part of the grid; 0: one per core of the machine. Further fills,
+  // and parts that must be filled together after all, take one.
+  int threads = 1;
   SolverSwitches switches;
   // Work (64-bit blocks handled) a further fill may spend improving its first find: about a
   // fifth of a second, the same on every run.
@@ -74,6 +77,8 @@ class FastFill {
   void forget();
 
   FastFillSettings settings;
+  // settings.threads, or the machine's cores for 0.
+  int threadCount() const;
 
   // Of the last run (during a run, so far).
   const FastProgress& progress() const { return progress_; }

@@ -663,6 +663,37 @@ bool FillSolver::excludeWord(int s, int word) {
   return !failed_;
 }
 
+bool FillSolver::keepWords(int s, const std::vector<Bits>& words) {
+  toRoot();
+  if (failed_) return false;
+  saveSlot(s);
+  SlotState& d = slot_(s);
+  Bits* bits = bitsOf(s);
+  for (int b = d.lo; b < d.hi; ++b) bits[b] &= words[static_cast<std::size_t>(b)];
+  recount(s);
+  if (d.size == 0) {
+    failed_ = true;
+    return false;
+  }
+  domainChanged(s);
+  return true;
+}
+
+int FillSolver::firstBranch(SolverWatch* watch) {
+  watch_ = watch;
+  if (!started_) {
+    started_ = true;
+    rootChanged_ = false;
+    if (!settleRoot() && !stopped_) failed_ = true;
+  }
+  return failed_ || stopped_ ? -1 : chooseSlot();
+}
+
+std::vector<Bits> FillSolver::wordsLeft(int s) const {
+  const Bits* bits = bitsOf(s);
+  return std::vector<Bits>(bits, bits + wordsOf(s).blocks);
+}
+
 bool FillSolver::tightenBound(std::uint32_t bound) {
   if (bound >= bound_) return !failed_;
   bound_ = bound;
@@ -670,8 +701,10 @@ bool FillSolver::tightenBound(std::uint32_t bound) {
     const LengthWords& words = wordsOf(s);
     cuts_[static_cast<std::size_t>(words.length)] = words.countBelow(bound);
   }
-  // At the root now; deeper, at every backtrack.
+  // At the root now; deeper, at every backtrack, and at the next decision when the search
+  // stands inside a branch (a bound another thread found).
   if (frames_.empty() && !failed_ && !clampAll()) failed_ = true;
+  if (!frames_.empty() && !atSolution_) clampPending_ = true;
   return !failed_;
 }
 
@@ -728,6 +761,21 @@ FillSolver::Status FillSolver::solve(SolverWatch* watch) {
   if (failed_) return Status::Exhausted;
   while (true) {
     if (poll(watch, true)) return Status::Stopped;
+    if (failed_) return Status::Exhausted;  // a bound the watch gave emptied the root
+    if (clampPending_) {
+      clampPending_ = false;
+      if (!(clampAll() && propagate())) {
+        if (stopped_) return Status::Stopped;
+        dropQueues();
+        if (!backtrack()) {
+          if (stopped_) return Status::Stopped;
+          failed_ = true;
+          return Status::Exhausted;
+        }
+      }
+      if (stopped_) return Status::Stopped;
+      continue;  // the watch is asked again before the next decision
+    }
     if (switches_.checkInvariants) requireValid();
     const int s = chooseSlot();
     if (s < 0) {

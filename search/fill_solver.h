@@ -76,13 +76,24 @@ class FillSolver {
   // slot is left without words (every later solve is then Exhausted).
   bool requireWord(int slot, int word);
   bool excludeWord(int slot, int word);
+  // Keeps the slot to the words set in `words` (blocks of its word list).
+  bool keepWords(int slot, const std::vector<Bits>& words);
   // A fill must have a worst rank below `bound` from now on; bounds only tighten.
   bool tightenBound(std::uint32_t bound);
+  std::uint32_t bound() const { return bound_; }
   // A fill must differ from `words` (per model slot, -1 where none) in all but `maxSame` slots.
   bool addDifference(const std::vector<int>& words, int maxSame);
 
   // The first fill, or after a Solution the next one (under the constraints as they are now).
   Status solve(SolverWatch* watch = nullptr);
+  // Before the first solve: propagates the root and gives the slot the search would branch on
+  // first, or -1 when the root has no fill, needs no branching, or the watch stopped it
+  // (failed() and stopped() tell which).
+  int firstBranch(SolverWatch* watch = nullptr);
+  bool failed() const { return failed_; }
+  bool stopped() const { return stopped_; }
+  // The words slot s has now, as blocks of its word list.
+  std::vector<Bits> wordsLeft(int s) const;
 
   // Of the last Solution, by model slot.
   int wordOf(int slot) const { return solution_[static_cast<std::size_t>(slot)]; }
@@ -222,7 +233,8 @@ class FillSolver {
   std::uint64_t level_ = 0;  // 0: the root, never undone
   std::uint64_t levels_ = 0;
   bool started_ = false;
-  bool rootChanged_ = false;  // a root restriction waits for the next solve
+  bool rootChanged_ = false;   // a root restriction waits for the next solve
+  bool clampPending_ = false;  // a bound tightened inside a branch, applied at the next decision
   SolverWatch* watch_ = nullptr;
   bool failed_ = false;  // the root has no fill
   bool atSolution_ = false;

@@ -84,7 +84,7 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
 
   run.dialog->OnCommand(IdOk);
 
-  ASSERT_EQ(store.order.size(), 3072u + 7u + 6u);
+  ASSERT_EQ(store.order.size(), 3072u + 8u + 6u);
   EXPECT_EQ(store.order[0], "NodeBoxStr/0");
   EXPECT_EQ(store.order[1], "NodeBoxFlag/0");
   EXPECT_EQ(store.order[2], "NodeBoxMark/0");
@@ -93,7 +93,7 @@ TEST(MainDialogSettings, ExitWritesEveryCellThenThePathsThenTheChecksAndEnds) {
   EXPECT_EQ(tail,
             (std::vector<std::string>{
                 "DicFile1/Name", "DicFile2/Name", "DicFile3/Name", "DicFile1/Flag", "DicFile2/Flag",
-                "DicFile3/Flag", "Search/Engine", "Puzzle/Title", "Puzzle/Author",
+                "DicFile3/Flag", "Search/Engine", "Search/Threads", "Puzzle/Title", "Puzzle/Author",
                 "Puzzle/Copyright", "Puzzle/Numbering", "Clues/Count", "Clues/PanelShown"}));
 
   EXPECT_EQ(store.text("NodeBoxStr", "0"), sj("ア"));

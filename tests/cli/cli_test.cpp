@@ -270,6 +270,10 @@ TEST_F(Tool, FastEngineFirstFillBannedWordsAndAlternatives) {
   EXPECT_EQ(first.status, 0);
   EXPECT_NE(first.err.find(" (first fill), "), std::string::npos) << first.err;
   EXPECT_EQ(run("search " + ring + " --dic " + words + " --first").status, 2);
+  const Result two = run(fast + " --stats --threads 2");
+  EXPECT_EQ(two.status, 0);
+  EXPECT_NE(two.err.find(", worst rank 6 (proven best), "), std::string::npos) << two.err;
+  EXPECT_TRUE(run(fast + " --threads 0").err.starts_with("vexilo-cli: --threads takes 1 to 256\n"));
 
   writeBytes(folder.path("ban.txt"), "ウドラ\n");
   const Result banned = run(fast + " --ban " + path("ban.txt"));
@@ -437,7 +441,7 @@ TEST_F(Tool, HelpAndVersionAnswerOnStandardOutput) {
   EXPECT_TRUE(
       help.out.starts_with("usage: vexilo-cli search PUZZLE [--dic FILE]... [--engine dfs|fast] "
                            "[--region R1,C1,R2,C2] [--runs N] [--out RESULT.crs] "
-                           "[--slots SLOTS.tsv] [--stats] [--first] [--ban FILE]\n"));
+                           "[--slots SLOTS.tsv] [--stats] [--first] [--ban FILE] [--threads N]\n"));
   for (const char* arguments : {"-h", "help", "search -h", "show x.crs --help"}) {
     const Result same = run(arguments);
     EXPECT_EQ(same.status, 0) << arguments;

@@ -77,5 +77,25 @@ TEST_F(Watch, ProgressGoesToATerminalOrWhenAskedFor) {
   ::close(master);
 }
 
+// The fast engine pumps at its decisions and inside long propagations only, far more seldom
+// than the dictionary-order search: each of its pumps may bring a line.
+TEST_F(Watch, TheFastSearchShowsItsProgressAtItsFewPumps) {
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  const int reader = ::open(("/proc/self/fd/" + std::to_string(fileno(file))).c_str(), O_RDONLY);
+  dialog.searchEngine = SearchEngine::Fast;
+  SearchWatch watch(dialog, file, SearchWatch::Progress::Always, readFakeClock);
+  fakeNow += 300ms;
+  watch.onPump();
+  fakeNow += 1s;
+  watch.onPump();
+  std::fflush(file);
+  EXPECT_EQ(readAll(reader),
+            "decisions 0, backtracks 0, restarts 0, nogoods 0, best worst rank 0, 0.3 s\n"
+            "decisions 0, backtracks 0, restarts 0, nogoods 0, best worst rank 0, 1.3 s\n");
+  ::close(reader);
+  std::fclose(file);
+}
+
 }  // namespace
 }  // namespace vexilo::cli

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <random>
@@ -148,6 +149,67 @@ std::vector<std::string> fileWords(const std::string& path) {
   return words;
 }
 
+// Two threads prove the same best as one; with either, the fill is the same on every run.
+TEST(FastFill, TwoThreadsProveTheSameBestAsOneAndEachRepeatsItself) {
+  std::vector<std::string> words = fileWords(sourcePath("data/ipadic-nouns-2000.dic"));
+  const std::vector<std::string> own = fileWords(sourcePath("data/sample.dic"));
+  words.insert(words.end(), own.begin(), own.end());
+  for (const char* name : {"sample-9x9.crs", "sample-13x13.crs"}) {
+    PuzzleGrid puzzle;
+    ASSERT_TRUE(loadCrosswordFile(sourcePath(std::string("data/") + name), puzzle));
+    std::vector<Picture> pictures;
+    std::vector<std::uint32_t> worst;
+    for (const int threads : {1, 1, 2, 2}) {
+      Stage stage(puzzle, words);
+      stage.engine.settings.threads = threads;
+      ASSERT_EQ(stage.run(), SearchEnd::Filled) << name;
+      EXPECT_EQ(stage.check(), std::nullopt) << name;
+      EXPECT_TRUE(stage.engine.progress().proven) << name;
+      pictures.push_back(stage.picture(13, 13));
+      worst.push_back(stage.engine.progress().worstRank);
+    }
+    EXPECT_EQ(pictures[0], pictures[1]) << name;
+    EXPECT_EQ(pictures[2], pictures[3]) << name;
+    EXPECT_EQ(worst[0], worst[1]) << name;
+    EXPECT_EQ(worst[0], worst[2]) << name;
+  }
+}
+
+// The threads of this process, as Linux lists them.
+std::size_t threadsRunning() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator("/proc/self/task")) {
+    ++count;
+  }
+  return count;
+}
+
+// A stop asked for at a pump of a two-thread search ends every thread before the run returns.
+TEST(FastFill, AStopEndsEveryThreadOfTheSearch) {
+  Stage stage({".......", ".......", ".......", ".......", ".......", ".......", "......."}, {});
+  std::mt19937 random(11);
+  for (int w = 0; w < 20000; ++w) {
+    std::string word;
+    for (int p = 0; p < 7; ++p)
+      word += sj("アイウエオカキクケコサシスセソタチツテト").substr(2 * (random() % 20), 2);
+    stage.index.addWord(word);
+  }
+  stage.engine.settings.threads = 2;
+  const std::size_t before = threadsRunning();
+  std::size_t during = 0;
+  stage.host.onPump = [&](int pump) {
+    if (pump == 20) {
+      during = threadsRunning();
+      stage.host.state = SearchCancelled;
+    }
+    return false;
+  };
+  EXPECT_EQ(stage.run(), SearchEnd::Stopped);
+  EXPECT_EQ(during, before + 2);
+  EXPECT_EQ(threadsRunning(), before);
+}
+
 TEST(FastFill, FillsTheSamplesWithTheirWordsAndWithMoreBehindThem) {
   const std::vector<std::string> own = fileWords(sourcePath("data/sample.dic"));
   std::vector<std::string> more = fileWords(sourcePath("data/ipadic-nouns-2000.dic"));
@@ -170,9 +232,10 @@ TEST(FastFill, FillsTheSamplesWithTheirWordsAndWithMoreBehindThem) {
 struct Techniques {
   const char* name;
   SolverSwitches switches;
+  int threads = 1;
 };
 std::vector<Techniques> techniqueTable() {
-  std::vector<Techniques> table(7);
+  std::vector<Techniques> table(8);
   table[0].name = "all";
   table[1].name = "no dom/wdeg";
   table[1].switches.weightedDegree = false;
@@ -186,6 +249,8 @@ std::vector<Techniques> techniqueTable() {
   table[5].switches.restartBase = 1;
   table[6].name = "no look-ahead";
   table[6].switches.lookAhead = 0;
+  table[7].name = "two threads";
+  table[7].threads = 2;
   for (Techniques& t : table) t.switches.checkInvariants = true;
   return table;
 }
@@ -202,6 +267,7 @@ TEST(FastFill, RandomGridsGetTheBestFillWithEachTechniqueOnOrOff) {
       test::RandomPuzzle c = test::randomPuzzle(random);
       Stage stage(c.grid, c.words);
       stage.engine.settings.switches = techniques.switches;
+      stage.engine.settings.threads = techniques.threads;
       stage.engine.settings.firstOnly = cases % 5 == 4;
       std::size_t free = 0;
       for (int i = 0; i < CellCount; ++i) free += stage.grid.cellAt(i).flag != Block ? 1 : 0;

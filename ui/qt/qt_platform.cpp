@@ -184,6 +184,8 @@ void QtPlatform::attach(MainDialog& dialog) {
   window_->layout()->addWidget(status_);
   window_->resize(window_->defaultSize());
   if (auto* result = qobject_cast<QPlainTextEdit*>(window_->control(IdResult))) {
+    // A word and its rank stay on one line; a narrow box scrolls sideways instead.
+    result->setLineWrapMode(QPlainTextEdit::NoWrap);
     // A double click on a listed word locks it into the framed slot.
     new EventHook(result->viewport(), [this, result](const QEvent& event) {
       if (event.type() != QEvent::MouseButtonDblClick) return false;

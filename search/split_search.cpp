@@ -1,0 +1,238 @@
+#include "search/split_search.h"
+
+#include <algorithm>
+#include <exception>
+#include <system_error>
+
+namespace vexilo {
+
+namespace {
+
+// Chunks: enough that a thread done early finds more to take; the same number up to 8 threads,
+// so that a pick is the same with any of them.
+std::size_t chunkCount(int threads) { return static_cast<std::size_t>(std::max(32, 4 * threads)); }
+
+// One thread's solver: bounded by the shared best at each of its decisions; stopped when the
+// search stops or, picking, when a lower chunk has a fill.
+class Bounded : public SolverWatch {
+ public:
+  Bounded(FillSolver& solver, std::atomic<bool>& stop, std::atomic<std::uint32_t>& bound,
+          std::atomic<std::uint64_t>& decisions, const std::atomic<std::size_t>& lowest,
+          std::size_t chunk)
+      : solver_(solver),
+        stop_(stop),
+        bound_(bound),
+        decisions_(decisions),
+        lowest_(lowest),
+        chunk_(chunk) {}
+
+  bool stopNow(const FillSolver&, bool atDecision) override {
+    if (stop_.load(std::memory_order_relaxed)) return true;
+    if (lowest_.load(std::memory_order_relaxed) < chunk_) return true;
+    if (!atDecision) return false;
+    const std::uint32_t shared = bound_.load(std::memory_order_relaxed);
+    if (shared < solver_.bound()) solver_.tightenBound(shared);
+    decisions_.fetch_add(solver_.decisions() - reported_, std::memory_order_relaxed);
+    reported_ = solver_.decisions();
+    return false;
+  }
+  std::uint64_t reported() const { return reported_; }
+
+ private:
+  FillSolver& solver_;
+  std::atomic<bool>& stop_;
+  std::atomic<std::uint32_t>& bound_;
+  std::atomic<std::uint64_t>& decisions_;
+  const std::atomic<std::size_t>& lowest_;
+  std::size_t chunk_;
+  std::uint64_t reported_ = 0;
+};
+
+}  // namespace
+
+SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
+                         const SolverSwitches& switches, int threads, Goal goal,
+                         std::vector<std::pair<int, int>> excluded, SolverWatch* watch,
+                         std::uint32_t bound)
+    : model_(model),
+      slots_(std::move(slots)),
+      switches_(switches),
+      goal_(goal),
+      excluded_(std::move(excluded)),
+      best_(static_cast<std::size_t>(model.slotCount()), -1),
+      failures_(static_cast<std::size_t>(model.slotCount()), 0) {
+  bound_ = bound;
+  FillSolver probe(model_, slots_, switches_);
+  probe.tightenBound(bound);
+  for (const auto& [s, w] : excluded_) probe.excludeWord(s, w);
+  branch_ = probe.firstBranch(watch);
+  for (const int s : slots_) failures_[static_cast<std::size_t>(s)] = probe.failuresOf(s);
+  if (probe.stopped()) {
+    stop_ = true;  // nothing searched: neither found nor proven
+    return;
+  }
+  if (probe.failed()) {
+    exhausted_ = true;
+    return;
+  }
+  if (branch_ < 0) {
+    chunks_.emplace_back();  // nothing to split: one chunk, the whole search
+  } else {
+    std::vector<int> words;
+    const std::vector<Bits> left = probe.wordsLeft(branch_);
+    forEachBit(left.data(), 0, static_cast<int>(left.size()), [&words](int w) {
+      words.push_back(w);
+      return true;
+    });
+    const std::size_t count = std::min(words.size(), chunkCount(threads));
+    chunks_.assign(count, std::vector<Bits>(left.size(), 0));
+    for (std::size_t k = 0; k < words.size(); ++k) setBit(chunks_[k % count].data(), words[k]);
+  }
+  const int wanted =
+      static_cast<int>(std::min(chunks_.size(), static_cast<std::size_t>(std::max(1, threads))));
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int t = 0; t < wanted; ++t) {
+    try {
+      threads_.emplace_back(&SplitSearch::work, this);
+    } catch (const std::system_error&) {
+      if (threads_.empty()) throw;
+      break;  // the threads started share the chunks
+    }
+    ++running_;
+  }
+}
+
+SplitSearch::~SplitSearch() { stop(); }
+
+void SplitSearch::stop() {
+  stop_ = true;
+  for (std::thread& thread : threads_) {
+    if (thread.joinable()) thread.join();
+  }
+}
+
+void SplitSearch::rethrow() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (error_) std::rethrow_exception(error_);
+}
+
+void SplitSearch::work() {
+  std::size_t done = 0;
+  try {
+    done = searchChunks();
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!error_) error_ = std::current_exception();
+    stop_ = true;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  doneChunks_ += done;
+  if (--running_ == 0) {
+    exhausted_ = !stop_ && (goal_ == Goal::Pick || doneChunks_ == chunks_.size());
+  }
+  news_.notify_all();
+}
+
+// Takes chunks until none is left or the search stops; gives the number searched to the end.
+std::size_t SplitSearch::searchChunks() {
+  std::size_t done = 0;
+  while (true) {
+    std::size_t chunk = 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_ || taken_ >= chunks_.size() || taken_ > lowest_) return done;
+      chunk = taken_++;
+    }
+    SolverSwitches switches = switches_;
+    switches.seed = switches_.seed + static_cast<std::uint32_t>(chunk);
+    FillSolver solver(model_, slots_, switches);
+    for (const auto& [s, w] : excluded_) solver.excludeWord(s, w);
+    if (branch_ >= 0) solver.keepWords(branch_, chunks_[chunk]);
+    solver.tightenBound(bound_.load());
+    Bounded watch(solver, stop_, bound_, decisions_, lowest_, chunk);
+    bool ended = false;  // stopped, or first only and found
+    while (true) {
+      const FillSolver::Status status = solver.solve(&watch);
+      if (status == FillSolver::Status::Stopped) {
+        ended = stop_;  // else a lower chunk has a fill: the next chunk ends the thread
+        break;
+      }
+      if (status == FillSolver::Status::Exhausted) {
+        ++done;
+        break;
+      }
+      offer(solver, chunk);
+      if (goal_ == Goal::Pick) break;
+      if (goal_ == Goal::First) {
+        stop_ = true;
+        ended = true;
+        break;
+      }
+      solver.tightenBound(std::min(solver.worstRank(), bound_.load()));
+    }
+    decisions_ += solver.decisions() - watch.reported();
+    backtracks_ += solver.backtracks();
+    restarts_ += solver.restarts();
+    nogoods_ += solver.nogoodCount();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (const int s : slots_) failures_[static_cast<std::size_t>(s)] += solver.failuresOf(s);
+    }
+    if (ended) return done;
+  }
+}
+
+void SplitSearch::offer(const FillSolver& solver, std::size_t chunk) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::uint32_t worst = solver.worstRank();
+  if (goal_ == Goal::Pick) {
+    if (chunk > lowest_) return;
+    lowest_ = chunk;
+  } else if (found_ &&
+             (worst > bestWorst_ || (worst == bestWorst_ && solver.rankSum() >= bestSum_))) {
+    return;
+  }
+  found_ = true;
+  improved_ = true;
+  bestWorst_ = worst;
+  bestSum_ = solver.rankSum();
+  for (const int s : slots_) best_[static_cast<std::size_t>(s)] = solver.wordOf(s);
+  if (goal_ == Goal::Best && worst < bound_.load()) bound_ = worst;
+  news_.notify_all();
+}
+
+bool SplitSearch::waitFor(std::chrono::milliseconds wait) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  news_.wait_for(lock, wait, [this] { return running_ == 0 || improved_; });
+  return running_ == 0;
+}
+
+bool SplitSearch::takeImproved(std::vector<int>& words, std::uint32_t& worst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!improved_) return false;
+  improved_ = false;
+  words = best_;
+  worst = bestWorst_;
+  return true;
+}
+
+bool SplitSearch::found() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return found_;
+}
+
+bool SplitSearch::proven() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return exhausted_;
+}
+
+std::vector<std::uint64_t> SplitSearch::failures() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return failures_;
+}
+
+SplitSearch::Counts SplitSearch::counts() const {
+  return {decisions_.load(), backtracks_.load(), restarts_.load(), nogoods_.load()};
+}
+
+}  // namespace vexilo

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "search/fill_model.h"
+#include "search/fill_solver.h"
+#include "search/word_bits.h"
+
+namespace vexilo {
+
+// One search (a part of a grid, or all of it) split over several threads. The slot the search
+// would branch on first has its words dealt into chunks, every k-th word into the same chunk so
+// that each holds common and rare words alike; each thread takes the next chunk and runs a
+// solver on the search with that slot kept to the chunk. Goals:
+// - Best: the threads share the best fill; its worst rank bounds every solver at its next
+//   decision. When every chunk is done the best fill is proven best (or, with none, no fill
+//   exists), the same answer as one thread gives; which fill of that quality comes first
+//   depends on the timing of the threads.
+// - Pick: under a fixed bound, the first fill of the lowest chunk that has one; the chunks after
+//   it are left. Each chunk's solver is fresh, seeded by its chunk number, so the fill is the
+//   same on every run (for a given number of threads up to 8, the same for all of them).
+// - First: the first fill any thread finds.
+//
+// The threads read the model and tables only; nothing of them touches a grid or a host. The
+// caller polls (waitFor, takeImproved) on its own thread and may stop() at any time; stop()
+// and the destructor return once every thread has ended.
+class SplitSearch {
+ public:
+  struct Counts {
+    std::uint64_t decisions = 0;
+    std::uint64_t backtracks = 0;
+    std::uint64_t restarts = 0;
+    std::uint64_t nogoods = 0;
+  };
+
+  enum class Goal { Best, Pick, First };
+
+  // excluded: (slot, word) pairs no solver may take (words standing elsewhere); bound: fills
+  // have a worst rank below it. The watch sees the propagation of the root, on the caller's
+  // thread, before the threads start; when it stops it, nothing is searched.
+  SplitSearch(const FillModel& model, std::vector<int> slots, const SolverSwitches& switches,
+              int threads, Goal goal, std::vector<std::pair<int, int>> excluded,
+              SolverWatch* watch = nullptr, std::uint32_t bound = ~std::uint32_t{0});
+  ~SplitSearch();
+  SplitSearch(const SplitSearch&) = delete;
+  SplitSearch& operator=(const SplitSearch&) = delete;
+
+  // Waits up to `wait` for a better fill or the end; true once every thread has ended.
+  bool waitFor(std::chrono::milliseconds wait);
+  // The best fill found, by model slot, when it is better than at the last call.
+  bool takeImproved(std::vector<int>& words, std::uint32_t& worst);
+  void stop();
+  // After stop(): what a thread threw (an invariant check that failed, memory), thrown here.
+  void rethrow() const;
+
+  bool found() const;
+  // Best, First: every chunk was searched to its end: the best fill is the best there is, or
+  // none exists. Pick: the pick is made (not stopped).
+  bool proven() const;
+  Counts counts() const;
+  // How often each slot, by model slot, failed in the solvers done with.
+  std::vector<std::uint64_t> failures() const;
+
+ private:
+  void work();
+  std::size_t searchChunks();
+  void offer(const FillSolver& solver, std::size_t chunk);
+
+  const FillModel& model_;
+  std::vector<int> slots_;
+  SolverSwitches switches_;
+  Goal goal_;
+  std::vector<std::pair<int, int>> excluded_;
+  int branch_ = -1;                                   // the slot split into chunks
+  std::vector<std::vector<Bits>> chunks_;             // of its words
+  std::size_t taken_ = 0;                             // chunks handed out
+  std::size_t doneChunks_ = 0;                        // searched to their end
+  std::atomic<std::size_t> lowest_{~std::size_t{0}};  // Pick: the lowest chunk with a fill
+
+  mutable std::mutex mutex_;
+  std::condition_variable news_;
+  std::atomic<bool> stop_{false};
+  std::atomic<std::uint32_t> bound_{~std::uint32_t{0}};  // the worst rank to beat
+  std::atomic<std::uint64_t> decisions_{0}, backtracks_{0}, restarts_{0}, nogoods_{0};
+  bool found_ = false;
+  bool improved_ = false;
+  std::vector<int> best_;
+  std::vector<std::uint64_t> failures_;
+  std::uint32_t bestWorst_ = 0;
+  std::uint64_t bestSum_ = 0;
+  int running_ = 0;
+  bool exhausted_ = false;  // every chunk searched to its end
+  std::exception_ptr error_;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,79 @@
+#include "search/fill_solver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dictionary/word_index.h"
+#include "search/word_slot.h"
+#include "search/word_tables.h"
+#include "support/random_puzzles.h"
+
+namespace vexilo {
+namespace {
+
+// Tightens the bound once, at the second decision of the search, as another thread's better
+// fill does.
+class LateBound : public SolverWatch {
+ public:
+  LateBound(FillSolver& solver, std::uint32_t bound) : solver_(solver), bound_(bound) {}
+  bool stopNow(const FillSolver&, bool atDecision) override {
+    if (atDecision && solver_.decisions() == 2) {
+      given = given || solver_.depth() > 0;
+      solver_.tightenBound(bound_);
+    }
+    return false;
+  }
+  bool given = false;  // inside a branch
+
+ private:
+  FillSolver& solver_;
+  std::uint32_t bound_;
+};
+
+// A bound given inside a branch holds from that decision on (the invariant check, which
+// finds any word at or above the bound, runs at every decision) and the search still proves
+// the best fill.
+TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
+  std::mt19937 random(77);
+  int cases = 0, inside = 0;
+  while (cases < 150) {
+    const test::RandomPuzzle c = test::randomPuzzle(random);
+    const PuzzleGrid prepared = test::preparedGrid(c.grid);
+    int free = 0;
+    for (int i = 0; i < CellCount; ++i) free += prepared.cellAt(i).flag != Block ? 1 : 0;
+    if (free > 11) continue;
+    SlotTable table;
+    extractSlots(prepared, table);
+    const std::vector<PuzzleGrid> fills =
+        test::enumerateFills(prepared, c.words, test::fillOrderOf(table));
+    if (fills.empty()) continue;
+    ++cases;
+    const auto ranks = test::ranksOf(c.words);
+    std::uint32_t best = ~std::uint32_t{0};
+    for (const PuzzleGrid& fill : fills) best = std::min(best, test::worstRank(fill, ranks));
+    WordIndex index;
+    for (const std::string& word : c.words) index.addWord(word);
+    WordTables tables(index);
+    const FillModel model(prepared, table, tables);
+    SolverSwitches switches;
+    switches.checkInvariants = true;
+    FillSolver solver(model, model.freeSlots(), switches);
+    LateBound watch(solver, best + 1);
+    std::uint32_t found = 0;
+    while (solver.solve(&watch) == FillSolver::Status::Solution) {
+      EXPECT_TRUE(solver.decisions() < 2 || solver.worstRank() <= best) << "case " << cases;
+      found = solver.worstRank();
+      solver.tightenBound(found);
+    }
+    EXPECT_EQ(found, best) << "case " << cases;
+    inside += watch.given ? 1 : 0;
+  }
+  EXPECT_GT(inside, 10);
+}
+
+}  // namespace
+}  // namespace vexilo
