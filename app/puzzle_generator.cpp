@@ -125,6 +125,9 @@ GenerateOutcome generatePuzzle(PuzzleGrid& grid, SlotTable& table, const WordInd
   engine.settings.firstOnly = false;
   engine.settings.slots.clear();
   engine.settings.deadline.reset();
+  // One thread: the budget is counted in decisions, and where threads stand when it runs out
+  // would change the fill from run to run.
+  engine.settings.threads = 1;
   int deadEnds = 0;
   while (outcome.decisions < budget && deadEnds < MostDeadEnds) {
     const std::optional<Layout> layout = makeBlockLayout(layoutRequest, random);

@@ -50,7 +50,8 @@ int longestCommonLength(const WordIndex& index);
 // give the same puzzle: the engine's work is counted in decisions, never in time. Every cell
 // written is drawn through the host, whose pump may stop the run; the table holds the slots of
 // the last layout tried. Without a fill the grid holds the last layout tried, empty.
-// The engine's settings are kept but for the slots to fill, the deadline and firstOnly.
+// The engine's settings are kept but for the slots to fill, the deadline, firstOnly and its
+// threads: it runs on one.
 GenerateOutcome generatePuzzle(PuzzleGrid& grid, SlotTable& table, const WordIndex& index,
                                FastFill& engine, FillHost& host, const GenerateRequest& request,
                                const BannedWords* banned = nullptr);
