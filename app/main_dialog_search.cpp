@@ -393,6 +393,7 @@ GenerateOutcome MainDialog::GenerateGrid(const GenerateRequest& request) {
   searchState = SearchRunning;
   progress = SearchProgress{};
   progress.engine = SearchEngine::Fast;
+  progress.generating = true;
   searchStartMs = platform.milliseconds();
   modalAtStartMs = platform.modalMilliseconds();
   updateCommandStates();

@@ -180,7 +180,8 @@ bool MainDialog::fillIsLive() {
 void MainDialog::listAlternatives(int k) {
   const std::vector<std::string>& engineList = slots.slots[static_cast<std::size_t>(k)].candidates;
   knownToFit = std::unordered_set<std::string>(engineList.begin(), engineList.end());
-  alternatives = std::make_unique<AlternativeList>(fastFill, grid, slots, k, &bannedWords);
+  alternatives = std::make_unique<AlternativeList>(fastFill, grid, slots, k, &bannedWords,
+                                                   AlternativeCheck::AnyFill);
   resultText = alternativeLines(true);
   platform.setTimer(IdWordChecks, 0);
 }

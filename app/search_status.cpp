@@ -42,6 +42,7 @@ constexpr const char* FastEngineHint =
     "\x91\xE5\x82\xAB\x82\xC8\x8E\xAB\x8F\x91\x82\xC5\x82\xCD \x8C\x9F\x8D\xF5 "
     "\x83\x81\x83\x6A\x83\x85\x81\x5B\x82\xCC \x8D\x82\x91\xAC\x8C\x9F\x8D\xF5 "
     "\x82\xAA\x96\x84\x82\xDF\x95\xFB\x82\xF0\x8C\xA9\x82\xC2\x82\xAF\x82\xDC\x82\xB7";
+constexpr const char* GeneratingName = "\x8E\xA9\x93\xAE\x8D\xEC\x90\xAC";         // 自動作成
 constexpr const char* GenerateName = "\x8E\xA9\x93\xAE\x8D\xEC\x90\xAC: ";         // 自動作成:
 constexpr const char* LayoutsTried = "\x8E\x8E\x82\xB5\x82\xBD\x94\x7A\x92\x75 ";  // 試した配置
 constexpr const char* Seed = "\x83\x56\x81\x5B\x83\x68 ";                          // シード
@@ -78,8 +79,8 @@ const char* engineName(SearchEngine engine) {
 }  // namespace
 
 std::string progressText(const SearchProgress& progress) {
-  std::string text =
-      std::string(engineName(progress.engine)) + Running + Gap + seconds(progress.elapsedMs) + Gap;
+  const std::string name = progress.generating ? GeneratingName : engineName(progress.engine);
+  std::string text = name + Running + Gap + seconds(progress.elapsedMs) + Gap;
   if (progress.engine == SearchEngine::Fast) {
     text +=
         Decisions + grouped(progress.decisions) + Gap + Backtracks + grouped(progress.backtracks);

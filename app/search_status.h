@@ -20,6 +20,7 @@ enum class SearchEngine : int {
 // both.
 struct SearchProgress {
   SearchEngine engine = SearchEngine::DictionaryOrder;
+  bool generating = false;  // 自動作成 runs the fast engine
   std::uint64_t candidatesTested = 0;
   std::uint64_t decisions = 0;
   std::uint64_t backtracks = 0;

@@ -10,7 +10,7 @@ namespace vexilo {
 // The check of one word: first its part of the grid with the other parts as they stand (their
 // words used), then, only when that has no fill, the whole grid with the word alone required.
 // Each runs as a branch and bound on the worst rank until it proves its best or reaches the
-// lower bound, the word's own rank and the grid's proven best.
+// lower bound, the word's own rank and the grid's proven best; with AnyFill, until a first fill.
 class AlternativeList::Check : public SolverWatch {
  public:
   Check(const AlternativeList& list, std::size_t k) : list_(list), k_(k) {
@@ -46,7 +46,8 @@ class AlternativeList::Check : public SolverWatch {
   // Works until the answer or the deadline; true with the answer in `entry`.
   bool run(std::chrono::steady_clock::time_point deadline, Alternative& entry) {
     deadline_ = deadline;
-    while (solver_ && !(found_ && best_ <= lowest_)) {
+    while (solver_ &&
+           !(found_ && (best_ <= lowest_ || list_.check_ == AlternativeCheck::AnyFill))) {
       const FillSolver::Status status = solver_->solve(this);
       if (status == FillSolver::Status::Stopped) return false;
       if (status == FillSolver::Status::Solution) {
@@ -62,7 +63,7 @@ class AlternativeList::Check : public SolverWatch {
     }
     entry.state = found_ ? Alternative::State::Fits : Alternative::State::NoFill;
     entry.worstRank = found_ ? best_ : 0;
-    entry.proven = found_;
+    entry.proven = found_ && (best_ <= lowest_ || list_.check_ == AlternativeCheck::BestFill);
     return true;
   }
 
@@ -104,12 +105,20 @@ class AlternativeList::Check : public SolverWatch {
 };
 
 AlternativeList::AlternativeList(const FastFill& engine, const PuzzleGrid& grid,
-                                 const SlotTable& table, int slot, const BannedWords* banned)
-    : tables_(engine.tables()), slot_(slot), fill_(engine.lastFill()) {
+                                 const SlotTable& table, int slot, const BannedWords* banned,
+                                 AlternativeCheck check)
+    : tables_(engine.tables()), slot_(slot), check_(check), fill_(engine.lastFill()) {
   if (!tables_ || !table.holds(slot) || static_cast<int>(fill_.size()) != table.slotCount) return;
   FillOptions options;
   options.banned = banned;
   model_ = std::make_unique<FillModel>(grid, table, *tables_, options);
+  // A fill of some slots only (a region) leaves the others without a word.
+  for (const int t : model_->freeSlots()) {
+    if (fill_[static_cast<std::size_t>(t)] < 0) {
+      model_.reset();
+      return;
+    }
+  }
   const FillModel::Slot& own = model_->slot(slot);
   for (const int t : model_->freeSlots()) {
     if (model_->slot(t).part != own.part) {

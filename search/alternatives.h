@@ -32,6 +32,11 @@ struct Alternative {
   bool proven = false;          // with Fits: no fill that takes it has a smaller worst rank
 };
 
+enum class AlternativeCheck {
+  BestFill,  // prove the best worst rank of a fill that takes the word
+  AnyFill,   // stop at the first fill that takes it: several times cheaper
+};
+
 // The words a slot can take in some complete fill, after a fill of the fast engine: every word
 // that fits the slot's given letters, marks and bans alone, in priority order with the word
 // standing there first, checked one after the other. The rest of the grid may change for each.
@@ -45,10 +50,11 @@ struct Alternative {
 //     for (const Alternative& a : list.words()) ... a.state, a.worstRank
 class AlternativeList {
  public:
-  // The grid and table of the engine's last run, which must have ended on a fill; without one
-  // the list is empty.
+  // The grid and table of the engine's last run, which must have ended on a fill of every slot;
+  // without one the list is empty.
   AlternativeList(const FastFill& engine, const PuzzleGrid& grid, const SlotTable& table, int slot,
-                  const BannedWords* banned = nullptr);
+                  const BannedWords* banned = nullptr,
+                  AlternativeCheck check = AlternativeCheck::BestFill);
   ~AlternativeList();
   AlternativeList(const AlternativeList&) = delete;
   AlternativeList& operator=(const AlternativeList&) = delete;
@@ -70,6 +76,7 @@ class AlternativeList {
   std::shared_ptr<WordTables> tables_;
   std::unique_ptr<FillModel> model_;
   int slot_;
+  AlternativeCheck check_;
   std::vector<int> fill_;          // the engine's fill, word by slot
   std::vector<int> numbers_;       // of words_, in the slot's word list
   std::uint32_t othersWorst_ = 0;  // the worst rank of the words of the other parts

@@ -289,6 +289,8 @@ TEST_F(GridDesigner, AutoGenerateAsksFirstThenFillsAGridOfTheSizeInOneStep) {
   platform.atPump(platform.pumps + 2, [this] { dialog->OnCommand(IdGeneratePuzzle); });
   dialog->OnCommand(IdGeneratePuzzle);
   EXPECT_EQ(status().rfind(sj("自動作成: 中止しました"), 0), 0u) << test::u8(status());
+  const std::string shownWhileRunning = platform.statuses[platform.statuses.size() - 2].text;
+  EXPECT_EQ(shownWhileRunning.rfind(sj("自動作成中"), 0), 0u) << test::u8(shownWhileRunning);
   EXPECT_NE(status().find(sj("シード 2")), std::string::npos);
   EXPECT_EQ(dialog->searchState, SearchIdle);
 }

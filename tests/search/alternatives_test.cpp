@@ -84,6 +84,15 @@ TEST(AlternativeList, EveryCheckedWordAdmitsAFillAndNoOtherDoes) {
     list.checkUntil(list.words().size());
     ASSERT_TRUE(list.done());
     ASSERT_FALSE(list.words().empty());
+    // Checking only that a word fits gives the same words, each with a fill no better.
+    AlternativeList anyFill(searched.engine, searched.grid, searched.table, s, nullptr,
+                            AlternativeCheck::AnyFill);
+    anyFill.checkUntil(anyFill.words().size());
+    ASSERT_EQ(anyFill.words().size(), list.words().size());
+    for (std::size_t k = 0; k < list.words().size(); ++k) {
+      EXPECT_EQ(anyFill.words()[k].state, list.words()[k].state);
+      EXPECT_GE(anyFill.words()[k].worstRank, list.words()[k].worstRank);
+    }
     EXPECT_EQ(list.words().front().word, searched.wordIn(searched.grid, s));
     for (const Alternative& entry : list.words()) {
       std::uint32_t best = 0;
@@ -148,6 +157,20 @@ TEST(AlternativeList, ADeadlineLeavesTheRestForTheNextCall) {
   EXPECT_EQ(worst, (std::vector<std::uint32_t>{6, 6, 7}));
   EXPECT_EQ(list.words().size(), 8U);
   EXPECT_TRUE(list.done());
+}
+
+// After a fill of some slots only, the others have no word to check against: no list.
+TEST(AlternativeList, AFillOfSomeSlotsGivesNoList) {
+  Searched searched(test::gridFromPicture({"...", ".#.", "..."}),
+                    {sj("サクラ"), sj("アイウ"), sj("アカサ"), sj("サシス"), sj("ウメオ"),
+                     sj("ウドラ"), sj("ウミラ"), sj("ラクダ")});
+  searched.engine.settings.slots = {0};
+  ASSERT_EQ(searched.run(), SearchEnd::Filled);
+  for (int s = 0; s < searched.table.slotCount; ++s) {
+    AlternativeList list(searched.engine, searched.grid, searched.table, s);
+    EXPECT_TRUE(list.words().empty());
+    EXPECT_TRUE(list.done());
+  }
 }
 
 }  // namespace
