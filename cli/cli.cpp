@@ -143,9 +143,9 @@ int runExport(const Options& options, Session& session) {
 }
 
 // How the fast engine's last fill stands: "worst rank 1,234 (proven best)".
-std::string rankLine(const FastFill& engine, bool firstOnly) {
+std::string rankLine(const FastFill& engine, bool firstOnly, SearchEnd outcome) {
   const FastProgress& progress = engine.progress();
-  if (progress.worstRank == 0) return "no fill";
+  if (progress.worstRank == 0) return outcome == SearchEnd::Stopped ? "no fill found" : "no fill";
   return "worst rank " + std::to_string(progress.worstRank) +
          (firstOnly         ? " (first fill)"
           : progress.proven ? " (proven best)"
@@ -175,7 +175,7 @@ int finishFastSearch(const MainDialog& dialog, std::FILE* err, bool stats, bool 
                  static_cast<unsigned long long>(dialog.backtracks),
                  static_cast<unsigned long long>(progress.restarts),
                  static_cast<unsigned long long>(progress.nogoods),
-                 rankLine(dialog.fastFill, firstOnly).c_str(), seconds);
+                 rankLine(dialog.fastFill, firstOnly, outcome).c_str(), seconds);
   }
   if (status != ExitOk) return status;
   return outcome == SearchEnd::Filled ? ExitOk : ExitNoFill;

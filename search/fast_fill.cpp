@@ -218,6 +218,7 @@ FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
   if (pollHost(true)) return outcome;
   SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(), goal, used,
                      this, bound);
+  engine_.progress_.closedShare = -1;  // the threads' shares add up to no single estimate
   bool ended = false;
   while (!ended) {
     ended = search.waitFor(PumpInterval / 4);
@@ -252,6 +253,11 @@ FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
   before_.backtracks += counts.backtracks;
   before_.restarts += counts.restarts;
   before_.nogoods += counts.nogoods;
+  FastProgress& progress = engine_.progress_;
+  progress.decisions = before_.decisions;
+  progress.backtracks = before_.backtracks;
+  progress.restarts = before_.restarts;
+  progress.nogoods = before_.nogoods;
   outcome.proven = search.proven();
   failures = search.failures();
   return outcome;

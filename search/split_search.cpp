@@ -17,12 +17,12 @@ std::size_t chunkCount(int threads) { return static_cast<std::size_t>(std::max(3
 class Bounded : public SolverWatch {
  public:
   Bounded(FillSolver& solver, std::atomic<bool>& stop, std::atomic<std::uint32_t>& bound,
-          std::atomic<std::uint64_t>& decisions, const std::atomic<std::size_t>& lowest,
+          SplitSearch::LiveCounts& counts, const std::atomic<std::size_t>& lowest,
           std::size_t chunk)
       : solver_(solver),
         stop_(stop),
         bound_(bound),
-        decisions_(decisions),
+        counts_(counts),
         lowest_(lowest),
         chunk_(chunk) {}
 
@@ -32,20 +32,28 @@ class Bounded : public SolverWatch {
     if (!atDecision) return false;
     const std::uint32_t shared = bound_.load(std::memory_order_relaxed);
     if (shared < solver_.bound()) solver_.tightenBound(shared);
-    decisions_.fetch_add(solver_.decisions() - reported_, std::memory_order_relaxed);
-    reported_ = solver_.decisions();
+    report();
     return false;
   }
-  std::uint64_t reported() const { return reported_; }
+  // Adds what the solver counted since the last report.
+  void report() {
+    const SplitSearch::Counts now{solver_.decisions(), solver_.backtracks(), solver_.restarts(),
+                                  solver_.nogoodCount()};
+    counts_.decisions += now.decisions - reported_.decisions;
+    counts_.backtracks += now.backtracks - reported_.backtracks;
+    counts_.restarts += now.restarts - reported_.restarts;
+    counts_.nogoods += now.nogoods - reported_.nogoods;
+    reported_ = now;
+  }
 
  private:
   FillSolver& solver_;
   std::atomic<bool>& stop_;
   std::atomic<std::uint32_t>& bound_;
-  std::atomic<std::uint64_t>& decisions_;
+  SplitSearch::LiveCounts& counts_;
   const std::atomic<std::size_t>& lowest_;
   std::size_t chunk_;
-  std::uint64_t reported_ = 0;
+  SplitSearch::Counts reported_;
 };
 
 }  // namespace
@@ -149,7 +157,7 @@ std::size_t SplitSearch::searchChunks() {
     for (const auto& [s, w] : excluded_) solver.excludeWord(s, w);
     if (branch_ >= 0) solver.keepWords(branch_, chunks_[chunk]);
     solver.tightenBound(bound_.load());
-    Bounded watch(solver, stop_, bound_, decisions_, lowest_, chunk);
+    Bounded watch(solver, stop_, bound_, live_, lowest_, chunk);
     bool ended = false;  // stopped, or first only and found
     while (true) {
       const FillSolver::Status status = solver.solve(&watch);
@@ -170,10 +178,7 @@ std::size_t SplitSearch::searchChunks() {
       }
       solver.tightenBound(std::min(solver.worstRank(), bound_.load()));
     }
-    decisions_ += solver.decisions() - watch.reported();
-    backtracks_ += solver.backtracks();
-    restarts_ += solver.restarts();
-    nogoods_ += solver.nogoodCount();
+    watch.report();
     {
       std::lock_guard<std::mutex> lock(mutex_);
       for (const int s : slots_) failures_[static_cast<std::size_t>(s)] += solver.failuresOf(s);
@@ -232,7 +237,8 @@ std::vector<std::uint64_t> SplitSearch::failures() const {
 }
 
 SplitSearch::Counts SplitSearch::counts() const {
-  return {decisions_.load(), backtracks_.load(), restarts_.load(), nogoods_.load()};
+  return {live_.decisions.load(), live_.backtracks.load(), live_.restarts.load(),
+          live_.nogoods.load()};
 }
 
 }  // namespace vexilo

@@ -40,6 +40,10 @@ class SplitSearch {
     std::uint64_t restarts = 0;
     std::uint64_t nogoods = 0;
   };
+  // The threads' counts as they add to them.
+  struct LiveCounts {
+    std::atomic<std::uint64_t> decisions{0}, backtracks{0}, restarts{0}, nogoods{0};
+  };
 
   enum class Goal { Best, Pick, First };
 
@@ -89,7 +93,7 @@ class SplitSearch {
   std::condition_variable news_;
   std::atomic<bool> stop_{false};
   std::atomic<std::uint32_t> bound_{~std::uint32_t{0}};  // the worst rank to beat
-  std::atomic<std::uint64_t> decisions_{0}, backtracks_{0}, restarts_{0}, nogoods_{0};
+  LiveCounts live_;
   bool found_ = false;
   bool improved_ = false;
   std::vector<int> best_;
