@@ -17,6 +17,7 @@ constexpr int MostDeadEnds = 2000;
 // After this many in a row the layouts may have words one letter longer: a fifth of black
 // cells is not always enough to keep words short by the symmetry asked for.
 constexpr int DeadEndsToLonger = 200;
+constexpr int DeadEndsPerPump = 10;
 
 // Stops the engine once its decisions reach the limit, or the first fill of a layout is slow to
 // come; passes everything else on to the host.
@@ -133,6 +134,15 @@ GenerateOutcome generatePuzzle(PuzzleGrid& grid, SlotTable& table, const WordInd
     const std::optional<Layout> layout = makeBlockLayout(layoutRequest, random);
     if (!layout) {
       ++deadEnds;
+      // Dead ends may follow each other for seconds, with no engine to let the window's
+      // messages through.
+      if (deadEnds % DeadEndsPerPump == 0) {
+        host.pumpMessages();
+        if (host.searchState() != SearchRunning) {
+          outcome.stopped = true;
+          break;
+        }
+      }
       if (deadEnds % DeadEndsToLonger == 0 &&
           layoutRequest.longestWord < std::max(request.width, request.height)) {
         ++layoutRequest.longestWord;

@@ -146,6 +146,12 @@ TEST(PuzzleGenerator, StopsWhenAsked) {
       generatePuzzle(grid, table, dictionary(), engine, host, request(21, 21, Symmetry::Point, 1));
   EXPECT_TRUE(outcome.stopped);
   EXPECT_FALSE(outcome.filled);
+
+  // Also while no layout comes: top-bottom symmetry cannot lay out an even height.
+  const GenerateOutcome laying = generatePuzzle(grid, table, dictionary(), engine, host,
+                                                request(16, 16, Symmetry::TopBottom, 1));
+  EXPECT_TRUE(laying.stopped);
+  EXPECT_EQ(laying.layoutsTried, 0);
 }
 
 }  // namespace
