@@ -164,6 +164,7 @@ class MainDialog : public CellListener, public GridKeyPort {
   void selectWordAt(int cell);  // the word through a pressed cell, its row in the panel
   void refreshClues();          // numbers and panel after a change; repaints labels that moved
   void forgetClues();           // for a new puzzle; the numbering scheme stays
+  void startAfresh();           // no clues, selection, list or scrolling of the puzzle before
 
   // Files (main_dialog_files.cpp). Each is true when the file was read or written.
   bool OpenCrosswordFile();

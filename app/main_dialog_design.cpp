@@ -51,9 +51,15 @@ std::optional<std::pair<int, int>> MainDialog::askPuzzleSize() {
 
 void MainDialog::MakeNewPuzzle(int width, int height) {
   layOutNewPuzzle(grid, width, height);
+  slots.clear();
+  startAfresh();
+  currentFile.clear();  // 上書き保存 asks for a name for the new puzzle
+  invalidateCell(-1);
+}
+
+void MainDialog::startAfresh() {
   forgetClues();
   selectCells({});
-  slots.clear();
   pullControls();
   resultText.clear();
   pushControls();
@@ -62,8 +68,6 @@ void MainDialog::MakeNewPuzzle(int width, int height) {
   platform.setScrollPosition(IdVerticalBar, 0);
   platform.setScrollPosition(IdHorizontalBar, 0);
   design.cursor = 0;
-  currentFile.clear();  // 上書き保存 asks for a name for the new puzzle
-  invalidateCell(-1);
 }
 
 void MainDialog::ChooseSymmetry(Symmetry symmetry) {

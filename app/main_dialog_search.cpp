@@ -408,17 +408,8 @@ GenerateOutcome MainDialog::GenerateGrid(const GenerateRequest& request) {
     // Without words the puzzle stays as it is, clues and all.
     replaced = longestCommonLength(wordIndex) != 0;
     if (replaced) {
-      forgetClues();
-      selectCells({});
       blockingSlots.clear();
-      pullControls();
-      resultText.clear();
-      pushControls();
-      rowOffset = 0;
-      colOffset = 0;
-      platform.setScrollPosition(IdVerticalBar, 0);
-      platform.setScrollPosition(IdHorizontalBar, 0);
-      design.cursor = 0;
+      startAfresh();
       invalidateCell(-1);
       host.follow(fastFill);
       fastFill.settings.switches.checkInvariants = checkSearchInvariants;
