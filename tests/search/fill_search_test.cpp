@@ -199,7 +199,7 @@ TEST(FillSearch, ACellJoiningASlotsGroupDuringTheSearchIsSeenByIt) {
   const int given = PuzzleGrid::indexOf(7, 7);
   stage.grid.makeOpen(1);
   stage.grid.linkCells(1, partner);
-  stage.host.onPump = [&stage, partner, given](int pump) {
+  stage.host.onPump = [&](int pump) {
     if (pump != 1) return;
     stage.grid.makeOpen(given);
     stage.grid.linkCells(given, partner);  // the slot's own cells keep their mark
