@@ -701,10 +701,15 @@ bool FillSolver::tightenBound(std::uint32_t bound) {
     const LengthWords& words = wordsOf(s);
     cuts_[static_cast<std::size_t>(words.length)] = words.countBelow(bound);
   }
-  // At the root now; deeper, at every backtrack, and at the next decision when the search
-  // stands inside a branch (a bound another thread found).
-  if (frames_.empty() && !failed_ && !clampAll()) failed_ = true;
-  if (!frames_.empty() && !atSolution_) clampPending_ = true;
+  // Before the search, now: settling the root propagates it. Once the search runs, at every
+  // backtrack, and at the next decision (a bound another thread found), propagated there: a
+  // clamp left unpropagated at the root would outlive the first failed branch and let a fill
+  // through that breaks it.
+  if (started_ && !atSolution_) {
+    clampPending_ = true;
+  } else if (frames_.empty() && !failed_ && !clampAll()) {
+    failed_ = true;
+  }
   return !failed_;
 }
 

@@ -15,13 +15,15 @@
 namespace vexilo {
 namespace {
 
-// Tightens the bound once, at the second decision of the search, as another thread's better
+// Tightens the bound once, before the given decision of the search, as another thread's better
 // fill does.
 class LateBound : public SolverWatch {
  public:
-  LateBound(FillSolver& solver, std::uint32_t bound) : solver_(solver), bound_(bound) {}
+  LateBound(FillSolver& solver, std::uint32_t bound, std::uint64_t at)
+      : solver_(solver), bound_(bound), at_(at) {}
   bool stopNow(const FillSolver&, bool atDecision) override {
-    if (atDecision && solver_.decisions() == 2) {
+    if (atDecision && solver_.decisions() == at_ && !once_) {
+      once_ = true;
       given = given || solver_.depth() > 0;
       solver_.tightenBound(bound_);
     }
@@ -32,11 +34,13 @@ class LateBound : public SolverWatch {
  private:
   FillSolver& solver_;
   std::uint32_t bound_;
+  std::uint64_t at_;
+  bool once_ = false;
 };
 
 // A bound given inside a branch holds from that decision on (the invariant check, which
 // finds any word at or above the bound, runs at every decision) and the search still proves
-// the best fill.
+// the best fill; given at the root of a search under way, the same.
 TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
   std::mt19937 random(77);
   int cases = 0, inside = 0;
@@ -61,16 +65,18 @@ TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
     const FillModel model(prepared, table, tables);
     SolverSwitches switches;
     switches.checkInvariants = true;
-    FillSolver solver(model, model.freeSlots(), switches);
-    LateBound watch(solver, best + 1);
-    std::uint32_t found = 0;
-    while (solver.solve(&watch) == FillSolver::Status::Solution) {
-      EXPECT_TRUE(solver.decisions() < 2 || solver.worstRank() <= best) << "case " << cases;
-      found = solver.worstRank();
-      solver.tightenBound(found);
+    for (const std::uint64_t at : {0, 2}) {
+      FillSolver solver(model, model.freeSlots(), switches);
+      LateBound watch(solver, best + 1, at);
+      std::uint32_t found = 0;
+      while (solver.solve(&watch) == FillSolver::Status::Solution) {
+        EXPECT_TRUE(solver.decisions() < at || solver.worstRank() <= best) << "case " << cases;
+        found = solver.worstRank();
+        solver.tightenBound(found);
+      }
+      EXPECT_EQ(found, best) << "case " << cases << ", bound at decision " << at;
+      inside += watch.given ? 1 : 0;
     }
-    EXPECT_EQ(found, best) << "case " << cases;
-    inside += watch.given ? 1 : 0;
   }
   EXPECT_GT(inside, 10);
 }
