@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "dictionary/dictionary_file.h"
-#include "files/text_file.h"
 #include "puzzle/block_rules.h"
 #include "support/fill_checker.h"
 #include "support/rule_checker.h"
+#include "support/word_file.h"
 
 namespace vexilo {
 namespace {
@@ -18,22 +18,7 @@ namespace {
 // The commonest 30,000 nouns of the dictionary the build makes: enough for grids of these sizes,
 // quicker to index than all of them.
 const std::vector<std::string>& dictionaryWords() {
-  static const std::vector<std::string> words = [] {
-    std::vector<std::string> lines;
-    const std::optional<std::string> text = readTextFile(VEXILO_TEST_DICTIONARY);
-    if (!text) return lines;
-    std::size_t start = 0;
-    while (start < text->size()) {
-      std::size_t end = text->find('\n', start);
-      if (end == std::string::npos) end = text->size();
-      std::string line = text->substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) lines.push_back(line);
-      if (lines.size() == 30000) break;
-      start = end + 1;
-    }
-    return lines;
-  }();
+  static const std::vector<std::string> words = test::fileWords(VEXILO_TEST_DICTIONARY, 30000);
   return words;
 }
 

@@ -8,18 +8,14 @@
 
 #include "search/fill_search.h"
 #include "support/fill_checker.h"
+#include "support/quiet_host.h"
 #include "support/random_puzzles.h"
 #include "support/sjis.h"
 
 namespace vexilo {
 namespace {
 
-class QuietHost : public FillHost {
- public:
-  void cellChanged(int) override {}
-  bool pumpMessages() override { return false; }
-  SearchState searchState() const override { return SearchRunning; }
-};
+using test::QuietHost;
 
 int openEmptyCells(const PuzzleGrid& grid) {
   int count = 0;

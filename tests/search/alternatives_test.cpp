@@ -11,20 +11,16 @@
 #include "search/fill_search.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
+#include "support/quiet_host.h"
 #include "support/random_puzzles.h"
 #include "support/sjis.h"
 
 namespace vexilo {
 namespace {
 
-using test::sj;
+using test::QuietHost;
 
-class QuietHost : public FillHost {
- public:
-  void cellChanged(int) override {}
-  bool pumpMessages() override { return false; }
-  SearchState searchState() const override { return SearchRunning; }
-};
+using test::sj;
 
 // A grid searched as the Search command searches it.
 struct Searched {

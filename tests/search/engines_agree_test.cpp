@@ -9,6 +9,7 @@
 #include "search/fill_search.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
+#include "support/quiet_host.h"
 #include "support/random_puzzles.h"
 #include "support/sjis.h"
 
@@ -18,14 +19,9 @@
 namespace vexilo {
 namespace {
 
-using test::sj;
+using test::QuietHost;
 
-class QuietHost : public FillHost {
- public:
-  void cellChanged(int) override {}
-  bool pumpMessages() override { return false; }
-  SearchState searchState() const override { return SearchRunning; }
-};
+using test::sj;
 
 struct Outcomes {
   bool lengthsDiffer = false;  // no two slots of one length: no word can be wanted twice

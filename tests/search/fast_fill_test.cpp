@@ -14,16 +14,18 @@
 
 #include "dictionary/dictionary_file.h"
 #include "files/crossword_file.h"
-#include "files/text_file.h"
 #include "search/banned_words.h"
 #include "search/fill_search.h"
 #include "support/fill_checker.h"
 #include "support/grid_picture.h"
 #include "support/random_puzzles.h"
 #include "support/sjis.h"
+#include "support/word_file.h"
 
 namespace vexilo {
 namespace {
+
+using test::fileWords;
 
 using test::sj;
 using Picture = std::vector<std::string>;
@@ -131,22 +133,6 @@ void expectListsExact(const Stage& stage) {
 std::string sourcePath(const std::string& relative) {
   const char* root = std::getenv("VEXILO_SOURCE_DIR");
   return std::string(root ? root : "../..") + "/" + relative;
-}
-
-std::vector<std::string> fileWords(const std::string& path) {
-  std::vector<std::string> words;
-  const std::optional<std::string> text = readTextFile(path);
-  if (!text) return words;
-  std::size_t start = 0;
-  while (start < text->size()) {
-    std::size_t end = text->find('\n', start);
-    if (end == std::string::npos) end = text->size();
-    std::string line = text->substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    words.push_back(line);
-    start = end + 1;
-  }
-  return words;
 }
 
 // Two threads prove the same best as one; with either, the fill is the same on every run.
