@@ -38,7 +38,7 @@ FillSolver::FillSolver(const FillModel& model, std::vector<int> slots,
   slotStates_.resize(static_cast<std::size_t>(model.slotCount()));
   varStates_.resize(static_cast<std::size_t>(model.varCount()));
   solution_.assign(static_cast<std::size_t>(model.slotCount()), -1);
-  watches_.resize(static_cast<std::size_t>(model.slotCount()));
+  watches_.resize(static_cast<std::size_t>(model.slotCount() + model.varCount()));
   cuts_.assign(MaxSlotLength + 1, 0);
   std::size_t bits = 0;
   std::size_t residues = 0;
@@ -212,9 +212,9 @@ bool FillSolver::propagate() {
   bool ok = true;
   while (ok) {
     if (!assignQueue_.empty()) {
-      const int s = assignQueue_.back();
+      const int key = assignQueue_.back();
       assignQueue_.pop_back();
-      ok = settle(s);
+      ok = key < model_.slotCount() ? settle(key) : fireNogoods(key);
       continue;
     }
     if (queue_.empty()) break;
@@ -230,6 +230,46 @@ bool FillSolver::propagate() {
 // A slot down to one word: what follows from that word.
 bool FillSolver::settle(int s) { return allDifferent(s) && fireNogoods(s) && fireDifferences(s); }
 
+bool FillSolver::isTrue(const Literal& l) const {
+  if (l.slot >= 0) return slot_(l.slot).assigned == l.word;
+  const int v = -1 - l.slot;
+  return var_(v).size == 1 && testBit(varBits(v), l.word);
+}
+
+bool FillSolver::isFalse(const Literal& l) const {
+  return l.slot >= 0 ? !testBit(bitsOf(l.slot), l.word) : !testBit(varBits(-1 - l.slot), l.word);
+}
+
+int FillSolver::watchKey(const Literal& l) const {
+  return l.slot >= 0 ? l.slot : model_.slotCount() - 1 - l.slot;
+}
+
+// A slot the literal is about, to charge a failure to.
+int FillSolver::blamed(const Literal& l) const {
+  if (l.slot >= 0) return l.slot;
+  for (const auto& [t, q] : model_.var(-1 - l.slot).occurrences) {
+    if (slot_(t).active) return t;
+  }
+  return -1;
+}
+
+// Makes the literal false: the word leaves its slot, or the letter its variable.
+bool FillSolver::falsify(const Literal& l, int cause) {
+  if (l.slot >= 0) return removeWord(l.slot, l.word, cause);
+  const int v = -1 - l.slot;
+  if (!testBit(varBits(v), l.word)) return true;
+  if (var_(v).size == 1) {
+    conflict(blamed(l), cause);
+    return false;
+  }
+  return narrowVar(v, l.word, false);
+}
+
+// A variable down to one letter: nogoods may fire.
+void FillSolver::letterSettled(int v) {
+  if (var_(v).size == 1) assignQueue_.push_back(model_.slotCount() + v);
+}
+
 // The word of an assigned slot leaves every other slot of its length.
 bool FillSolver::allDifferent(int s) {
   const int word = slot_(s).assigned;
@@ -241,26 +281,33 @@ bool FillSolver::allDifferent(int s) {
   return true;
 }
 
-// Nogoods watching the word just assigned: watch another of their words that is not assigned,
-// or, when none is left, take the other watched word from its slot.
-bool FillSolver::fireNogoods(int s) {
-  std::vector<std::pair<int, int>>& watching = watches_[static_cast<std::size_t>(s)];
-  const int word = slot_(s).assigned;
+// Nogoods watching the word just assigned (key: a slot) or the letter just settled (key: the
+// slot count plus a variable): watch another of their literals that is not true, or, when none
+// is left, make the other watched one false.
+bool FillSolver::fireNogoods(int key) {
+  std::vector<std::pair<int, int>>& watching = watches_[static_cast<std::size_t>(key)];
+  if (watching.empty()) return true;
+  const int slots = model_.slotCount();
+  const Literal fired =
+      key < slots ? Literal{key, slot_(key).assigned}
+                  : Literal{slots - 1 - key, firstBit(varBits(key - slots), 0, varBlocks_)};
+  const int s = blamed(fired);
   for (std::size_t k = 0; k < watching.size();) {
-    if (watching[k].first != word) {
+    if (watching[k].first != fired.word) {
       ++k;
       continue;
     }
     Nogood& nogood = nogoods_[static_cast<std::size_t>(watching[k].second)];
     std::vector<Literal>& literals = nogood.literals;
-    if (literals[0].slot != s || literals[0].word != word) std::swap(literals[0], literals[1]);
-    auto isTrue = [this](const Literal& l) { return slot_(l.slot).assigned == l.word; };
+    if (literals[0].slot != fired.slot || literals[0].word != fired.word) {
+      std::swap(literals[0], literals[1]);
+    }
     bool moved = false;
     for (std::size_t other = 2; other < literals.size(); ++other) {
       if (isTrue(literals[other])) continue;
       std::swap(literals[0], literals[other]);
-      watches_[static_cast<std::size_t>(literals[0].slot)].emplace_back(literals[0].word,
-                                                                        watching[k].second);
+      watches_[static_cast<std::size_t>(watchKey(literals[0]))].emplace_back(literals[0].word,
+                                                                             watching[k].second);
       watching[k] = watching.back();
       watching.pop_back();
       moved = true;
@@ -270,10 +317,10 @@ bool FillSolver::fireNogoods(int s) {
     ++k;
     const Literal last = literals[1];
     if (isTrue(last)) {
-      conflict(s, last.slot);
+      conflict(s, blamed(last));
       return false;
     }
-    if (!removeWord(last.slot, last.word, s)) return false;
+    if (!falsify(last, s)) return false;
   }
   return true;
 }
@@ -339,6 +386,7 @@ bool FillSolver::revise(int s) {
     saveVar(v);
     for (const int letter : dropped_) clearBit(allowed, letter);
     var.size -= static_cast<int>(dropped_.size());
+    letterSettled(v);
     for (const auto& [t, q] : model_.var(v).occurrences) {
       if ((t == s && q == p) || !slot_(t).active) continue;
       if (!filter(t, q, v)) {
@@ -486,6 +534,99 @@ int FillSolver::chooseSlot() const {
   return best;
 }
 
+// The open variable with the fewest letters per failure of the open slots through it; the
+// earliest on a tie.
+int FillSolver::chooseVar() const {
+  int best = -1;
+  std::uint64_t bestSize = 0;
+  std::uint64_t bestWeight = 1;
+  for (const int v : activeVars_) {
+    const VarState& var = var_(v);
+    if (var.size <= 1) continue;
+    std::uint64_t weight = 0;
+    for (const auto& [t, q] : model_.var(v).occurrences) {
+      const SlotState& d = slot_(t);
+      if (d.active && d.size > 1) weight += switches_.weightedDegree ? d.weight : 1;
+    }
+    weight = std::max<std::uint64_t>(weight, 1);
+    const auto size = static_cast<std::uint64_t>(var.size);
+    if (best < 0 || size * bestWeight < bestSize * weight) {
+      best = v;
+      bestSize = size;
+      bestWeight = weight;
+    }
+  }
+  return best;
+}
+
+// The letter that leaves the slots through the variable the most words (the product of their
+// counts); the first on a tie.
+int FillSolver::chooseLetter(int v) {
+  int best = -1;
+  double bestScore = 0;
+  forEachBit(varBits(v), 0, varBlocks_, [&](int letter) {
+    double score = 0;
+    for (const auto& [t, q] : model_.var(v).occurrences) {
+      const SlotState& d = slot_(t);
+      if (!d.active || d.size <= 1) continue;
+      const WordSet with = wordsOf(t).wordsWith(q, letter);
+      const Bits* bits = bitsOf(t);
+      int count = 0;
+      if (with.bits) {
+        count = countCommon(bits, with.bits, d.lo, d.hi);
+      } else {
+        for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
+          count += testBit(bits, *word) ? 1 : 0;
+        }
+      }
+      work_ += static_cast<std::uint64_t>(d.hi - d.lo);
+      score += count == 0 ? -1e9 : std::log(static_cast<double>(count));
+    }
+    if (best < 0 || score > bestScore) {
+      best = letter;
+      bestScore = score;
+    }
+    return true;
+  });
+  return best;
+}
+
+// Keeps the variable to the letter, or takes the letter from it, and the words without it from
+// the slots through it; false when a slot is left without words.
+bool FillSolver::narrowVar(int v, int letter, bool keep) {
+  saveVar(v);
+  VarState& var = var_(v);
+  Bits* allowed = varBits(v);
+  dropped_.clear();
+  if (keep) {
+    forEachBit(allowed, 0, varBlocks_, [&](int a) {
+      if (a != letter) dropped_.push_back(a);
+      return true;
+    });
+  } else {
+    dropped_.push_back(letter);
+  }
+  for (const int a : dropped_) clearBit(allowed, a);
+  var.size -= static_cast<int>(dropped_.size());
+  letterSettled(v);
+  for (const auto& [t, q] : model_.var(v).occurrences) {
+    if (!slot_(t).active) continue;
+    if (!filter(t, q, v)) {
+      conflict(t, -1);
+      return false;
+    }
+  }
+  return !stopped_;
+}
+
+// Takes the frame's branch: its choice, or once tried, the choice taken back.
+bool FillSolver::decide(const Frame& frame, bool tried) {
+  if (frame.slot < 0) return narrowVar(-1 - frame.slot, frame.word, !tried);
+  if (tried) return removeWord(frame.slot, frame.word, -1);
+  assign(frame.slot, frame.word);
+  return true;
+}
+
 // Of the slot's first few words, the one that leaves its crossing slots the most words (the
 // product of their counts); the earliest on a tie.
 int FillSolver::lookAheadWord(int s) {
@@ -554,7 +695,7 @@ bool FillSolver::backtrack() {
     if (!frame.tried) {
       frame.tried = true;
       level_ = ++levels_;
-      if (clampAll() && removeWord(frame.slot, frame.word, -1) && propagate()) return true;
+      if (clampAll() && decide(frame, true) && propagate()) return true;
       if (stopped_) return false;
       dropQueues();
       undo(frame);
@@ -595,18 +736,17 @@ void FillSolver::restart() {
 // leaves its slot at once. False when the root has no fill.
 bool FillSolver::addNogood(Nogood nogood) {
   std::vector<Literal>& literals = nogood.literals;
-  auto isTrue = [this](const Literal& l) { return slot_(l.slot).assigned == l.word; };
-  auto isFalse = [this](const Literal& l) { return !testBit(bitsOf(l.slot), l.word); };
-  if (std::any_of(literals.begin(), literals.end(), isFalse)) return true;  // never fires
+  if (std::any_of(literals.begin(), literals.end(),
+                  [this](const Literal& l) { return isFalse(l); })) {
+    return true;  // never fires
+  }
   std::stable_partition(literals.begin(), literals.end(),
                         [&](const Literal& l) { return !isTrue(l); });
   if (literals.empty() || isTrue(literals[0])) return false;
-  if (literals.size() == 1 || isTrue(literals[1])) {
-    return removeWord(literals[0].slot, literals[0].word, -1);
-  }
+  if (literals.size() == 1 || isTrue(literals[1])) return falsify(literals[0], -1);
   const int number = static_cast<int>(nogoods_.size());
-  watches_[static_cast<std::size_t>(literals[0].slot)].emplace_back(literals[0].word, number);
-  watches_[static_cast<std::size_t>(literals[1].slot)].emplace_back(literals[1].word, number);
+  watches_[static_cast<std::size_t>(watchKey(literals[0]))].emplace_back(literals[0].word, number);
+  watches_[static_cast<std::size_t>(watchKey(literals[1]))].emplace_back(literals[1].word, number);
   nogoods_.push_back(std::move(nogood));
   return true;
 }
@@ -744,6 +884,7 @@ bool FillSolver::settleRoot() {
     domainChanged(s);
     if (slot_(s).assigned >= 0) assignQueue_.push_back(s);
   }
+  for (const int v : activeVars_) letterSettled(v);
   if (clampAll() && propagate()) return true;
   dropQueues();
   return false;
@@ -789,12 +930,18 @@ FillSolver::Status FillSolver::solve(SolverWatch* watch) {
       return Status::Solution;
     }
     ++decisions_;
-    const int word = chooseWord(s);
-    frames_.push_back(
-        {s, word, slotTrail_.size(), varTrail_.size(), trailBits_.size(), false, slot_(s).size});
+    const int v = switches_.letters ? chooseVar() : -1;
+    if (v >= 0) {
+      frames_.push_back({-1 - v, chooseLetter(v), slotTrail_.size(), varTrail_.size(),
+                         trailBits_.size(), false, var_(v).size});
+    } else {
+      frames_.push_back({s, chooseWord(s), slotTrail_.size(), varTrail_.size(), trailBits_.size(),
+                         false, slot_(s).size});
+    }
     level_ = ++levels_;
-    assign(s, word);
-    if (!propagate() && !backtrack()) {
+    const bool ok = decide(frames_.back(), false) && propagate();
+    if (!ok && !stopped_) dropQueues();
+    if (!ok && !backtrack()) {
       if (stopped_) return Status::Stopped;
       failed_ = true;
       return Status::Exhausted;
@@ -911,9 +1058,8 @@ std::string FillSolver::checkInvariants() const {
   }
   if (quiet) {
     for (const Nogood& nogood : nogoods_) {
-      const bool allIn =
-          std::all_of(nogood.literals.begin(), nogood.literals.end(),
-                      [this](const Literal& l) { return slot_(l.slot).assigned == l.word; });
+      const bool allIn = std::all_of(nogood.literals.begin(), nogood.literals.end(),
+                                     [this](const Literal& l) { return isTrue(l); });
       if (allIn) return "a nogood holds all its words";
     }
   }

@@ -18,9 +18,10 @@ struct SolverSwitches {
   bool nogoods = true;         // learn from the branches a restart leaves (needs restarts)
   bool perturb = true;         // after the first restart, sometimes try a later word first
   std::uint32_t seed = 1;      // of the perturbation
-  int lookAhead = 64;    // of a slot's first words, try first the one that leaves its crossing
-                         // slots the most words; 0 or 1: the first word
-  int restartBase = 64;  // failures of the first run; run k gets luby(k) times it
+  int lookAhead = 64;     // of a slot's first words, try first the one that leaves its crossing
+                          // slots the most words; 0 or 1: the first word
+  int restartBase = 256;  // failures of the first run; run k gets luby(k) times it
+  bool letters = true;    // branch on a cell's letter (its variable); off: on a slot's word
   bool checkInvariants = false;  // at every decision (tests, fuzz targets); throws on a fault
 };
 
@@ -41,11 +42,16 @@ class SolverWatch {
 // slot has at a variable's position leaves the variable (revise), the words with a letter a
 // variable lost leave every slot through it (filter), and a slot down to one word is assigned:
 // its word leaves every slot of its length, and learnt nogoods and other constraints on
-// assigned words fire. Branching takes the open slot with the fewest words per failure it took
-// part in (dom/wdeg), tries its first word (priority order: the lowest rank) and, when that
-// fails, the slot without it. Restarts on a Luby schedule keep the failure weights, learn from
-// the abandoned branch one nogood per refuted word (the decisions above it, then that word),
-// and sometimes take a later word of the first few instead of the first, by a fixed seed.
+// assigned words fire. Branching takes the open cell (letter variable) with the fewest letters
+// per failure of the open slots through it (dom/wdeg), tries the letter that leaves those slots
+// the most words and, when that fails, the cell without it: one refutation closes every word
+// with that letter, which proves a dense grid unfillable in far fewer steps than refuting its
+// words one by one. Switched to words, it takes the open slot with the fewest words per
+// failure, tries the best of its first few words (priority order: the lowest rank) and, when
+// that fails, the slot without it. Restarts on a Luby schedule keep the failure weights, learn
+// from the abandoned branch one nogood per refuted choice (the choices above it, then that one;
+// a literal is a slot's word or a cell's letter), and in word branching without look-ahead
+// sometimes take a later word of the first few instead of the first, by a fixed seed.
 //
 // Depth and counts: a frame is one decision; depth() is the number of frames. A level is a
 // number given to each node when it is entered, never reused, so that a saved value can tell
@@ -59,13 +65,14 @@ class SolverWatch {
 //   deeper, and the slot's domain now is a subset of what was saved;
 // - after propagation: every letter of a variable is some word's letter in every slot through
 //   it, every word of a slot has its letters in the variables, no two assigned slots share a
-//   word, no word of rank at or above the bound is left, and no nogood has all its words in.
+//   word, no word of rank at or above the bound is left, and no nogood has all its literals
+//   true.
 class FillSolver {
  public:
   enum class Status { Solution, Exhausted, Stopped };
   struct Literal {
-    int slot;
-    int word;
+    int slot;  // a letter: -1 - its variable
+    int word;  // or the letter
   };
 
   FillSolver(const FillModel& model, std::vector<int> slots, const SolverSwitches& switches = {});
@@ -147,7 +154,7 @@ class FillSolver {
     std::size_t bits;
   };
   struct Frame {
-    int slot, word;
+    int slot, word;  // a letter decision: slot is -1 - the variable, word the letter
     std::size_t slotMark, varMark, bitsMark;
     bool tried;  // the word was tried; now it is excluded
     int sizeAtChoice;
@@ -183,7 +190,13 @@ class FillSolver {
   bool propagate();
   bool settle(int s);
   bool allDifferent(int s);
-  bool fireNogoods(int s);
+  bool fireNogoods(int key);
+  bool isTrue(const Literal& l) const;
+  bool isFalse(const Literal& l) const;
+  int watchKey(const Literal& l) const;
+  int blamed(const Literal& l) const;
+  bool falsify(const Literal& l, int cause);
+  void letterSettled(int v);
   bool fireDifferences(int s);
   bool revise(int s);
   void gatherLetters(int s);
@@ -192,6 +205,10 @@ class FillSolver {
   bool clampToBound(int s);
   bool clampAll();
   int chooseSlot() const;
+  int chooseVar() const;
+  int chooseLetter(int v);
+  bool narrowVar(int v, int letter, bool keep);
+  bool decide(const Frame& frame, bool tried);
   int chooseWord(int s);
   int lookAheadWord(int s);
   bool backtrack();
@@ -227,8 +244,9 @@ class FillSolver {
   std::vector<int> cuts_;  // per slot length: the words a bound keeps; count when unbounded
   std::uint32_t bound_ = ~std::uint32_t{0};
   std::vector<Nogood> nogoods_;
-  std::vector<Nogood> pendingNogoods_;                     // added at the next return to the root
-  std::vector<std::vector<std::pair<int, int>>> watches_;  // per slot: (word, nogood)
+  std::vector<Nogood> pendingNogoods_;  // added at the next return to the root
+  // Per slot, then per variable: (word or letter, nogood).
+  std::vector<std::vector<std::pair<int, int>>> watches_;
   std::vector<Difference> differences_;
   std::uint64_t level_ = 0;  // 0: the root, never undone
   std::uint64_t levels_ = 0;

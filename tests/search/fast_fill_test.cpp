@@ -221,7 +221,7 @@ struct Techniques {
   int threads = 1;
 };
 std::vector<Techniques> techniqueTable() {
-  std::vector<Techniques> table(8);
+  std::vector<Techniques> table(10);
   table[0].name = "all";
   table[1].name = "no dom/wdeg";
   table[1].switches.weightedDegree = false;
@@ -229,14 +229,22 @@ std::vector<Techniques> techniqueTable() {
   table[2].switches.restarts = false;
   table[3].name = "no nogoods";
   table[3].switches.nogoods = false;
-  table[4].name = "no perturbation";
-  table[4].switches.perturb = false;
-  table[5].name = "restart at every failure";
-  table[5].switches.restartBase = 1;
-  table[6].name = "no look-ahead";
+  table[4].name = "restart at every failure";
+  table[4].switches.restartBase = 1;
+  table[5].name = "words";
+  table[5].switches.letters = false;
+  table[6].name = "words, no look-ahead";
+  table[6].switches.letters = false;
   table[6].switches.lookAhead = 0;
-  table[7].name = "two threads";
-  table[7].threads = 2;
+  table[7].name = "words, no look-ahead, no perturbation";
+  table[7].switches.letters = false;
+  table[7].switches.lookAhead = 0;
+  table[7].switches.perturb = false;
+  table[8].name = "words, restart at every failure";
+  table[8].switches.letters = false;
+  table[8].switches.restartBase = 1;
+  table[9].name = "two threads";
+  table[9].threads = 2;
   for (Techniques& t : table) t.switches.checkInvariants = true;
   return table;
 }
@@ -560,7 +568,8 @@ TEST(FastFill, FillsTheSlotsAskedForAroundTheRestAndStopsAtTheDeadline) {
 }
 
 TEST(FastFill, BannedWordsAreNeitherPlacedNorListed) {
-  Stage stage({"...", ".#.", "..."},
+  // The given イ rules out the fill's transpose, which has the same ranks.
+  Stage stage({".イ.", ".#.", "..."},
               {"サクラ", "アイウ", "アカサ", "サシス", "ウメオ", "ウドラ", "ウミラ", "ラクダ"});
   BannedWords banned;
   banned.add(sj("ウドラ"));
