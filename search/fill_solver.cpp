@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace vexilo {
 
@@ -728,7 +729,10 @@ void FillSolver::restart() {
   failuresSinceRestart_ = 0;
   restartLimit_ =
       luby(++lubyIndex_) * static_cast<std::uint64_t>(std::max(1, switches_.restartBase));
-  for (Nogood& nogood : learnt) pendingNogoods_.push_back(std::move(nogood));
+  for (Nogood& nogood : learnt) {
+    if (keepLearnt_) learnt_.push_back(nogood.literals);
+    pendingNogoods_.push_back(std::move(nogood));
+  }
   if (!settleRoot() && !stopped_) failed_ = true;
 }
 
@@ -858,6 +862,15 @@ bool FillSolver::addDifference(const std::vector<int>& words, int maxSame) {
   differences_.push_back({words, maxSame});
   rootChanged_ = true;
   return !failed_;
+}
+
+std::vector<std::vector<FillSolver::Literal>> FillSolver::takeLearnt() {
+  keepLearnt_ = true;
+  return std::exchange(learnt_, {});
+}
+
+void FillSolver::addLearnt(std::vector<Literal> literals) {
+  pendingNogoods_.push_back({std::move(literals)});
 }
 
 // The fill just found, as a nogood of all its words, added at the next return to the root.

@@ -91,6 +91,12 @@ class FillSolver {
   // A fill must differ from `words` (per model slot, -1 where none) in all but `maxSame` slots.
   bool addDifference(const std::vector<int>& words, int maxSame);
 
+  // Nogoods learnt at the restarts since the last call (the first call starts keeping them),
+  // for another solver of the same model and constraints whose bound is at or below this one's.
+  std::vector<std::vector<Literal>> takeLearnt();
+  // Another solver's nogood, added at the next restart.
+  void addLearnt(std::vector<Literal> literals);
+
   // The first fill, or after a Solution the next one (under the constraints as they are now).
   Status solve(SolverWatch* watch = nullptr);
   // Before the first solve: propagates the root and gives the slot the search would branch on
@@ -245,6 +251,8 @@ class FillSolver {
   std::uint32_t bound_ = ~std::uint32_t{0};
   std::vector<Nogood> nogoods_;
   std::vector<Nogood> pendingNogoods_;  // added at the next return to the root
+  bool keepLearnt_ = false;
+  std::vector<std::vector<Literal>> learnt_;  // since the last takeLearnt()
   // Per slot, then per variable: (word or letter, nogood).
   std::vector<std::vector<std::pair<int, int>>> watches_;
   std::vector<Difference> differences_;

@@ -18,13 +18,14 @@ class Bounded : public SolverWatch {
  public:
   Bounded(FillSolver& solver, std::atomic<bool>& stop, std::atomic<std::uint32_t>& bound,
           SplitSearch::LiveCounts& counts, const std::atomic<std::size_t>& lowest,
-          std::size_t chunk)
+          std::size_t chunk, SplitSearch::NogoodPool* pool)
       : solver_(solver),
         stop_(stop),
         bound_(bound),
         counts_(counts),
         lowest_(lowest),
-        chunk_(chunk) {}
+        chunk_(chunk),
+        pool_(pool) {}
 
   bool stopNow(const FillSolver&, bool atDecision) override {
     if (stop_.load(std::memory_order_relaxed)) return true;
@@ -32,6 +33,7 @@ class Bounded : public SolverWatch {
     if (!atDecision) return false;
     const std::uint32_t shared = bound_.load(std::memory_order_relaxed);
     if (shared < solver_.bound()) solver_.tightenBound(shared);
+    if (pool_ != nullptr) pool_->exchange(solver_, chunk_, seen_);
     report();
     return false;
   }
@@ -53,6 +55,8 @@ class Bounded : public SolverWatch {
   SplitSearch::LiveCounts& counts_;
   const std::atomic<std::size_t>& lowest_;
   std::size_t chunk_;
+  SplitSearch::NogoodPool* pool_;
+  std::size_t seen_ = 0;  // entries of the pool looked at
   SplitSearch::Counts reported_;
 };
 
@@ -83,7 +87,11 @@ SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
     exhausted_ = true;
     return;
   }
-  if (branch_ < 0) {
+  portfolio_ = goal != Goal::Pick && threads > 1;
+  if (portfolio_) {
+    branch_ = -1;
+    chunks_.resize(static_cast<std::size_t>(threads));
+  } else if (branch_ < 0) {
     chunks_.emplace_back();  // nothing to split: one chunk, the whole search
   } else {
     std::vector<int> words;
@@ -136,7 +144,8 @@ void SplitSearch::work() {
   std::lock_guard<std::mutex> lock(mutex_);
   doneChunks_ += done;
   if (--running_ == 0) {
-    exhausted_ = !stop_ && (goal_ == Goal::Pick || doneChunks_ == chunks_.size());
+    exhausted_ =
+        portfolio_ ? settled_ : !stop_ && (goal_ == Goal::Pick || doneChunks_ == chunks_.size());
   }
   news_.notify_all();
 }
@@ -153,11 +162,13 @@ std::size_t SplitSearch::searchChunks() {
     }
     SolverSwitches switches = switches_;
     switches.seed = switches_.seed + static_cast<std::uint32_t>(chunk);
+    // Other restart schedules: where one solver is stuck, the other is often not.
+    if (portfolio_) switches.restartBase <<= 2 * (chunk % 2);
     FillSolver solver(model_, slots_, switches);
     for (const auto& [s, w] : excluded_) solver.excludeWord(s, w);
     if (branch_ >= 0) solver.keepWords(branch_, chunks_[chunk]);
     solver.tightenBound(bound_.load());
-    Bounded watch(solver, stop_, bound_, live_, lowest_, chunk);
+    Bounded watch(solver, stop_, bound_, live_, lowest_, chunk, portfolio_ ? &pool_ : nullptr);
     bool ended = false;  // stopped, or first only and found
     while (true) {
       const FillSolver::Status status = solver.solve(&watch);
@@ -167,6 +178,12 @@ std::size_t SplitSearch::searchChunks() {
       }
       if (status == FillSolver::Status::Exhausted) {
         ++done;
+        if (portfolio_) {  // the whole search is done
+          std::lock_guard<std::mutex> lock(mutex_);
+          settled_ = true;
+          stop_ = true;
+          ended = true;
+        }
         break;
       }
       offer(solver, chunk);
@@ -185,6 +202,21 @@ std::size_t SplitSearch::searchChunks() {
     }
     if (ended) return done;
   }
+}
+
+void SplitSearch::NogoodPool::exchange(FillSolver& solver, std::size_t from, std::size_t& seen) {
+  std::vector<std::vector<FillSolver::Literal>> mine = solver.takeLearnt();
+  if (mine.empty() && size_.load(std::memory_order_acquire) == seen) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::uint32_t bound = solver.bound();
+  for (std::vector<FillSolver::Literal>& literals : mine) {
+    entries_.push_back({from, bound, std::move(literals)});
+  }
+  for (; seen < entries_.size(); ++seen) {
+    const Entry& entry = entries_[seen];
+    if (entry.from != from && entry.bound >= bound) solver.addLearnt(entry.literals);
+  }
+  size_.store(entries_.size(), std::memory_order_release);
 }
 
 void SplitSearch::offer(const FillSolver& solver, std::size_t chunk) {

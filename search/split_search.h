@@ -16,18 +16,19 @@
 
 namespace vexilo {
 
-// One search (a part of a grid, or all of it) split over several threads. The slot the search
-// would branch on first has its words dealt into chunks, every k-th word into the same chunk so
-// that each holds common and rare words alike; each thread takes the next chunk and runs a
-// solver on the search with that slot kept to the chunk. Goals:
-// - Best: the threads share the best fill; its worst rank bounds every solver at its next
-//   decision. When every chunk is done the best fill is proven best (or, with none, no fill
-//   exists), the same answer as one thread gives; which fill of that quality comes first
-//   depends on the timing of the threads.
-// - Pick: under a fixed bound, the first fill of the lowest chunk that has one; the chunks after
-//   it are left. Each chunk's solver is fresh, seeded by its chunk number, so the fill is the
-//   same on every run (for a given number of threads up to 8, the same for all of them).
-// - First: the first fill any thread finds.
+// One search (a part of a grid, or all of it) over several threads. Goals:
+// - Best: every thread runs a solver on the whole search, each configured otherwise (restart
+//   schedule, seed), and they share the best fill, whose worst rank bounds every solver at its
+//   next decision, and the nogoods they learn at restarts. The first solver to finish proves
+//   the best fill best (or, with none, that no fill exists), the same answer as one thread
+//   gives; which fill of that quality comes first depends on the timing of the threads.
+// - First: the same, up to the first fill any thread finds.
+// - Pick: under a fixed bound, a fill that is the same on every run. The slot the search would
+//   branch on first has its words dealt into chunks, every k-th word into the same chunk so
+//   that each holds common and rare words alike; each thread takes the next chunk and runs a
+//   fresh solver, seeded by its chunk number, with that slot kept to the chunk. The pick is the
+//   first fill of the lowest chunk that has one; the chunks after it are left (for a given
+//   number of threads up to 8, the same pick for all of them).
 //
 // The threads read the model and tables only; nothing of them touches a grid or a host. The
 // caller polls (waitFor, takeImproved) on its own thread and may stop() at any time; stop()
@@ -78,13 +79,35 @@ class SplitSearch {
   std::size_t searchChunks();
   void offer(const FillSolver& solver, std::size_t chunk);
 
+ public:
+  // Nogoods the solvers of a Best or First search give each other: each is kept with the bound
+  // it was learnt under, and holds for a solver whose bound is at or below that.
+  class NogoodPool {
+   public:
+    // Adds the solver's new nogoods and gives it the others' it has not seen.
+    void exchange(FillSolver& solver, std::size_t from, std::size_t& seen);
+
+   private:
+    struct Entry {
+      std::size_t from;
+      std::uint32_t bound;
+      std::vector<FillSolver::Literal> literals;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+    std::atomic<std::size_t> size_{0};
+  };
+
+ private:
   const FillModel& model_;
   std::vector<int> slots_;
   SolverSwitches switches_;
   Goal goal_;
   std::vector<std::pair<int, int>> excluded_;
+  bool portfolio_ = false;  // Best or First on several threads
+  NogoodPool pool_;
   int branch_ = -1;                                   // the slot split into chunks
-  std::vector<std::vector<Bits>> chunks_;             // of its words
+  std::vector<std::vector<Bits>> chunks_;             // of its words; portfolio: one a thread
   std::size_t taken_ = 0;                             // chunks handed out
   std::size_t doneChunks_ = 0;                        // searched to their end
   std::atomic<std::size_t> lowest_{~std::size_t{0}};  // Pick: the lowest chunk with a fill
@@ -102,6 +125,7 @@ class SplitSearch {
   std::uint64_t bestSum_ = 0;
   int running_ = 0;
   bool exhausted_ = false;  // every chunk searched to its end
+  bool settled_ = false;    // portfolio: a solver searched to its end
   std::exception_ptr error_;
   std::vector<std::thread> threads_;
 };
