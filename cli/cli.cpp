@@ -281,7 +281,7 @@ int runAlternatives(const Options& options, Session& session) {
   }
   AlternativeList list(dialog.fastFill, dialog.grid, dialog.slots, options.slot,
                        &dialog.bannedWords);
-  list.checkUntil(static_cast<std::size_t>(options.count));
+  list.checkUntil(static_cast<std::size_t>(options.count), dialog.fastFill.threadCount());
   for (const Alternative& entry : list.words()) {
     if (entry.state != Alternative::State::Fits) continue;
     std::fprintf(session.out, "%s\t%u\t%u\n", cp932ToUtf8(entry.word).c_str(), entry.rank,
@@ -494,6 +494,7 @@ const Option AlternativesOptions[] = {
        return std::nullopt;
      }},
     SearchOptions[7],
+    SearchOptions[9],
 };
 
 const Option NewOptions[] = {

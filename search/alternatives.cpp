@@ -1,11 +1,29 @@
 #include "search/alternatives.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "search/banned_words.h"
 #include "search/fast_fill.h"
 
 namespace vexilo {
+
+namespace {
+
+// A check mostly ends at a fill near the one standing: branching on words in priority order
+// reaches it sooner than branching on letters, which pays where a grid must be proven empty.
+SolverSwitches checkSwitches() {
+  SolverSwitches switches;
+  switches.letters = false;
+  switches.restartBase = 64;
+  return switches;
+}
+
+}  // namespace
 
 // The check of one word: first its part of the grid with the other parts as they stand (their
 // words used), then, only when that has no fill, the whole grid with the word alone required.
@@ -13,7 +31,8 @@ namespace vexilo {
 // lower bound, the word's own rank and the grid's proven best; with AnyFill, until a first fill.
 class AlternativeList::Check : public SolverWatch {
  public:
-  Check(const AlternativeList& list, std::size_t k) : list_(list), k_(k) {
+  Check(const AlternativeList& list, std::size_t k, const std::atomic<bool>* cancel = nullptr)
+      : list_(list), k_(k), cancel_(cancel) {
     const int s = list.slot_;
     const int word = list.numbers_[k];
     const FillModel& model = *list.model_;
@@ -68,14 +87,16 @@ class AlternativeList::Check : public SolverWatch {
   }
 
   bool stopNow(const FillSolver&, bool atDecision) override {
-    return atDecision && std::chrono::steady_clock::now() >= deadline_;
+    if (!atDecision) return false;
+    return (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) ||
+           std::chrono::steady_clock::now() >= deadline_;
   }
 
  private:
   std::unique_ptr<FillSolver> start(const std::vector<int>& slots, bool othersKept) {
     const FillModel& model = *list_.model_;
     const int s = list_.slot_;
-    auto solver = std::make_unique<FillSolver>(model, slots);
+    auto solver = std::make_unique<FillSolver>(model, slots, checkSwitches());
     solver->requireWord(s, list_.numbers_[k_]);
     if (othersKept) {
       for (const int t : slots) {
@@ -102,6 +123,7 @@ class AlternativeList::Check : public SolverWatch {
   std::uint32_t best_ = 0;
   bool wholeGrid_ = false;
   std::chrono::steady_clock::time_point deadline_;
+  const std::atomic<bool>* cancel_;
 };
 
 AlternativeList::AlternativeList(const FastFill& engine, const PuzzleGrid& grid,
@@ -156,8 +178,69 @@ void AlternativeList::checkMore(std::chrono::steady_clock::time_point deadline) 
   }
 }
 
-void AlternativeList::checkUntil(std::size_t count) {
+void AlternativeList::checkUntil(std::size_t count, int threads) {
+  if (threads > 1 && !done() && fitting_ < count) {
+    checkSideBySide(count, threads);
+    return;
+  }
   while (!done() && fitting_ < count) checkOne(std::chrono::steady_clock::time_point::max());
+}
+
+// Each thread takes the next word. A word's answer does not depend on the others', so words
+// join the list in order as they are done, up to the count, and the list is the one a single
+// thread makes; words checked past the count are left unchecked, as one thread leaves them.
+void AlternativeList::checkSideBySide(std::size_t count, int threads) {
+  current_.reset();  // a check a deadline cut starts again
+  std::mutex mutex;
+  std::atomic<bool> enough{false};
+  std::size_t taken = next_;
+  std::vector<char> ended(words_.size(), 0);
+  std::exception_ptr error;
+  auto work = [&] {
+    try {
+      while (true) {
+        std::size_t k = 0;
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          if (enough || taken >= words_.size()) return;
+          k = taken++;
+        }
+        Alternative entry;
+        Check check(*this, k, &enough);
+        if (!check.run(std::chrono::steady_clock::time_point::max(), entry)) return;
+        std::lock_guard<std::mutex> lock(mutex);
+        words_[k].state = entry.state;
+        words_[k].worstRank = entry.worstRank;
+        words_[k].proven = entry.proven;
+        ended[k] = 1;
+        while (!done() && ended[next_] != 0 && fitting_ < count) {
+          if (words_[next_].state == Alternative::State::Fits) ++fitting_;
+          ++next_;
+        }
+        if (done() || fitting_ >= count) enough = true;
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!error) error = std::current_exception();
+      enough = true;
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads share the words
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  if (error) std::rethrow_exception(error);
+  for (std::size_t k = next_; k < words_.size(); ++k) {
+    words_[k].state = Alternative::State::Unchecked;
+    words_[k].worstRank = 0;
+    words_[k].proven = false;
+  }
 }
 
 }  // namespace vexilo

@@ -65,13 +65,15 @@ class AlternativeList {
   // Checks words in order until the deadline or the end of the list. A word whose check the
   // deadline cuts stays Unchecked and is taken up again at the next call.
   void checkMore(std::chrono::steady_clock::time_point deadline);
-  // Checks words in order until `count` of them fit or the list ends, whatever it costs.
-  void checkUntil(std::size_t count);
+  // Checks words in order until `count` of them fit or the list ends, whatever it costs; with
+  // several threads, words side by side, to the same list.
+  void checkUntil(std::size_t count, int threads = 1);
 
  private:
   class Check;
 
   bool checkOne(std::chrono::steady_clock::time_point deadline);
+  void checkSideBySide(std::size_t count, int threads);
 
   std::shared_ptr<WordTables> tables_;
   std::unique_ptr<FillModel> model_;

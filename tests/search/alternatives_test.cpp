@@ -89,6 +89,18 @@ TEST(AlternativeList, EveryCheckedWordAdmitsAFillAndNoOtherDoes) {
       EXPECT_EQ(anyFill.words()[k].state, list.words()[k].state);
       EXPECT_GE(anyFill.words()[k].worstRank, list.words()[k].worstRank);
     }
+    // Side by side on two threads, up to half the fitting words: one thread's list, and the
+    // words past the count left unchecked.
+    const std::size_t half = (list.fitting() + 1) / 2;
+    AlternativeList oneThread(searched.engine, searched.grid, searched.table, s);
+    oneThread.checkUntil(half);
+    AlternativeList twoThreads(searched.engine, searched.grid, searched.table, s);
+    twoThreads.checkUntil(half, 2);
+    EXPECT_EQ(twoThreads.fitting(), oneThread.fitting());
+    for (std::size_t k = 0; k < list.words().size(); ++k) {
+      EXPECT_EQ(twoThreads.words()[k].state, oneThread.words()[k].state) << "case " << cases;
+      EXPECT_EQ(twoThreads.words()[k].worstRank, oneThread.words()[k].worstRank);
+    }
     EXPECT_EQ(list.words().front().word, searched.wordIn(searched.grid, s));
     for (const Alternative& entry : list.words()) {
       std::uint32_t best = 0;
