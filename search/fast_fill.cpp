@@ -342,7 +342,9 @@ SearchEnd FastFill::Run::further(const std::vector<std::vector<int>>& shown) {
   const std::vector<int>& slots = model_.freeSlots();
   const int n = static_cast<int>(slots.size());
   if (n == 0) return SearchEnd::NoFurtherFill;  // nothing can differ
-  FillSolver solver(model_, slots, engine_.settings.switches);
+  SolverSwitches switches = engine_.settings.switches;
+  switches.symmetry = false;  // a fill may differ from those shown where its transpose does not
+  FillSolver solver(model_, slots, switches);
   for (const std::vector<int>& fill : shown) solver.addDifference(fill, n - (n + 2) / 3);
   const Outcome outcome =
       optimize(solver, engine_.settings.firstOnly, engine_.settings.furtherFillWork);

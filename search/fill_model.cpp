@@ -1,6 +1,7 @@
 #include "search/fill_model.h"
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <unordered_map>
@@ -82,6 +83,7 @@ FillModel::FillModel(const PuzzleGrid& grid, const SlotTable& table, WordTables&
   gatherGivenLetters(grid);
   gatherDomains(grid, table, options);
   gatherParts();
+  gatherTransposition();
 }
 
 // Union-find over the open cells: a mark group is one letter, and so are the empty star cells
@@ -252,6 +254,65 @@ void FillModel::gatherParts() {
     slots_[static_cast<std::size_t>(s)].part = part;
     parts_[static_cast<std::size_t>(part)].push_back(s);
   }
+}
+
+// Whether swapping rows and columns maps the model onto itself: every variable onto one with
+// the transposed cells and the same given letter, every slot to fill onto one through the
+// transposed variables with the same words. A fill's transpose is then a fill of the same ranks.
+void FillModel::gatherTransposition() {
+  std::vector<int> varOfCell(CellCount, -1);
+  for (int v = 0; v < varCount(); ++v) {
+    for (const int c : vars_[static_cast<std::size_t>(v)].cells) {
+      varOfCell[static_cast<std::size_t>(c)] = v;
+    }
+  }
+  auto transpose = [](int c) {
+    return PuzzleGrid::indexOf(PuzzleGrid::columnOf(c), PuzzleGrid::rowOf(c));
+  };
+  std::vector<int> varMap(vars_.size(), -1);
+  for (int v = 0; v < varCount(); ++v) {
+    const Var& var = vars_[static_cast<std::size_t>(v)];
+    std::vector<int> cells;
+    for (const int c : var.cells) cells.push_back(transpose(c));
+    std::sort(cells.begin(), cells.end());
+    const int u = varOfCell[static_cast<std::size_t>(cells.front())];
+    if (u < 0) return;
+    const Var& image = vars_[static_cast<std::size_t>(u)];
+    std::vector<int> own(image.cells);
+    std::sort(own.begin(), own.end());
+    if (own != cells || image.fixed != var.fixed) return;
+    varMap[static_cast<std::size_t>(v)] = u;
+  }
+  std::map<std::vector<int>, int> slotOfVars;
+  for (const int s : freeSlots_) slotOfVars.emplace(slot(s).vars, s);
+  std::vector<int> slotMap(slots_.size(), -1);
+  for (const int s : freeSlots_) {
+    const Slot& own = slot(s);
+    std::vector<int> vars;
+    for (const int v : own.vars) vars.push_back(varMap[static_cast<std::size_t>(v)]);
+    const auto found = slotOfVars.find(vars);
+    if (found == slotOfVars.end() || slot(found->second).initial != own.initial) return;
+    slotMap[static_cast<std::size_t>(s)] = found->second;
+  }
+  transposedVar_ = std::move(varMap);
+  transposedSlot_ = std::move(slotMap);
+}
+
+std::pair<int, int> FillModel::transposedPair(const std::vector<int>& slots) const {
+  if (transposedVar_.empty()) return {-1, -1};
+  std::vector<char> in(slots_.size(), 0);
+  for (const int s : slots) in[static_cast<std::size_t>(s)] = 1;
+  int first = -1;
+  for (const int s : slots) {
+    if (in[static_cast<std::size_t>(transposedSlot_[static_cast<std::size_t>(s)])] == 0) {
+      return {-1, -1};  // the slots are not closed under the swap
+    }
+    for (const int v : slot(s).vars) {
+      if (transposedVar_[static_cast<std::size_t>(v)] != v && (first < 0 || v < first)) first = v;
+    }
+  }
+  if (first < 0) return {-1, -1};
+  return {first, transposedVar_[static_cast<std::size_t>(first)]};
 }
 
 }  // namespace vexilo

@@ -73,6 +73,11 @@ class FillModel {
   std::uint32_t rankOf(int s, int w) const {
     return slot(s).words->ranks[static_cast<std::size_t>(w)];
   }
+  // When swapping rows and columns maps the model onto itself and the slots onto themselves:
+  // the first variable of the slots that the swap moves, and where it moves it; else (-1, -1).
+  // Of a fill and its transpose (the same words, so the same ranks), the one whose letter at the
+  // first comes no later than at the second is kept by FillSolver::orderLetters().
+  std::pair<int, int> transposedPair(const std::vector<int>& slots) const;
 
  private:
   void gatherGivenTexts(const PuzzleGrid& grid, const SlotTable& table);
@@ -80,6 +85,7 @@ class FillModel {
   void gatherGivenLetters(const PuzzleGrid& grid);
   void gatherDomains(const PuzzleGrid& grid, const SlotTable& table, const FillOptions& options);
   void gatherParts();
+  void gatherTransposition();
 
   const WordTables& tables_;
   std::vector<std::optional<std::string>> given_;  // by cell
@@ -88,6 +94,8 @@ class FillModel {
   std::vector<int> freeSlots_;
   std::vector<std::vector<int>> parts_;
   int letterBlocks_ = 0;
+  std::vector<int> transposedVar_;   // by variable; empty: the swap is no symmetry
+  std::vector<int> transposedSlot_;  // by slot to fill
 };
 
 // Table indices in the order the dictionary-order search fills them: each group tree depth

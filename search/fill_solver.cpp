@@ -1,6 +1,7 @@
 #include "search/fill_solver.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -93,6 +94,7 @@ FillSolver::FillSolver(const FillModel& model, std::vector<int> slots,
   random_ = 0x9E3779B97F4A7C15ULL ^ switches_.seed;
   restartLimit_ = static_cast<std::uint64_t>(std::max(1, switches_.restartBase));
   nextPoll_ = PollWork;
+  if (switches_.symmetry) ordered_ = model.transposedPair(active_);
 }
 
 void FillSolver::recount(int s) {
@@ -218,7 +220,11 @@ bool FillSolver::propagate() {
       ok = key < model_.slotCount() ? settle(key) : fireNogoods(key);
       continue;
     }
-    if (queue_.empty()) break;
+    if (queue_.empty()) {
+      if (ordered_.first < 0 || orderHolds()) break;
+      ok = keepOrder();
+      continue;
+    }
     const int s = queue_.back();
     queue_.pop_back();
     queued_[static_cast<std::size_t>(s)] = 0;
@@ -226,6 +232,40 @@ bool FillSolver::propagate() {
   }
   if (!ok) dropQueues();
   return ok;
+}
+
+// Every letter of the first variable is at most the highest of the second, and every letter of
+// the second at least the lowest of the first.
+bool FillSolver::orderHolds() const {
+  const auto [a, b] = ordered_;
+  return lastLetter(a) <= lastLetter(b) &&
+         firstBit(varBits(b), 0, varBlocks_) >= firstBit(varBits(a), 0, varBlocks_);
+}
+
+int FillSolver::lastLetter(int v) const {
+  const Bits* bits = varBits(v);
+  for (int k = varBlocks_ - 1; k >= 0; --k) {
+    if (bits[k] != 0) return k * 64 + 63 - std::countl_zero(bits[k]);
+  }
+  return -1;
+}
+
+bool FillSolver::keepOrder() {
+  const auto [a, b] = ordered_;
+  const int highest = lastLetter(b);
+  dropped_.clear();
+  forEachBit(varBits(a), 0, varBlocks_, [&](int letter) {
+    if (letter > highest) dropped_.push_back(letter);
+    return true;
+  });
+  if (!dropLetters(a)) return false;
+  const int lowest = firstBit(varBits(a), 0, varBlocks_);
+  dropped_.clear();
+  forEachBit(varBits(b), 0, varBlocks_, [&](int letter) {
+    if (letter < lowest) dropped_.push_back(letter);
+    return letter < lowest;
+  });
+  return dropLetters(b);
 }
 
 // A slot down to one word: what follows from that word.
@@ -595,20 +635,31 @@ int FillSolver::chooseLetter(int v) {
 // Keeps the variable to the letter, or takes the letter from it, and the words without it from
 // the slots through it; false when a slot is left without words.
 bool FillSolver::narrowVar(int v, int letter, bool keep) {
-  saveVar(v);
-  VarState& var = var_(v);
-  Bits* allowed = varBits(v);
   dropped_.clear();
   if (keep) {
-    forEachBit(allowed, 0, varBlocks_, [&](int a) {
+    forEachBit(varBits(v), 0, varBlocks_, [&](int a) {
       if (a != letter) dropped_.push_back(a);
       return true;
     });
   } else {
     dropped_.push_back(letter);
   }
+  return dropLetters(v);
+}
+
+// Takes the letters of dropped_ (all the variable's) from the variable, and the words with them
+// from the slots through it; false when that leaves the variable or a slot empty.
+bool FillSolver::dropLetters(int v) {
+  if (dropped_.empty()) return true;
+  saveVar(v);
+  VarState& var = var_(v);
+  Bits* allowed = varBits(v);
   for (const int a : dropped_) clearBit(allowed, a);
   var.size -= static_cast<int>(dropped_.size());
+  if (var.size == 0) {
+    conflict(blamed({-1 - v, 0}), -1);
+    return false;
+  }
   letterSettled(v);
   for (const auto& [t, q] : model_.var(v).occurrences) {
     if (!slot_(t).active) continue;
@@ -776,6 +827,11 @@ void FillSolver::record() {
   }
 }
 
+// A required word or a difference may hold in a fill and not in its transpose.
+void FillSolver::requireNoOrder() const {
+  if (ordered_.first >= 0) throw std::logic_error("fill solver: a restriction that is no symmetry");
+}
+
 void FillSolver::requireValid() const {
   const std::string fault = checkInvariants();
   if (!fault.empty()) throw std::logic_error("fill solver: " + fault);
@@ -792,6 +848,7 @@ void FillSolver::toRoot() {
 }
 
 bool FillSolver::requireWord(int s, int word) {
+  requireNoOrder();
   toRoot();
   if (failed_ || !testBit(bitsOf(s), word)) {
     failed_ = true;
@@ -858,6 +915,7 @@ bool FillSolver::tightenBound(std::uint32_t bound) {
 }
 
 bool FillSolver::addDifference(const std::vector<int>& words, int maxSame) {
+  requireNoOrder();
   toRoot();
   differences_.push_back({words, maxSame});
   rootChanged_ = true;
@@ -1069,6 +1127,7 @@ std::string FillSolver::checkInvariants() const {
       }
     }
   }
+  if (quiet && ordered_.first >= 0 && !orderHolds()) return "the ordered letters are not in order";
   if (quiet) {
     for (const Nogood& nogood : nogoods_) {
       const bool allIn = std::all_of(nogood.literals.begin(), nogood.literals.end(),

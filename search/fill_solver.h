@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "search/fill_model.h"
@@ -22,6 +23,9 @@ struct SolverSwitches {
                           // slots the most words; 0 or 1: the first word
   int restartBase = 256;  // failures of the first run; run k gets luby(k) times it
   bool letters = true;    // branch on a cell's letter (its variable); off: on a slot's word
+  // Where swapping rows and columns maps the slots onto themselves, search one of each fill and
+  // its transpose (FillModel::transposedPair); off for required words and differences.
+  bool symmetry = true;
   bool checkInvariants = false;  // at every decision (tests, fuzz targets); throws on a fault
 };
 
@@ -89,6 +93,7 @@ class FillSolver {
   bool tightenBound(std::uint32_t bound);
   std::uint32_t bound() const { return bound_; }
   // A fill must differ from `words` (per model slot, -1 where none) in all but `maxSame` slots.
+  // Neither this nor requireWord() may be used with the symmetry switch on.
   bool addDifference(const std::vector<int>& words, int maxSame);
 
   // Nogoods learnt at the restarts since the last call (the first call starts keeping them),
@@ -214,6 +219,10 @@ class FillSolver {
   int chooseVar() const;
   int chooseLetter(int v);
   bool narrowVar(int v, int letter, bool keep);
+  bool dropLetters(int v);
+  bool orderHolds() const;
+  int lastLetter(int v) const;
+  bool keepOrder();
   bool decide(const Frame& frame, bool tried);
   int chooseWord(int s);
   int lookAheadWord(int s);
@@ -222,6 +231,7 @@ class FillSolver {
   bool poll(SolverWatch* watch, bool atDecision);
   void record();
   void requireValid() const;
+  void requireNoOrder() const;
   void toRoot();
   bool settleRoot();
   void blockSolution();
@@ -256,6 +266,8 @@ class FillSolver {
   // Per slot, then per variable: (word or letter, nogood).
   std::vector<std::vector<std::pair<int, int>>> watches_;
   std::vector<Difference> differences_;
+  // With symmetry: variables whose letters are kept in order, the first's no later.
+  std::pair<int, int> ordered_{-1, -1};
   std::uint64_t level_ = 0;  // 0: the root, never undone
   std::uint64_t levels_ = 0;
   bool started_ = false;

@@ -163,7 +163,10 @@ std::size_t SplitSearch::searchChunks() {
     SolverSwitches switches = switches_;
     switches.seed = switches_.seed + static_cast<std::uint32_t>(chunk);
     // Other restart schedules: where one solver is stuck, the other is often not.
-    if (portfolio_) switches.restartBase <<= 2 * (chunk % 2);
+    if (portfolio_ && chunk % 2 == 1) {
+      switches.restartBase *= 4;
+      switches.symmetry = !switches.symmetry;
+    }
     FillSolver solver(model_, slots_, switches);
     for (const auto& [s, w] : excluded_) solver.excludeWord(s, w);
     if (branch_ >= 0) solver.keepWords(branch_, chunks_[chunk]);

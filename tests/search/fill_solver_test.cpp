@@ -10,7 +10,9 @@
 #include "dictionary/word_index.h"
 #include "search/word_slot.h"
 #include "search/word_tables.h"
+#include "support/grid_picture.h"
 #include "support/random_puzzles.h"
+#include "support/sjis.h"
 
 namespace vexilo {
 namespace {
@@ -79,6 +81,40 @@ TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
     }
   }
   EXPECT_GT(inside, 10);
+}
+
+// Swapping rows and columns is a symmetry of the model only when it maps every cell, given
+// letter, mark group and slot onto its like; then one of each fill and its transpose is kept.
+TEST(FillModel, TheTransposeIsASymmetryOnlyWhenEverythingMapsOntoItsLike) {
+  struct Case {
+    std::vector<std::string> picture;
+    bool symmetric;
+  };
+  const std::vector<Case> cases = {
+      {{"...", ".#.", "..."}, true},   {{"...", "...", "..."}, true},
+      {{"..#", "...", "..."}, false},   // the black cell has no black transpose
+      {{".ア.", "...", "..."}, false},  // nor the given letter
+      {{".ア.", "ア..", "..."}, true}, {{".ア.", "イ..", "..."}, false},
+      {{"....", "...."}, false},  // not square
+  };
+  WordIndex index;
+  for (const char* word : {"アイウ", "アカサ", "サクラ", "ウミラ", "イイイ", "アアア"}) {
+    index.addWord(test::sj(word));
+  }
+  WordTables tables(index);
+  for (const Case& c : cases) {
+    const PuzzleGrid grid = test::gridFromPicture(c.picture);
+    SlotTable table;
+    extractSlots(grid, table);
+    const FillModel model(grid, table, tables);
+    const auto [a, b] = model.transposedPair(model.freeSlots());
+    EXPECT_EQ(a >= 0, c.symmetric) << c.picture[0];
+    if (a < 0) continue;
+    EXPECT_NE(a, b);
+    const int cell = model.var(a).cells.front();
+    EXPECT_EQ(model.var(b).cells.front(),
+              PuzzleGrid::indexOf(PuzzleGrid::columnOf(cell), PuzzleGrid::rowOf(cell)));
+  }
 }
 
 }  // namespace
