@@ -55,7 +55,11 @@ class SolverWatch {
 // that fails, the slot without it. Restarts on a Luby schedule keep the failure weights, learn
 // from the abandoned branch one nogood per refuted choice (the choices above it, then that one;
 // a literal is a slot's word or a cell's letter), and in word branching without look-ahead
-// sometimes take a later word of the first few instead of the first, by a fixed seed.
+// sometimes take a later word of the first few instead of the first, by a fixed seed. Where
+// swapping rows and columns maps the slots onto themselves, the two letter variables of
+// FillModel::transposedPair() are kept in letter order (the first's letter no later), so that
+// of a fill and its transpose only one is searched; with one pair only, a fill whose two
+// letters there agree keeps its transpose.
 //
 // Depth and counts: a frame is one decision; depth() is the number of frames. A level is a
 // number given to each node when it is entered, never reused, so that a saved value can tell
@@ -69,8 +73,8 @@ class SolverWatch {
 //   deeper, and the slot's domain now is a subset of what was saved;
 // - after propagation: every letter of a variable is some word's letter in every slot through
 //   it, every word of a slot has its letters in the variables, no two assigned slots share a
-//   word, no word of rank at or above the bound is left, and no nogood has all its literals
-//   true.
+//   word, no word of rank at or above the bound is left, no nogood has all its literals true,
+//   and the ordered variables' letters are in order.
 class FillSolver {
  public:
   enum class Status { Solution, Exhausted, Stopped };
