@@ -162,7 +162,8 @@ std::size_t SplitSearch::searchChunks() {
     }
     SolverSwitches switches = switches_;
     switches.seed = switches_.seed + static_cast<std::uint32_t>(chunk);
-    // Other restart schedules: where one solver is stuck, the other is often not.
+    // Another restart schedule, and the transposed fills kept or not: where one solver is
+    // stuck, the other is often not.
     if (portfolio_ && chunk % 2 == 1) {
       switches.restartBase *= 4;
       switches.symmetry = !switches.symmetry;

@@ -18,10 +18,11 @@ namespace vexilo {
 
 // One search (a part of a grid, or all of it) over several threads. Goals:
 // - Best: every thread runs a solver on the whole search, each configured otherwise (restart
-//   schedule, seed), and they share the best fill, whose worst rank bounds every solver at its
-//   next decision, and the nogoods they learn at restarts. The first solver to finish proves
-//   the best fill best (or, with none, that no fill exists), the same answer as one thread
-//   gives; which fill of that quality comes first depends on the timing of the threads.
+//   schedule, symmetry, seed), and they share the best fill, whose worst rank bounds every
+//   solver at its next decision, and the nogoods they learn at restarts. The first solver to
+//   finish proves the best fill best (or, with none, that no fill exists), the same answer as
+//   one thread gives; which fill of that quality comes first depends on the timing of the
+//   threads.
 // - First: the same, up to the first fill any thread finds.
 // - Pick: under a fixed bound, a fill that is the same on every run. The slot the search would
 //   branch on first has its words dealt into chunks, every k-th word into the same chunk so
@@ -81,7 +82,10 @@ class SplitSearch {
 
  public:
   // Nogoods the solvers of a Best or First search give each other: each is kept with the bound
-  // it was learnt under, and holds for a solver whose bound is at or below that.
+  // it was learnt under, and holds for a solver whose bound is at or below that. One learnt
+  // where only one of each fill and its transpose is searched may cut the other from a solver
+  // that searches both, never both, so every solver still finds a fill of each worst rank there
+  // is, and proves none left exactly when there is none.
   class NogoodPool {
    public:
     // Adds the solver's new nogoods and gives it the others' it has not seen.
