@@ -62,6 +62,8 @@ class FastFill::Run : public SolverWatch {
   std::vector<std::pair<int, int>> usedElsewhere(const std::vector<int>& part) const;
   bool pollHost(bool now);
   bool fillsWithout(const std::vector<int>& slots, std::uint32_t bound);
+  void polish(const std::vector<int>& part, const std::vector<std::pair<int, int>>& used,
+              std::uint32_t worst);
   SearchEnd joint();
   // failures: by model slot, of the solvers that searched the part; empty: none did.
   void noteBlocking(const std::vector<int>& part, const std::vector<std::uint64_t>& failures);
@@ -272,6 +274,29 @@ bool FastFill::Run::fillsWithout(const std::vector<int>& slots, std::uint32_t bo
   return status == FillSolver::Status::Solution;
 }
 
+// Of the fills of the part with the proven worst rank, the one with the smallest sum of ranks
+// that branching on words in priority order finds within the work allowed: letters prove the
+// worst rank sooner, words fill with more common ones.
+void FastFill::Run::polish(const std::vector<int>& part,
+                           const std::vector<std::pair<int, int>>& used, std::uint32_t worst) {
+  SolverSwitches switches = engine_.settings.switches;
+  switches.letters = false;
+  FillSolver solver(model_, part, switches);
+  for (const auto& [s, w] : used) solver.excludeWord(s, w);
+  solver.tightenBound(worst + 1);
+  std::uint64_t sum = 0;
+  for (const int s : part) sum += model_.rankOf(s, words_[static_cast<std::size_t>(s)]);
+  solver.limitSum(sum);
+  workLimit_ = engine_.settings.polishWork;
+  while (solver.solve(this) == FillSolver::Status::Solution) {
+    adopt(solver);
+    solver.limitSum(solver.rankSum());
+  }
+  workLimit_ = 0;
+  workSpent_ = false;
+  count(solver);
+}
+
 SearchEnd FastFill::Run::best() {
   const FastFillSettings& settings = engine_.settings;
   bool blocked = false;
@@ -303,6 +328,7 @@ SearchEnd FastFill::Run::best() {
         outcome.worst > worst_ && fillsWithout(part, outcome.worst)) {
       return joint();
     }
+    if (outcome.found && outcome.proven && !settings.firstOnly) polish(part, used, outcome.worst);
     if (interrupted()) break;
     if (!outcome.found) {
       noteBlocking(part, failures.empty() ? failuresOf(model_, solver) : failures);

@@ -221,7 +221,10 @@ bool FillSolver::propagate() {
       continue;
     }
     if (queue_.empty()) {
-      if (ordered_.first < 0 || orderHolds()) break;
+      if (ordered_.first < 0 || orderHolds()) {
+        ok = sumFits();
+        break;
+      }
       ok = keepOrder();
       continue;
     }
@@ -914,6 +917,20 @@ bool FillSolver::tightenBound(std::uint32_t bound) {
   return !failed_;
 }
 
+void FillSolver::limitSum(std::uint64_t limit) { sumLimit_ = std::min(sumLimit_, limit); }
+
+// The lowest sum of ranks the slots' words can still make is below the limit.
+bool FillSolver::sumFits() const {
+  if (sumLimit_ == ~std::uint64_t{0}) return true;
+  std::uint64_t floor = 0;
+  for (const int s : active_) {
+    const SlotState& d = slot_(s);
+    if (d.size == 0) return false;
+    floor += model_.rankOf(s, firstBit(bitsOf(s), d.lo, d.hi));
+  }
+  return floor < sumLimit_;
+}
+
 bool FillSolver::addDifference(const std::vector<int>& words, int maxSame) {
   requireNoOrder();
   toRoot();
@@ -1128,6 +1145,7 @@ std::string FillSolver::checkInvariants() const {
     }
   }
   if (quiet && ordered_.first >= 0 && !orderHolds()) return "the ordered letters are not in order";
+  if (quiet && !sumFits()) return "the lowest sum of ranks left is not below the limit";
   if (quiet) {
     for (const Nogood& nogood : nogoods_) {
       const bool allIn = std::all_of(nogood.literals.begin(), nogood.literals.end(),

@@ -96,6 +96,9 @@ class FillSolver {
   // A fill must have a worst rank below `bound` from now on; bounds only tighten.
   bool tightenBound(std::uint32_t bound);
   std::uint32_t bound() const { return bound_; }
+  // A fill must have a sum of ranks below `limit` from now on; limits only tighten. Checked
+  // against the sum of the lowest rank each slot has left.
+  void limitSum(std::uint64_t limit);
   // A fill must differ from `words` (per model slot, -1 where none) in all but `maxSame` slots.
   // Neither this nor requireWord() may be used with the symmetry switch on.
   bool addDifference(const std::vector<int>& words, int maxSame);
@@ -227,6 +230,7 @@ class FillSolver {
   bool orderHolds() const;
   int lastLetter(int v) const;
   bool keepOrder();
+  bool sumFits() const;
   bool decide(const Frame& frame, bool tried);
   int chooseWord(int s);
   int lookAheadWord(int s);
@@ -263,6 +267,7 @@ class FillSolver {
   std::vector<Frame> frames_;
   std::vector<int> cuts_;  // per slot length: the words a bound keeps; count when unbounded
   std::uint32_t bound_ = ~std::uint32_t{0};
+  std::uint64_t sumLimit_ = ~std::uint64_t{0};
   std::vector<Nogood> nogoods_;
   std::vector<Nogood> pendingNogoods_;  // added at the next return to the root
   bool keepLearnt_ = false;

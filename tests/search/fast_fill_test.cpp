@@ -267,7 +267,7 @@ void mirrorDiagonal(PuzzleGrid& grid) {
 TEST(FastFill, RandomGridsGetTheBestFillWithEachTechniqueOnOrOff) {
   for (const Techniques& techniques : techniqueTable()) {
     std::mt19937 random(20261208);
-    int cases = 0, fillable = 0, blocked = 0, drawn = 0;
+    int cases = 0, fillable = 0, blocked = 0, drawn = 0, leastSums = 0;
     while (cases < 200) {
       test::RandomPuzzle c = test::randomPuzzle(random);
       if (++drawn % 2 == 0) mirrorDiagonal(c.grid);
@@ -299,9 +299,23 @@ TEST(FastFill, RandomGridsGetTheBestFillWithEachTechniqueOnOrOff) {
       EXPECT_EQ(test::worstRank(stage.grid, ranks), best) << where;
       EXPECT_EQ(stage.engine.progress().worstRank, best) << where;
       EXPECT_TRUE(stage.engine.progress().proven) << where;
+      // Of one part, within the work allowed here: the least sum of ranks of that worst rank.
+      int parts = 0;
+      for (int t = 0; t < stage.table.slotCount; ++t) {
+        parts += stage.table.slots[static_cast<std::size_t>(t)].groupState & GroupRoot ? 1 : 0;
+      }
+      if (parts != 1) continue;
+      std::uint64_t least = ~std::uint64_t{0};
+      for (const PuzzleGrid& fill : fills) {
+        if (test::worstRank(fill, ranks) == best)
+          least = std::min(least, test::rankSum(fill, ranks));
+      }
+      EXPECT_EQ(test::rankSum(stage.grid, ranks), least) << where;
+      ++leastSums;
     }
     EXPECT_GT(fillable, 40) << techniques.name;
     EXPECT_GT(blocked, 40) << techniques.name;
+    EXPECT_GT(leastSums, 20) << techniques.name;
   }
 }
 

@@ -157,4 +157,10 @@ std::uint32_t worstRank(const PuzzleGrid& fill, const std::map<std::string, std:
   return worst;
 }
 
+std::uint64_t rankSum(const PuzzleGrid& fill, const std::map<std::string, std::uint32_t>& ranks) {
+  std::uint64_t sum = 0;
+  for (const std::string& word : runWords(fill)) sum += ranks.at(word);
+  return sum;
+}
+
 }  // namespace vexilo::test

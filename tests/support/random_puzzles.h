@@ -34,6 +34,8 @@ std::vector<PuzzleGrid> enumerateFills(const PuzzleGrid& prepared,
 std::map<std::string, std::uint32_t> ranksOf(const std::vector<std::string>& words);
 // The rank of the rarest word across and down in the fill.
 std::uint32_t worstRank(const PuzzleGrid& fill, const std::map<std::string, std::uint32_t>& ranks);
+// The sum of the ranks of the fill's words.
+std::uint64_t rankSum(const PuzzleGrid& fill, const std::map<std::string, std::uint32_t>& ranks);
 // The words of the runs, across first, each run from its first cell; "" for a run not filled.
 std::vector<std::string> runWords(const PuzzleGrid& grid);
 
