@@ -494,6 +494,7 @@ const Option AlternativesOptions[] = {
        return std::nullopt;
      }},
     SearchOptions[7],
+    SearchOptions[8],
     SearchOptions[9],
 };
 

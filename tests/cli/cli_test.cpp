@@ -291,6 +291,11 @@ TEST_F(Tool, FastEngineFirstFillBannedWordsAndAlternatives) {
   EXPECT_EQ(list.out, "ウドラ\t6\t6\nサクラ\t1\t6\nウミラ\t7\t7\n");
   EXPECT_EQ(run("alternatives " + ring + " --dic " + words + " --slot 3 --count 1").out,
             "ウドラ\t6\t6\n");
+  const Result unbanned =
+      run("alternatives " + ring + " --dic " + words + " --slot 3 --ban " + path("ban.txt"));
+  EXPECT_EQ(unbanned.status, 0);
+  EXPECT_EQ(unbanned.out.find("ウドラ"), std::string::npos) << unbanned.out;
+  EXPECT_NE(unbanned.out.find("ウミラ\t7\t7\n"), std::string::npos) << unbanned.out;
   const Result noSlot = run("alternatives " + ring + " --dic " + words + " --slot 4");
   EXPECT_EQ(noSlot.status, 2);
   EXPECT_EQ(noSlot.err, "vexilo-cli: the grid has no slot 4 (it has 4)\n");
