@@ -199,7 +199,7 @@ bool prepareSearch(const Options& options, Session& session) {
   MainDialog& dialog = *session.dialog;
   if (options.fast) dialog.OnCommand(IdSearchFast);
   dialog.fastFill.settings.firstOnly = options.first;
-  if (options.threads > 0) dialog.fastFill.settings.threads = options.threads;
+  dialog.fastFill.settings.threads = options.threads;  // 0: one per core, the window's default
   nameDictionaries(options, session);
   if (options.ban) {
     const Cp932WordListCodec codec;
