@@ -51,7 +51,8 @@ struct FastFillSettings {
   // short of the proof, at four times the best fill's worst rank.
   std::uint64_t furtherFillWork = 200'000'000;
   // Work a best fill may spend after its proof on one of the same worst rank with a smaller
-  // sum of ranks, branching on words: about a fifth of a second at most.
+  // sum of ranks, branching on words: about a fifth of a second at most, a quarter of that
+  // when it finds none.
   std::uint64_t polishWork = 40'000'000;
   // Fill only these slots (table indices; empty: all). See FillOptions.
   std::vector<int> slots;
