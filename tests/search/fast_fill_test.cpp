@@ -221,7 +221,7 @@ struct Techniques {
   int threads = 1;
 };
 std::vector<Techniques> techniqueTable() {
-  std::vector<Techniques> table(11);
+  std::vector<Techniques> table(12);
   table[0].name = "all";
   table[1].name = "no dom/wdeg";
   table[1].switches.weightedDegree = false;
@@ -247,17 +247,13 @@ std::vector<Techniques> techniqueTable() {
   table[9].threads = 2;
   table[10].name = "no symmetry";
   table[10].switches.symmetry = false;
+  // Restarts often enough that the threads pass each other nogoods, between a thread that keeps
+  // one of each pair of transposed fills and one that keeps both.
+  table[11].name = "two threads, restart at every failure";
+  table[11].threads = 2;
+  table[11].switches.restartBase = 1;
   for (Techniques& t : table) t.switches.checkInvariants = true;
   return table;
-}
-
-// Every cell below the diagonal a copy of its transpose, so that swapping rows and columns maps
-// the grid onto itself (cells, given letters and mark groups).
-void mirrorDiagonal(PuzzleGrid& grid) {
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < r; ++c)
-      grid.cellAt(PuzzleGrid::indexOf(r, c)) = grid.cellAt(PuzzleGrid::indexOf(c, r));
-  }
 }
 
 // Random grids of up to 4 by 4 cells with star cells, given letters and mark groups, every other
@@ -270,7 +266,7 @@ TEST(FastFill, RandomGridsGetTheBestFillWithEachTechniqueOnOrOff) {
     int cases = 0, fillable = 0, blocked = 0, drawn = 0, leastSums = 0;
     while (cases < 200) {
       test::RandomPuzzle c = test::randomPuzzle(random);
-      if (++drawn % 2 == 0) mirrorDiagonal(c.grid);
+      if (++drawn % 2 == 0) test::mirrorDiagonal(c.grid);
       Stage stage(c.grid, c.words);
       stage.engine.settings.switches = techniques.switches;
       stage.engine.settings.threads = techniques.threads;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dictionary/word_index.h"
+#include "search/split_search.h"
 #include "search/word_slot.h"
 #include "search/word_tables.h"
 #include "support/grid_picture.h"
@@ -115,6 +116,87 @@ TEST(FillModel, TheTransposeIsASymmetryOnlyWhenEverythingMapsOntoItsLike) {
     EXPECT_EQ(model.var(b).cells.front(),
               PuzzleGrid::indexOf(PuzzleGrid::columnOf(cell), PuzzleGrid::rowOf(cell)));
   }
+}
+
+// Gives and takes nogoods at every decision, as a thread of a split search does.
+class Exchanging : public SolverWatch {
+ public:
+  Exchanging(SplitSearch::NogoodPool& pool, std::size_t from) : pool_(pool), from_(from) {}
+  bool stopNow(const FillSolver& solver, bool atDecision) override {
+    if (atDecision) pool_.exchange(const_cast<FillSolver&>(solver), from_, seen_);
+    return false;
+  }
+
+ private:
+  SplitSearch::NogoodPool& pool_;
+  std::size_t from_;
+  std::size_t seen_ = 0;
+};
+
+// The nogoods one solver learns at its restarts, given to another that keeps transposed fills
+// the other way, leave the second the answer of a third that takes none: the same best worst
+// rank, or no fill. Open square grids, some with a black cell and its transpose, over random
+// words of three letters, hard enough to restart often.
+TEST(FillSolver, NogoodsFromAnotherSolverKeepTheBestFill) {
+  std::mt19937 random(5);
+  const std::vector<std::string> letters = {test::sj("ア"), test::sj("イ"), test::sj("ウ")};
+  int given = 0;
+  for (int k = 0; k < 40; ++k) {
+    const int side = 4 + k % 2;
+    PuzzleGrid grid;
+    for (int r = 0; r < side; ++r) {
+      for (int c = 0; c < side; ++c) grid.makeOpen(PuzzleGrid::indexOf(r, c));
+    }
+    if (k % 4 >= 2) {
+      grid.makeBlock(PuzzleGrid::indexOf(0, side - 1));
+      grid.makeBlock(PuzzleGrid::indexOf(side - 1, 0));
+    }
+    WordIndex index;
+    for (int length = 2, count = 9; length <= side; ++length, count *= 3) {
+      for (int n = 0; n < count; ++n) {
+        std::string word;
+        for (int p = 0, m = n; p < length; ++p, m /= 3) {
+          word += letters[static_cast<std::size_t>(m % 3)];
+        }
+        if (random() % 100 < 45) index.addWord(word);
+      }
+    }
+    SlotTable table;
+    extractSlots(grid, table);
+    WordTables tables(index);
+    const FillModel model(grid, table, tables);
+    auto bestOf = [](FillSolver& solver, SolverWatch* watch) {
+      std::uint32_t found = 0;
+      while (solver.solve(watch) == FillSolver::Status::Solution) {
+        found = solver.worstRank();
+        solver.tightenBound(found);
+      }
+      return found;
+    };
+    SolverSwitches switches;
+    switches.restartBase = 1;
+    switches.checkInvariants = true;
+    switches.symmetry = false;
+    FillSolver reference(model, model.freeSlots(), switches);
+    const std::uint32_t best = bestOf(reference, nullptr);
+    for (const bool symmetryFirst : {true, false}) {
+      SplitSearch::NogoodPool pool;
+      switches.symmetry = symmetryFirst;
+      FillSolver first(model, model.freeSlots(), switches);
+      Exchanging firstWatch(pool, 0);
+      EXPECT_EQ(bestOf(first, &firstWatch), best) << "grid " << k;
+      firstWatch.stopNow(first, true);  // what it learnt at its last restart
+      switches.symmetry = !symmetryFirst;
+      FillSolver second(model, model.freeSlots(), switches);
+      // Under the bound of the first's last fill but one, as a thread's bound lags another's.
+      if (best != 0) second.tightenBound(best + 1);
+      Exchanging secondWatch(pool, 1);
+      secondWatch.stopNow(second, true);  // the first's nogoods, added at the root
+      EXPECT_EQ(bestOf(second, &secondWatch), best) << "grid " << k;
+      given += first.restarts() > 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(given, 40);
 }
 
 }  // namespace

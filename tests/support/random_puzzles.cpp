@@ -72,6 +72,14 @@ RandomPuzzle randomPuzzle(std::mt19937& random, bool marksOnStars) {
   return c;
 }
 
+void mirrorDiagonal(PuzzleGrid& grid) {
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < r; ++c) {
+      grid.cellAt(PuzzleGrid::indexOf(r, c)) = grid.cellAt(PuzzleGrid::indexOf(c, r));
+    }
+  }
+}
+
 PuzzleGrid preparedGrid(const PuzzleGrid& grid) {
   PuzzleGrid prepared = grid;
   for (int i = 0; i < CellCount; ++i) {

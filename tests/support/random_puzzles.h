@@ -19,6 +19,9 @@ struct RandomPuzzle {
   std::vector<std::string> words;
 };
 RandomPuzzle randomPuzzle(std::mt19937& random, bool marksOnStars = true);
+// Every cell of the first four rows and columns below the diagonal a copy of its transpose, so
+// that swapping rows and columns maps the grid onto itself (cells, given letters, mark groups).
+void mirrorDiagonal(PuzzleGrid& grid);
 
 // The grid as the Search command prepares it: search letters cleared, given letters spread.
 PuzzleGrid preparedGrid(const PuzzleGrid& grid);
