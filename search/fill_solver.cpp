@@ -603,6 +603,24 @@ int FillSolver::chooseVar() const {
   return best;
 }
 
+// The log of the words slot t keeps with the letter at position q; far below any other score
+// when it keeps none.
+double FillSolver::keptScore(int t, int q, int letter) {
+  const SlotState& d = slot_(t);
+  const WordSet with = wordsOf(t).wordsWith(q, letter);
+  const Bits* bits = bitsOf(t);
+  int count = 0;
+  if (with.bits) {
+    count = countCommon(bits, with.bits, d.lo, d.hi);
+  } else {
+    for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
+      count += testBit(bits, *word) ? 1 : 0;
+    }
+  }
+  work_ += static_cast<std::uint64_t>(d.hi - d.lo);
+  return count == 0 ? -1e9 : std::log(static_cast<double>(count));
+}
+
 // The letter that leaves the slots through the variable the most words (the product of their
 // counts); the first on a tie.
 int FillSolver::chooseLetter(int v) {
@@ -611,20 +629,7 @@ int FillSolver::chooseLetter(int v) {
   forEachBit(varBits(v), 0, varBlocks_, [&](int letter) {
     double score = 0;
     for (const auto& [t, q] : model_.var(v).occurrences) {
-      const SlotState& d = slot_(t);
-      if (!d.active || d.size <= 1) continue;
-      const WordSet with = wordsOf(t).wordsWith(q, letter);
-      const Bits* bits = bitsOf(t);
-      int count = 0;
-      if (with.bits) {
-        count = countCommon(bits, with.bits, d.lo, d.hi);
-      } else {
-        for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
-          count += testBit(bits, *word) ? 1 : 0;
-        }
-      }
-      work_ += static_cast<std::uint64_t>(d.hi - d.lo);
-      score += count == 0 ? -1e9 : std::log(static_cast<double>(count));
+      if (slot_(t).active && slot_(t).size > 1) score += keptScore(t, q, letter);
     }
     if (best < 0 || score > bestScore) {
       best = letter;
@@ -696,20 +701,7 @@ int FillSolver::lookAheadWord(int s) {
     for (int p = 0; p < slot.length; ++p) {
       const int letter = words.letterAt(w, p);
       for (const auto& [t, q] : model_.var(slot.vars[static_cast<std::size_t>(p)]).occurrences) {
-        if (t == s || !slot_(t).active || slot_(t).size <= 1) continue;
-        const SlotState& other = slot_(t);
-        const WordSet with = wordsOf(t).wordsWith(q, letter);
-        const Bits* bits = bitsOf(t);
-        int count = 0;
-        if (with.bits) {
-          count = countCommon(bits, with.bits, other.lo, other.hi);
-        } else {
-          for (auto [word, end] = with.within(other.lo, other.hi); word != end; ++word) {
-            count += testBit(bits, *word) ? 1 : 0;
-          }
-        }
-        work_ += static_cast<std::uint64_t>(other.hi - other.lo);
-        score += count == 0 ? -1e9 : std::log(static_cast<double>(count));
+        if (t != s && slot_(t).active && slot_(t).size > 1) score += keptScore(t, q, letter);
       }
     }
     if (best < 0 || score > bestScore) {

@@ -225,6 +225,7 @@ class FillSolver {
   int chooseSlot() const;
   int chooseVar() const;
   int chooseLetter(int v);
+  double keptScore(int t, int q, int letter);
   bool narrowVar(int v, int letter, bool keep);
   bool dropLetters(int v);
   bool orderHolds() const;
