@@ -309,9 +309,12 @@ bool FillSolver::falsify(const Literal& l, int cause) {
   return narrowVar(v, l.word, false);
 }
 
-// A variable down to one letter: nogoods may fire.
+// A variable down to one letter: nogoods watching it may fire.
 void FillSolver::letterSettled(int v) {
-  if (var_(v).size == 1) assignQueue_.push_back(model_.slotCount() + v);
+  const int key = model_.slotCount() + v;
+  if (var_(v).size == 1 && !watches_[static_cast<std::size_t>(key)].empty()) {
+    assignQueue_.push_back(key);
+  }
 }
 
 // The word of an assigned slot leaves every other slot of its length.
