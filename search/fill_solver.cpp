@@ -52,7 +52,7 @@ FillSolver::FillSolver(const FillModel& model, std::vector<int> slots,
     state.offset = bits;
     bits += static_cast<std::size_t>(slot.words->blocks);
     state.residueOffset = residues;
-    residues += static_cast<std::size_t>(slot.words->setTotal);
+    residues += static_cast<std::size_t>(slot.words->setCount());
     widest = std::max(widest, static_cast<std::size_t>(slot.words->blocks));
     cuts_[static_cast<std::size_t>(slot.length)] = slot.words->count;
     for (const int v : slot.vars) var_(v).active = true;
@@ -468,11 +468,9 @@ bool FillSolver::supported(int s, int p, int letter) {
   const SlotState& d = slot_(s);
   const int set = words.setAt(p, letter);
   if (set < 0) return false;
-  const WordSet with = words.setOf(p, set);
+  const WordSet& with = words.setOf(set);
   const Bits* bits = bitsOf(s);
-  int& residue =
-      residues_[d.residueOffset +
-                static_cast<std::size_t>(words.setOffset[static_cast<std::size_t>(p)] + set)];
+  int& residue = residues_[d.residueOffset + static_cast<std::size_t>(set)];
   if (!with.bits) {
     if (residue < with.last - with.first && testBit(bits, with.first[residue])) return true;
     for (auto [word, end] = with.within(d.lo, d.hi); word != end; ++word) {
@@ -509,7 +507,7 @@ bool FillSolver::filter(int t, int q, int v) {
     std::fill(temp + d.lo, temp + d.hi, 0);
     forEachBit(allowed, 0, varBlocks_, [&](int letter) {
       const int set = words.setAt(q, letter);
-      if (set >= 0) addAll(temp, d.lo, d.hi, words.setOf(q, set));
+      if (set >= 0) addAll(temp, d.lo, d.hi, words.setOf(set));
       work_ += span;
       return true;
     });
@@ -518,7 +516,7 @@ bool FillSolver::filter(int t, int q, int v) {
     std::copy(bits + d.lo, bits + d.hi, temp + d.lo);
     for (const int letter : dropped_) {
       const int set = words.setAt(q, letter);
-      if (set >= 0) removeAll(temp, d.lo, d.hi, words.setOf(q, set));
+      if (set >= 0) removeAll(temp, d.lo, d.hi, words.setOf(set));
       work_ += span;
     }
   }
@@ -630,10 +628,7 @@ int FillSolver::chooseLetter(int v) {
   int best = -1;
   double bestScore = 0;
   forEachBit(varBits(v), 0, varBlocks_, [&](int letter) {
-    double score = 0;
-    for (const auto& [t, q] : model_.var(v).occurrences) {
-      if (slot_(t).active && slot_(t).size > 1) score += keptScore(t, q, letter);
-    }
+    const double score = letterScore(v, letter);
     if (best < 0 || score > bestScore) {
       best = letter;
       bestScore = score;
@@ -641,6 +636,14 @@ int FillSolver::chooseLetter(int v) {
     return true;
   });
   return best;
+}
+
+double FillSolver::letterScore(int v, int letter) {
+  double score = 0;
+  for (const auto& [t, q] : model_.var(v).occurrences) {
+    if (slot_(t).active && slot_(t).size > 1) score += keptScore(t, q, letter);
+  }
+  return score;
 }
 
 // Keeps the variable to the letter, or takes the letter from it, and the words without it from
@@ -742,7 +745,7 @@ bool FillSolver::backtrack() {
     ++failuresSinceRestart_;
     Frame& frame = frames_.back();
     undo(frame);
-    if (!frame.tried) {
+    if (!frame.tried && !frame.assumed) {
       frame.tried = true;
       level_ = ++levels_;
       if (clampAll() && decide(frame, true) && propagate()) return true;
@@ -753,7 +756,36 @@ bool FillSolver::backtrack() {
     frames_.pop_back();
   }
   level_ = 0;
+  if (assumed_) {
+    refuteAssumption();
+  } else {
+    failed_ = true;
+  }
   return false;
+}
+
+// The assumption as the bottom frame, which restarts leave and backtracking never flips; false
+// when it fails at once (then it is refuted).
+bool FillSolver::enterAssumption() {
+  frames_.push_back({assumption_.slot, assumption_.word, slotTrail_.size(), varTrail_.size(),
+                     trailBits_.size(), false, 1, true});
+  level_ = ++levels_;
+  if (decide(frames_.back(), false) && propagate()) return true;
+  if (stopped_) return false;
+  dropQueues();
+  undo(frames_.back());
+  frames_.pop_back();
+  level_ = 0;
+  refuteAssumption();
+  return false;
+}
+
+// No fill has the assumed literal: it is false at the root from now on, and shared as a nogood.
+void FillSolver::refuteAssumption() {
+  assumed_ = false;
+  if (keepLearnt_) learnt_.push_back({assumption_});
+  pendingNogoods_.push_back({{assumption_}});
+  rootChanged_ = true;
 }
 
 // Back to the root, keeping the weights; each refuted word of the abandoned branch becomes a
@@ -888,6 +920,28 @@ int FillSolver::firstBranch(SolverWatch* watch) {
   return failed_ || stopped_ ? -1 : chooseSlot();
 }
 
+std::vector<FillSolver::Literal> FillSolver::firstChoices() {
+  std::vector<Literal> choices;
+  if (!switches_.letters || failed_ || stopped_) return choices;
+  const int v = chooseVar();
+  if (v < 0) return choices;
+  std::vector<std::pair<double, int>> scored;
+  forEachBit(varBits(v), 0, varBlocks_, [&](int letter) {
+    scored.emplace_back(-letterScore(v, letter), letter);
+    return true;
+  });
+  std::stable_sort(scored.begin(), scored.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [score, letter] : scored) choices.push_back({-1 - v, letter});
+  return choices;
+}
+
+void FillSolver::assume(const Literal& literal) {
+  toRoot();
+  assumption_ = literal;
+  assumed_ = true;
+}
+
 std::vector<Bits> FillSolver::wordsLeft(int s) const {
   const Bits* bits = bitsOf(s);
   return std::vector<Bits>(bits, bits + wordsOf(s).blocks);
@@ -975,6 +1029,7 @@ bool FillSolver::settleRoot() {
 
 FillSolver::Status FillSolver::solve(SolverWatch* watch) {
   watch_ = watch;
+  const bool assumed = assumed_;
   if (stopped_) return Status::Stopped;
   if (!failed_ && (!started_ || rootChanged_)) {
     started_ = true;
@@ -984,23 +1039,23 @@ FillSolver::Status FillSolver::solve(SolverWatch* watch) {
     atSolution_ = false;
     // A restart may lead back to this fill: it is excluded for good at the next one.
     if (switches_.restarts) blockSolution();
-    if (!backtrack() && !stopped_) failed_ = true;
+    backtrack();
   }
   if (stopped_) return Status::Stopped;
   if (failed_) return Status::Exhausted;
   while (true) {
     if (poll(watch, true)) return Status::Stopped;
-    if (failed_) return Status::Exhausted;  // a bound the watch gave emptied the root
+    if (failed_) return Status::Exhausted;               // a bound the watch gave emptied the root
+    if (assumed && !assumed_) return Status::Exhausted;  // refuted: the caller says what next
+    if (assumed_ && frames_.empty() && !enterAssumption()) {
+      return stopped_ ? Status::Stopped : Status::Exhausted;
+    }
     if (clampPending_) {
       clampPending_ = false;
       if (!(clampAll() && propagate())) {
         if (stopped_) return Status::Stopped;
         dropQueues();
-        if (!backtrack()) {
-          if (stopped_) return Status::Stopped;
-          failed_ = true;
-          return Status::Exhausted;
-        }
+        if (!backtrack()) return stopped_ ? Status::Stopped : Status::Exhausted;
       }
       if (stopped_) return Status::Stopped;
       continue;  // the watch is asked again before the next decision
@@ -1024,11 +1079,7 @@ FillSolver::Status FillSolver::solve(SolverWatch* watch) {
     level_ = ++levels_;
     const bool ok = decide(frames_.back(), false) && propagate();
     if (!ok && !stopped_) dropQueues();
-    if (!ok && !backtrack()) {
-      if (stopped_) return Status::Stopped;
-      failed_ = true;
-      return Status::Exhausted;
-    }
+    if (!ok && !backtrack()) return stopped_ ? Status::Stopped : Status::Exhausted;
     if (stopped_) return Status::Stopped;
     if (switches_.restarts && failuresSinceRestart_ >= restartLimit_) {
       restart();

@@ -59,7 +59,8 @@ class SolverWatch {
 // swapping rows and columns maps the slots onto themselves, the two letter variables of
 // FillModel::transposedPair() are kept in letter order (the first's letter no later), so that
 // of a fill and its transpose only one is searched; with one pair only, a fill whose two
-// letters there agree keeps its transpose.
+// letters there agree keeps its transpose. An assumption (assume()) is a bottom frame that
+// restarts keep and backtracking refutes instead of flipping.
 //
 // Depth and counts: a frame is one decision; depth() is the number of frames. A level is a
 // number given to each node when it is entered, never reused, so that a saved value can tell
@@ -116,6 +117,16 @@ class FillSolver {
   // (failed() and stopped() tell which).
   int firstBranch(SolverWatch* watch = nullptr);
   bool failed() const { return failed_; }
+  // After firstBranch(), in letter branching: the variable it would branch on first, one literal
+  // per letter, in the order it would try them. These split the search into parts that
+  // assume() can take one at a time. Empty in word branching or without a branch.
+  std::vector<Literal> firstChoices();
+  // The solves from now on search only the fills with the literal, until none is left there:
+  // then solve() gives Exhausted with failed() false, the literal is false at the root for good
+  // and shared among the learnt nogoods, and the solves after search the whole root again.
+  // Restarts keep the literal; the nogoods learnt under it hold it, so they hold everywhere.
+  void assume(const Literal& literal);
+  bool assuming() const { return assumed_; }
   bool stopped() const { return stopped_; }
   // The words slot s has now, as blocks of its word list.
   std::vector<Bits> wordsLeft(int s) const;
@@ -176,6 +187,7 @@ class FillSolver {
     std::size_t slotMark, varMark, bitsMark;
     bool tried;  // the word was tried; now it is excluded
     int sizeAtChoice;
+    bool assumed = false;  // the assumption: never tried the other way
   };
   struct Nogood {
     std::vector<Literal> literals;  // the first two are watched
@@ -225,6 +237,7 @@ class FillSolver {
   int chooseSlot() const;
   int chooseVar() const;
   int chooseLetter(int v);
+  double letterScore(int v, int letter);
   double keptScore(int t, int q, int letter);
   bool narrowVar(int v, int letter, bool keep);
   bool dropLetters(int v);
@@ -236,6 +249,8 @@ class FillSolver {
   int chooseWord(int s);
   int lookAheadWord(int s);
   bool backtrack();
+  bool enterAssumption();
+  void refuteAssumption();
   void restart();
   bool poll(SolverWatch* watch, bool atDecision);
   void record();
@@ -278,6 +293,8 @@ class FillSolver {
   std::vector<Difference> differences_;
   // With symmetry: variables whose letters are kept in order, the first's no later.
   std::pair<int, int> ordered_{-1, -1};
+  Literal assumption_{0, 0};
+  bool assumed_ = false;
   std::uint64_t level_ = 0;  // 0: the root, never undone
   std::uint64_t levels_ = 0;
   bool started_ = false;

@@ -33,9 +33,12 @@ class Bounded : public SolverWatch {
     if (!atDecision) return false;
     const std::uint32_t shared = bound_.load(std::memory_order_relaxed);
     if (shared < solver_.bound()) solver_.tightenBound(shared);
-    if (pool_ != nullptr) pool_->exchange(solver_, chunk_, seen_);
+    share();
     report();
     return false;
+  }
+  void share() {
+    if (pool_ != nullptr) pool_->exchange(solver_, chunk_, seen_);
   }
   // Adds what the solver counted since the last report.
   void report() {
@@ -91,6 +94,7 @@ SplitSearch::SplitSearch(const FillModel& model, std::vector<int> slots,
   if (portfolio_) {
     branch_ = -1;
     chunks_.resize(static_cast<std::size_t>(threads));
+    choices_ = probe.firstChoices();
   } else if (branch_ < 0) {
     chunks_.emplace_back();  // nothing to split: one chunk, the whole search
   } else {
@@ -175,10 +179,18 @@ std::size_t SplitSearch::searchChunks() {
     Bounded watch(solver, stop_, bound_, live_, lowest_, chunk, portfolio_ ? &pool_ : nullptr);
     bool ended = false;  // stopped, or first only and found
     while (true) {
+      if (portfolio_ && !solver.assuming()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (nextChoice_ < choices_.size()) solver.assume(choices_[nextChoice_++]);
+      }
       const FillSolver::Status status = solver.solve(&watch);
       if (status == FillSolver::Status::Stopped) {
         ended = stop_;  // else a lower chunk has a fill: the next chunk ends the thread
         break;
+      }
+      if (status == FillSolver::Status::Exhausted && !solver.failed()) {
+        watch.share();  // its part refuted: the others learn it now
+        continue;
       }
       if (status == FillSolver::Status::Exhausted) {
         ++done;

@@ -17,12 +17,15 @@
 namespace vexilo {
 
 // One search (a part of a grid, or all of it) over several threads. Goals:
-// - Best: every thread runs a solver on the whole search, each configured otherwise (restart
-//   schedule, symmetry, seed), and they share the best fill, whose worst rank bounds every
-//   solver at its next decision, and the nogoods they learn at restarts. The first solver to
-//   finish proves the best fill best (or, with none, that no fill exists), the same answer as
-//   one thread gives; which fill of that quality comes first depends on the timing of the
-//   threads.
+// - Best: every thread runs a solver of its own, each configured otherwise (restart schedule,
+//   symmetry, seed). The letters of the cell the search would branch on first split it into
+//   parts: each thread assumes the next part not taken (FillSolver::assume) until it refutes
+//   it, and once none is left searches all that is left. They share the best fill, whose worst
+//   rank bounds every solver at its next decision, and the nogoods they learn at restarts and
+//   from refuted parts. The first solver to finish the whole search proves the best fill best
+//   (or, with none, that no fill exists), the same answer as one thread gives; which fill of
+//   that quality comes first depends on the timing of the threads. Proofs gain most: two
+//   solvers of one search mostly prove the same things.
 // - First: the same, up to the first fill any thread finds.
 // - Pick: under a fixed bound, a fill that is the same on every run. The slot the search would
 //   branch on first has its words dealt into chunks, every k-th word into the same chunk so
@@ -110,6 +113,10 @@ class SplitSearch {
   std::vector<std::pair<int, int>> excluded_;
   bool portfolio_ = false;  // Best or First on several threads
   NogoodPool pool_;
+  // Portfolio: parts of the search (FillSolver::firstChoices) that the threads take in turn;
+  // a thread that finds none left searches all that is left.
+  std::vector<FillSolver::Literal> choices_;
+  std::size_t nextChoice_ = 0;
   int branch_ = -1;                                   // the slot split into chunks
   std::vector<std::vector<Bits>> chunks_;             // of its words; portfolio: one a thread
   std::size_t taken_ = 0;                             // chunks handed out

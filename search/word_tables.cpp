@@ -19,17 +19,6 @@ int codeOf(std::string_view letter) {
 
 }  // namespace
 
-WordSet LengthWords::setOf(int position, int set) const {
-  const auto p = static_cast<std::size_t>(position);
-  const auto k = static_cast<std::size_t>(set);
-  const int row = denseRow[p][k];
-  if (row >= 0) {
-    return {dense[p].data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blocks)};
-  }
-  const int* numbers = sparse[p].data();
-  return {nullptr, numbers + sparseStart[p][k], numbers + sparseStart[p][k + 1]};
-}
-
 int LengthWords::countBelow(std::uint32_t rank) const {
   return static_cast<int>(std::lower_bound(ranks.begin(), ranks.end(), rank) - ranks.begin());
 }
@@ -45,7 +34,7 @@ std::size_t LengthWords::bytes() const {
   std::size_t total = 0;
   for (const std::vector<Bits>& bits : dense) total += bits.size() * sizeof(Bits);
   for (const std::vector<int>& numbers : sparse) total += numbers.size() * sizeof(int);
-  for (const std::vector<int>& starts : sparseStart) total += starts.size() * sizeof(int);
+  total += setIndex.size() * sizeof(int) + sets.size() * sizeof(WordSet);
   return total;
 }
 
@@ -121,57 +110,71 @@ void WordTables::prepare(int length) {
   words.blocks = bitBlocks(words.count);
 
   const auto n = static_cast<std::size_t>(length);
-  words.setIndex.assign(n, std::vector<int>(static_cast<std::size_t>(letterCount()), -1));
-  words.denseRow.resize(n);
+  words.letterCount = letterCount();
+  words.setIndex.assign(n * static_cast<std::size_t>(words.letterCount), -1);
   words.dense.resize(n);
-  words.sparseStart.resize(n);
   words.sparse.resize(n);
-  words.setOffset.assign(n, 0);
+  struct Place {
+    std::size_t position;
+    int row;  // in `dense`, or -1: sparse
+    int start, size;
+  };
+  std::vector<Place> places;  // per set
   for (std::size_t p = 0; p < n; ++p) {
     const int position = static_cast<int>(p);
-    std::vector<int>& index = words.setIndex[p];
-    std::vector<int> sizes;
+    int* index = words.setIndex.data() + p * static_cast<std::size_t>(words.letterCount);
+    const int first = static_cast<int>(places.size());
     for (int w = 0; w < words.count; ++w) {
-      int& set = index[static_cast<std::size_t>(words.letterAt(w, position))];
+      int& set = index[words.letterAt(w, position)];
       if (set < 0) {
-        set = static_cast<int>(sizes.size());
-        sizes.push_back(0);
+        set = static_cast<int>(places.size());
+        places.push_back({p, -1, 0, 0});
       }
-      ++sizes[static_cast<std::size_t>(set)];
+      ++places[static_cast<std::size_t>(set)].size;
     }
-    const int sets = static_cast<int>(sizes.size());
+    const int sets = static_cast<int>(places.size()) - first;
     // Where a position has hundreds of letters (kanji), a rare one keeps its words as a list:
     // four bytes a word against a bit for every word of the length. With kana every set stays
     // bits, which are quicker to search within a slot's few remaining blocks.
     const int sparseBelow = sets > ManyLetters ? words.count / 64 : 0;
-    words.setOffset[p] = words.setTotal;
-    words.setTotal += sets;
-    std::vector<int>& rows = words.denseRow[p];
-    std::vector<int>& starts = words.sparseStart[p];
-    rows.assign(static_cast<std::size_t>(sets), -1);
-    starts.assign(static_cast<std::size_t>(sets) + 1, 0);
     int denseSets = 0;
-    for (int k = 0; k < sets; ++k) {
-      const int size = sizes[static_cast<std::size_t>(k)];
-      const bool isDense = size >= sparseBelow;
-      if (isDense) rows[static_cast<std::size_t>(k)] = denseSets++;
-      starts[static_cast<std::size_t>(k) + 1] =
-          starts[static_cast<std::size_t>(k)] + (isDense ? 0 : size);
+    int sparseWords = 0;
+    std::vector<int> next;  // per set of this position: where its next sparse word goes
+    for (auto k = static_cast<std::size_t>(first); k < places.size(); ++k) {
+      Place& place = places[k];
+      place.start = sparseWords;
+      if (place.size >= sparseBelow) {
+        place.row = denseSets++;
+      } else {
+        sparseWords += place.size;
+      }
+      next.push_back(place.start);
     }
     words.dense[p].assign(
         static_cast<std::size_t>(denseSets) * static_cast<std::size_t>(words.blocks), 0);
-    words.sparse[p].resize(static_cast<std::size_t>(starts.back()));
-    std::vector<int> next(starts.begin(), starts.end() - 1);
+    words.sparse[p].resize(static_cast<std::size_t>(sparseWords));
     for (int w = 0; w < words.count; ++w) {
-      const auto set =
-          static_cast<std::size_t>(index[static_cast<std::size_t>(words.letterAt(w, position))]);
-      if (rows[set] >= 0) {
+      const int set = index[words.letterAt(w, position)];
+      const Place& place = places[static_cast<std::size_t>(set)];
+      if (place.row >= 0) {
         setBit(words.dense[p].data() +
-                   static_cast<std::size_t>(rows[set]) * static_cast<std::size_t>(words.blocks),
+                   static_cast<std::size_t>(place.row) * static_cast<std::size_t>(words.blocks),
                w);
       } else {
-        words.sparse[p][static_cast<std::size_t>(next[set]++)] = w;
+        words.sparse[p][static_cast<std::size_t>(next[static_cast<std::size_t>(set - first)]++)] =
+            w;
       }
+    }
+  }
+  // The storage is complete: the sets may point into it.
+  for (const Place& place : places) {
+    if (place.row >= 0) {
+      words.sets.push_back(
+          {words.dense[place.position].data() +
+           static_cast<std::size_t>(place.row) * static_cast<std::size_t>(words.blocks)});
+    } else {
+      const int* numbers = words.sparse[place.position].data() + place.start;
+      words.sets.push_back({nullptr, numbers, numbers + place.size});
     }
   }
   slot = std::move(built);

@@ -17,34 +17,38 @@ namespace vexilo {
 // The words of one slot length, each once, in priority order, with one word set per letter
 // that stands at a position. A word is named by its number here, its place in that order.
 struct LengthWords {
+  LengthWords() = default;
+  LengthWords(const LengthWords&) = delete;  // `sets` points into the storage
+  LengthWords& operator=(const LengthWords&) = delete;
+
   int length = 0;
   int count = 0;
   int blocks = 0;  // of a word set
+  int letterCount = 0;
   std::vector<std::string_view> words;
-  std::vector<std::uint32_t> ranks;           // per word: ascending, since the order is the same
-  std::vector<int> letters;                   // count * length letter ids
-  std::vector<std::vector<int>> setIndex;     // [position][letter]: its set, or -1
-  std::vector<std::vector<int>> denseRow;     // [position][set]: its row in `dense`, or -1
-  std::vector<std::vector<Bits>> dense;       // [position]: the dense sets, `blocks` each
-  std::vector<std::vector<int>> sparseStart;  // [position][set]: its words in `sparse`, to [set+1]
-  std::vector<std::vector<int>> sparse;       // [position]: the words of the sparse sets
-  std::vector<int> setOffset;  // [position]: its first set counted over all positions
-  int setTotal = 0;
+  std::vector<std::uint32_t> ranks;  // per word: ascending, since the order is the same
+  std::vector<int> letters;          // count * length letter ids
+  // [position * letterCount + letter]: its set, numbered over all positions, or -1. One flat
+  // table and one flat list of sets, since the solver looks them up for every letter it checks.
+  std::vector<int> setIndex;
+  std::vector<WordSet> sets;
+  std::vector<std::vector<Bits>> dense;  // [position]: storage of the dense sets, `blocks` each
+  std::vector<std::vector<int>> sparse;  // [position]: storage of the sparse sets' words
 
   int letterAt(int word, int position) const {
     return letters[static_cast<std::size_t>(word * length + position)];
   }
   int setAt(int position, int letter) const {
-    const std::vector<int>& index = setIndex[static_cast<std::size_t>(position)];
-    return letter >= 0 && letter < static_cast<int>(index.size())
-               ? index[static_cast<std::size_t>(letter)]
+    return letter >= 0 && letter < letterCount
+               ? setIndex[static_cast<std::size_t>(position * letterCount + letter)]
                : -1;
   }
-  WordSet setOf(int position, int set) const;
+  const WordSet& setOf(int set) const { return sets[static_cast<std::size_t>(set)]; }
+  int setCount() const { return static_cast<int>(sets.size()); }
   // The words with the letter at the position; an empty set when there is none.
   WordSet wordsWith(int position, int letter) const {
     const int set = setAt(position, letter);
-    return set < 0 ? WordSet{} : setOf(position, set);
+    return set < 0 ? WordSet{} : setOf(set);
   }
   // The number of words of rank below `rank`: the words a bound of `rank` keeps.
   int countBelow(std::uint32_t rank) const;

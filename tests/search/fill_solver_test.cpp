@@ -84,6 +84,63 @@ TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
   EXPECT_GT(inside, 10);
 }
 
+// A search split by assuming its first choices one after another, as the threads of a split
+// search take them, finds the best fill (or none) that enumeration finds, restarting often or
+// not; every fill found under an assumption has the assumed letter.
+TEST(FillSolver, AssumedChoicesSplitTheSearchWithoutLosingAFill) {
+  std::mt19937 random(31);
+  int cases = 0, refuted = 0;
+  while (cases < 150) {
+    const test::RandomPuzzle c = test::randomPuzzle(random);
+    const PuzzleGrid prepared = test::preparedGrid(c.grid);
+    int free = 0;
+    for (int i = 0; i < CellCount; ++i) free += prepared.cellAt(i).flag != Block ? 1 : 0;
+    if (free > 11) continue;
+    SlotTable table;
+    extractSlots(prepared, table);
+    const std::vector<PuzzleGrid> fills =
+        test::enumerateFills(prepared, c.words, test::fillOrderOf(table));
+    ++cases;
+    const auto ranks = test::ranksOf(c.words);
+    std::uint32_t best = 0;
+    for (const PuzzleGrid& fill : fills) {
+      const std::uint32_t worst = test::worstRank(fill, ranks);
+      best = best == 0 ? worst : std::min(best, worst);
+    }
+    WordIndex index;
+    for (const std::string& word : c.words) index.addWord(word);
+    WordTables tables(index);
+    const FillModel model(prepared, table, tables);
+    SolverSwitches switches;
+    switches.checkInvariants = true;
+    switches.restartBase = 1 + cases % 2;
+    FillSolver solver(model, model.freeSlots(), switches);
+    solver.firstBranch();
+    const std::vector<FillSolver::Literal> choices = solver.firstChoices();
+    std::uint32_t found = 0;
+    std::size_t next = 0;
+    while (true) {
+      if (!solver.assuming() && next < choices.size()) solver.assume(choices[next++]);
+      const bool assuming = solver.assuming();
+      const FillSolver::Status status = solver.solve();
+      if (status == FillSolver::Status::Exhausted) {
+        if (solver.failed()) break;
+        ++refuted;
+        continue;
+      }
+      ASSERT_EQ(status, FillSolver::Status::Solution);
+      if (assuming) {
+        const FillSolver::Literal& assumed = choices[next - 1];
+        EXPECT_EQ(solver.settledLetter(-1 - assumed.slot), assumed.word) << "case " << cases;
+      }
+      found = solver.worstRank();
+      solver.tightenBound(found);
+    }
+    EXPECT_EQ(found, best) << "case " << cases;
+  }
+  EXPECT_GT(refuted, 20);
+}
+
 // Swapping rows and columns is a symmetry of the model only when it maps every cell, given
 // letter, mark group and slot onto its like; then one of each fill and its transpose is kept.
 TEST(FillModel, TheTransposeIsASymmetryOnlyWhenEverythingMapsOntoItsLike) {
@@ -133,14 +190,14 @@ class Exchanging : public SolverWatch {
   std::size_t seen_ = 0;
 };
 
-// The nogoods one solver learns at its restarts, given to another that keeps transposed fills
-// the other way, leave the second the answer of a third that takes none: the same best worst
-// rank, or no fill. Open square grids, some with a black cell and its transpose, over random
-// words of three letters, hard enough to restart often.
+// The nogoods one solver learns at its restarts and its refuted assumptions, given to another
+// that keeps transposed fills the other way, leave the second the answer of a third that takes
+// none: the same best worst rank, or no fill. Open square grids, some with a black cell and its
+// transpose, over random words of three letters, hard enough to restart often.
 TEST(FillSolver, NogoodsFromAnotherSolverKeepTheBestFill) {
   std::mt19937 random(5);
   const std::vector<std::string> letters = {test::sj("ア"), test::sj("イ"), test::sj("ウ")};
-  int given = 0;
+  int given = 0, refuted = 0;
   for (int k = 0; k < 40; ++k) {
     const int side = 4 + k % 2;
     PuzzleGrid grid;
@@ -165,26 +222,38 @@ TEST(FillSolver, NogoodsFromAnotherSolverKeepTheBestFill) {
     extractSlots(grid, table);
     WordTables tables(index);
     const FillModel model(grid, table, tables);
-    auto bestOf = [](FillSolver& solver, SolverWatch* watch) {
+    // Split: assuming its first choices in turn, as a thread of a split search.
+    auto bestOf = [&refuted](FillSolver& solver, SolverWatch* watch, bool split) {
+      std::vector<FillSolver::Literal> choices;
+      if (split) {
+        solver.firstBranch(watch);
+        choices = solver.firstChoices();
+      }
       std::uint32_t found = 0;
-      while (solver.solve(watch) == FillSolver::Status::Solution) {
+      for (std::size_t next = 0;;) {
+        if (!solver.assuming() && next < choices.size()) solver.assume(choices[next++]);
+        const FillSolver::Status status = solver.solve(watch);
+        if (status == FillSolver::Status::Exhausted && !solver.failed()) {
+          ++refuted;
+          continue;
+        }
+        if (status != FillSolver::Status::Solution) return found;
         found = solver.worstRank();
         solver.tightenBound(found);
       }
-      return found;
     };
     SolverSwitches switches;
     switches.restartBase = 1;
     switches.checkInvariants = true;
     switches.symmetry = false;
     FillSolver reference(model, model.freeSlots(), switches);
-    const std::uint32_t best = bestOf(reference, nullptr);
+    const std::uint32_t best = bestOf(reference, nullptr, false);
     for (const bool symmetryFirst : {true, false}) {
       SplitSearch::NogoodPool pool;
       switches.symmetry = symmetryFirst;
       FillSolver first(model, model.freeSlots(), switches);
       Exchanging firstWatch(pool, 0);
-      EXPECT_EQ(bestOf(first, &firstWatch), best) << "grid " << k;
+      EXPECT_EQ(bestOf(first, &firstWatch, true), best) << "grid " << k;
       firstWatch.stopNow(first, true);  // what it learnt at its last restart
       switches.symmetry = !symmetryFirst;
       FillSolver second(model, model.freeSlots(), switches);
@@ -192,11 +261,12 @@ TEST(FillSolver, NogoodsFromAnotherSolverKeepTheBestFill) {
       if (best != 0) second.tightenBound(best + 1);
       Exchanging secondWatch(pool, 1);
       secondWatch.stopNow(second, true);  // the first's nogoods, added at the root
-      EXPECT_EQ(bestOf(second, &secondWatch), best) << "grid " << k;
+      EXPECT_EQ(bestOf(second, &secondWatch, false), best) << "grid " << k;
       given += first.restarts() > 0 ? 1 : 0;
     }
   }
   EXPECT_GT(given, 40);
+  EXPECT_GT(refuted, 100);
 }
 
 }  // namespace
