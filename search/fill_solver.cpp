@@ -167,11 +167,14 @@ void FillSolver::dropQueues() {
   assignQueue_.clear();
 }
 
-void FillSolver::domainChanged(int s) {
+void FillSolver::domainChanged(int s, std::uint32_t positions) {
   SlotState& d = slot_(s);
   if (queued_[static_cast<std::size_t>(s)] == 0) {
     queued_[static_cast<std::size_t>(s)] = 1;
     queue_.push_back(s);
+    d.toRevise = positions;
+  } else {
+    d.toRevise |= positions;
   }
   if (d.size == 1 && d.assigned < 0) {
     d.assigned = firstBit(bitsOf(s), d.lo, d.hi);
@@ -407,19 +410,20 @@ bool FillSolver::revise(int s) {
   const SlotState& d = slot_(s);
   int letterChecks = 0;
   int openPositions = 0;
+  const std::uint32_t positions = d.toRevise;
   for (int p = 0; p < slot.length; ++p) {
     const int size = var_(slot.vars[static_cast<std::size_t>(p)]).size;
-    if (size <= 1) continue;
+    if (size <= 1 || (positions >> p & 1U) == 0) continue;
     letterChecks += size;
     ++openPositions;
   }
   if (openPositions == 0) return true;
   const bool readWords = d.size * openPositions <= ReadWordsFactor * letterChecks;
-  if (readWords) gatherLetters(s);
+  if (readWords) gatherLetters(s, positions);
   for (int p = 0; p < slot.length; ++p) {
     const int v = slot.vars[static_cast<std::size_t>(p)];
     VarState& var = var_(v);
-    if (var.size <= 1) continue;
+    if (var.size <= 1 || (positions >> p & 1U) == 0) continue;
     Bits* allowed = varBits(v);
     dropped_.clear();
     const Bits* present = seen_.data() + static_cast<std::size_t>(p * varBlocks_);
@@ -446,13 +450,15 @@ bool FillSolver::revise(int s) {
   return true;
 }
 
-// seen_ gets, per position, the letters of the words slot s has left.
-void FillSolver::gatherLetters(int s) {
+// seen_ gets, per position of `positions`, the letters of the words slot s has left.
+void FillSolver::gatherLetters(int s, std::uint32_t positions) {
   const LengthWords& words = wordsOf(s);
   const SlotState& d = slot_(s);
   std::fill_n(seen_.begin(), static_cast<std::ptrdiff_t>(words.length * varBlocks_), 0);
+  const std::uint32_t all = words.length >= 32 ? ~std::uint32_t{0} : (1U << words.length) - 1;
   forEachBit(bitsOf(s), d.lo, d.hi, [&](int w) {
-    for (int p = 0; p < words.length; ++p) {
+    for (std::uint32_t left = positions & all; left != 0; left &= left - 1) {
+      const int p = std::countr_zero(left);
       setBit(seen_.data() + static_cast<std::size_t>(p * varBlocks_), words.letterAt(w, p));
     }
     return true;
@@ -526,7 +532,8 @@ bool FillSolver::filter(int t, int q, int v) {
   std::copy(temp + d.lo, temp + d.hi, bitsOf(t) + d.lo);
   recount(t);
   if (d.size == 0) return false;
-  domainChanged(t);
+  // The words left have the letters v has left at q, as every word with one of those had.
+  domainChanged(t, ~(std::uint32_t{1} << q));
   return true;
 }
 

@@ -165,6 +165,7 @@ class FillSolver {
     std::uint64_t stamp = 0;  // level of its last save
     std::uint64_t failures = 0;
     std::uint64_t weight = 1;
+    std::uint32_t toRevise = 0;  // while queued: the positions whose letters may have lost words
   };
   struct VarState {
     bool active = false;
@@ -213,7 +214,7 @@ class FillSolver {
   void undo(const Frame& frame);
   void undoAll();
   void dropQueues();
-  void domainChanged(int s);
+  void domainChanged(int s, std::uint32_t positions = ~std::uint32_t{0});
   void assign(int s, int word);
   bool removeWord(int s, int word, int cause);
   void conflict(int wiped, int cause);
@@ -229,7 +230,7 @@ class FillSolver {
   void letterSettled(int v);
   bool fireDifferences(int s);
   bool revise(int s);
-  void gatherLetters(int s);
+  void gatherLetters(int s, std::uint32_t positions);
   bool supported(int s, int p, int letter);
   bool filter(int t, int q, int v);
   bool clampToBound(int s);
