@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,46 @@ TEST(WordTables, RanksFollowThePriorityOrderAcrossLengths) {
   EXPECT_TRUE(tables.describes(index));
   index.addWord(sj("ネコ"));
   EXPECT_FALSE(tables.describes(index));
+}
+
+// Each position's letter sets, in the one flat table, hold exactly the words with that letter
+// there: as bits, or as word lists where a position has hundreds of letters (kanji).
+TEST(WordTables, LetterSetsHoldExactlyTheWordsWithTheLetter) {
+  for (const int letters : {60, 600}) {
+    std::mt19937 random(static_cast<unsigned>(letters));
+    WordIndex index;
+    for (int w = 0; w < 4000; ++w) {
+      std::string word;
+      for (int p = 0; p < 3; ++p) {
+        // Skewed: low letters common, high ones rare.
+        const double u = std::uniform_real_distribution<double>(0, 1)(random);
+        const int k = static_cast<int>(letters * u * u * u);
+        word += static_cast<char>(0x88 + k / 63);
+        word += static_cast<char>(0x40 + k % 63);
+      }
+      index.addWord(word);
+    }
+    WordTables tables(index);
+    tables.prepare(3);
+    const LengthWords& words = tables.length(3);
+    int dense = 0, lists = 0;
+    for (int p = 0; p < 3; ++p) {
+      for (int letter = 0; letter < tables.letterCount(); ++letter) {
+        const WordSet set = words.wordsWith(p, letter);
+        std::vector<int> expected, held;
+        for (int w = 0; w < words.count; ++w) {
+          if (words.letterAt(w, p) == letter) expected.push_back(w);
+          if (set.bits ? testBit(set.bits, w) : std::binary_search(set.first, set.last, w)) {
+            held.push_back(w);
+          }
+        }
+        EXPECT_EQ(held, expected) << letters << " letters, position " << p << ", letter " << letter;
+        lists += set.bits || expected.empty() ? 0 : 1;
+        dense += set.bits ? 1 : 0;
+      }
+    }
+    EXPECT_GT(letters > 256 ? lists : dense, 10) << letters << " letters";
+  }
 }
 
 }  // namespace
