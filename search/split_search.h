@@ -24,8 +24,8 @@ namespace vexilo {
 //   rank bounds every solver at its next decision, and the nogoods they learn at restarts and
 //   from refuted parts. The first solver to finish the whole search proves the best fill best
 //   (or, with none, that no fill exists), the same answer as one thread gives; which fill of
-//   that quality comes first depends on the timing of the threads. Proofs gain most: two
-//   solvers of one search mostly prove the same things.
+//   that quality comes first depends on the timing of the threads. Proofs gain most, since two
+//   solvers of the whole search would mostly prove the same things.
 // - First: the same, up to the first fill any thread finds.
 // - Pick: under a fixed bound, a fill that is the same on every run. The slot the search would
 //   branch on first has its words dealt into chunks, every k-th word into the same chunk so
