@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,38 @@ class LateBound : public SolverWatch {
   bool once_ = false;
 };
 
+// The next random grid of at most 11 open cells, its model, and the best worst rank of its
+// fills as enumeration finds them (0: no fill).
+struct SmallCase {
+  explicit SmallCase(std::mt19937& random) {
+    while (true) {
+      c = test::randomPuzzle(random);
+      prepared = test::preparedGrid(c.grid);
+      int free = 0;
+      for (int i = 0; i < CellCount; ++i) free += prepared.cellAt(i).flag != Block ? 1 : 0;
+      if (free <= 11) break;
+    }
+    extractSlots(prepared, table);
+    const auto ranks = test::ranksOf(c.words);
+    for (const PuzzleGrid& fill :
+         test::enumerateFills(prepared, c.words, test::fillOrderOf(table))) {
+      const std::uint32_t worst = test::worstRank(fill, ranks);
+      best = best == 0 ? worst : std::min(best, worst);
+    }
+    for (const std::string& word : c.words) index.addWord(word);
+    tables = std::make_unique<WordTables>(index);
+    model = std::make_unique<FillModel>(prepared, table, *tables);
+  }
+
+  test::RandomPuzzle c;
+  PuzzleGrid prepared;
+  SlotTable table;
+  std::uint32_t best = 0;
+  WordIndex index;
+  std::unique_ptr<WordTables> tables;
+  std::unique_ptr<FillModel> model;
+};
+
 // A bound given inside a branch holds from that decision on (the invariant check, which
 // finds any word at or above the bound, runs at every decision) and the search still proves
 // the best fill; given at the root of a search under way, the same.
@@ -48,24 +81,11 @@ TEST(FillSolver, ABoundGivenInsideABranchHoldsFromThere) {
   std::mt19937 random(77);
   int cases = 0, inside = 0;
   while (cases < 150) {
-    const test::RandomPuzzle c = test::randomPuzzle(random);
-    const PuzzleGrid prepared = test::preparedGrid(c.grid);
-    int free = 0;
-    for (int i = 0; i < CellCount; ++i) free += prepared.cellAt(i).flag != Block ? 1 : 0;
-    if (free > 11) continue;
-    SlotTable table;
-    extractSlots(prepared, table);
-    const std::vector<PuzzleGrid> fills =
-        test::enumerateFills(prepared, c.words, test::fillOrderOf(table));
-    if (fills.empty()) continue;
+    const SmallCase small(random);
+    if (small.best == 0) continue;
     ++cases;
-    const auto ranks = test::ranksOf(c.words);
-    std::uint32_t best = ~std::uint32_t{0};
-    for (const PuzzleGrid& fill : fills) best = std::min(best, test::worstRank(fill, ranks));
-    WordIndex index;
-    for (const std::string& word : c.words) index.addWord(word);
-    WordTables tables(index);
-    const FillModel model(prepared, table, tables);
+    const std::uint32_t best = small.best;
+    const FillModel& model = *small.model;
     SolverSwitches switches;
     switches.checkInvariants = true;
     for (const std::uint64_t at : {0, 2}) {
@@ -91,26 +111,9 @@ TEST(FillSolver, AssumedChoicesSplitTheSearchWithoutLosingAFill) {
   std::mt19937 random(31);
   int cases = 0, refuted = 0;
   while (cases < 150) {
-    const test::RandomPuzzle c = test::randomPuzzle(random);
-    const PuzzleGrid prepared = test::preparedGrid(c.grid);
-    int free = 0;
-    for (int i = 0; i < CellCount; ++i) free += prepared.cellAt(i).flag != Block ? 1 : 0;
-    if (free > 11) continue;
-    SlotTable table;
-    extractSlots(prepared, table);
-    const std::vector<PuzzleGrid> fills =
-        test::enumerateFills(prepared, c.words, test::fillOrderOf(table));
+    const SmallCase small(random);
     ++cases;
-    const auto ranks = test::ranksOf(c.words);
-    std::uint32_t best = 0;
-    for (const PuzzleGrid& fill : fills) {
-      const std::uint32_t worst = test::worstRank(fill, ranks);
-      best = best == 0 ? worst : std::min(best, worst);
-    }
-    WordIndex index;
-    for (const std::string& word : c.words) index.addWord(word);
-    WordTables tables(index);
-    const FillModel model(prepared, table, tables);
+    const FillModel& model = *small.model;
     SolverSwitches switches;
     switches.checkInvariants = true;
     switches.restartBase = 1 + cases % 2;
@@ -136,7 +139,7 @@ TEST(FillSolver, AssumedChoicesSplitTheSearchWithoutLosingAFill) {
       found = solver.worstRank();
       solver.tightenBound(found);
     }
-    EXPECT_EQ(found, best) << "case " << cases;
+    EXPECT_EQ(found, small.best) << "case " << cases;
   }
   EXPECT_GT(refuted, 20);
 }
