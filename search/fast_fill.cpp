@@ -220,7 +220,6 @@ FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
   if (pollHost(true)) return outcome;
   SplitSearch search(model_, part, engine_.settings.switches, engine_.threadCount(), goal, used,
                      this, bound);
-  engine_.progress_.closedShare = -1;  // the threads' shares add up to no single estimate
   bool ended = false;
   while (!ended) {
     ended = search.waitFor(PumpInterval / 4);
@@ -239,6 +238,7 @@ FastFill::Run::Outcome FastFill::Run::runSplit(const std::vector<int>& part,
     progress.backtracks = before_.backtracks + counts.backtracks;
     progress.restarts = before_.restarts + counts.restarts;
     progress.nogoods = before_.nogoods + counts.nogoods;
+    progress.closedShare = search.closedShare();
     if ((!ended || shown) && pollHost(true)) break;
   }
   search.stop();  // every thread has ended when it returns

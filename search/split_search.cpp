@@ -189,6 +189,7 @@ std::size_t SplitSearch::searchChunks() {
         break;
       }
       if (status == FillSolver::Status::Exhausted && !solver.failed()) {
+        ++refuted_;
         watch.share();  // its part refuted: the others learn it now
         continue;
       }
@@ -267,6 +268,13 @@ bool SplitSearch::takeImproved(std::vector<int>& words, std::uint32_t& worst) {
   words = best_;
   worst = bestWorst_;
   return true;
+}
+
+double SplitSearch::closedShare() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (settled_) return 1;
+  if (choices_.empty()) return -1;
+  return static_cast<double>(refuted_.load()) / static_cast<double>(choices_.size());
 }
 
 bool SplitSearch::found() const {

@@ -70,6 +70,10 @@ class SplitSearch {
   // After stop(): what a thread threw (an invariant check that failed, memory), thrown here.
   void rethrow() const;
 
+  // The share of the parts closed: those refuted, of the letters dealt out (all once a solver
+  // searched to its end); -1 where the search is not dealt out in parts. Parts differ in size,
+  // and the first dealt out are the largest, so this runs behind the search rather than ahead.
+  double closedShare() const;
   bool found() const;
   // Best, First: every chunk was searched to its end: the best fill is the best there is, or
   // none exists. Pick: the pick is made (not stopped).
@@ -117,6 +121,7 @@ class SplitSearch {
   // a thread that finds none left searches all that is left.
   std::vector<FillSolver::Literal> choices_;
   std::size_t nextChoice_ = 0;
+  std::atomic<std::size_t> refuted_{0};
   int branch_ = -1;                                   // the slot split into chunks
   std::vector<std::vector<Bits>> chunks_;             // of its words; portfolio: one a thread
   std::size_t taken_ = 0;                             // chunks handed out

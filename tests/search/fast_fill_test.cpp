@@ -162,6 +162,38 @@ TEST(FastFill, TwoThreadsProveTheSameBestAsOneAndEachRepeatsItself) {
   }
 }
 
+// count words of the length over 20 letters, drawn by the seed.
+void addRandomWords(WordIndex& index, int count, int length, unsigned seed) {
+  std::mt19937 random(seed);
+  for (int w = 0; w < count; ++w) {
+    std::string word;
+    for (int p = 0; p < length; ++p)
+      word += sj("アイウエオカキクケコサシスセソタチツテト").substr(2 * (random() % 20), 2);
+    index.addWord(word);
+  }
+}
+
+// On two threads, the share of the search closed grows with the letters refuted and reaches the
+// whole once no fill is proven: an open 5x5 of random words that has none.
+TEST(FastFill, TheShareClosedGrowsToTheWholeOfAProof) {
+  Stage stage({".....", ".....", ".....", ".....", "....."}, {});
+  addRandomWords(stage.index, 800, 5, 3);
+  stage.engine.settings.threads = 2;
+  stage.engine.settings.firstOnly = true;
+  std::vector<double> shares;
+  stage.host.onPump = [&](int) {
+    shares.push_back(stage.engine.progress().closedShare);
+    return false;
+  };
+  EXPECT_EQ(stage.run(), SearchEnd::NoFill);
+  shares.push_back(stage.engine.progress().closedShare);
+  EXPECT_EQ(shares.back(), 1.0);
+  for (std::size_t k = 1; k < shares.size(); ++k) {
+    EXPECT_GE(shares[k], shares[k - 1]) << k;
+    EXPECT_LE(shares[k], 1.0);
+  }
+}
+
 // The threads of this process, as Linux lists them.
 std::size_t threadsRunning() {
   std::size_t count = 0;
@@ -175,13 +207,7 @@ std::size_t threadsRunning() {
 // A stop asked for at a pump of a two-thread search ends every thread before the run returns.
 TEST(FastFill, AStopEndsEveryThreadOfTheSearch) {
   Stage stage({".......", ".......", ".......", ".......", ".......", ".......", "......."}, {});
-  std::mt19937 random(11);
-  for (int w = 0; w < 20000; ++w) {
-    std::string word;
-    for (int p = 0; p < 7; ++p)
-      word += sj("アイウエオカキクケコサシスセソタチツテト").substr(2 * (random() % 20), 2);
-    stage.index.addWord(word);
-  }
+  addRandomWords(stage.index, 20000, 7, 11);
   stage.engine.settings.threads = 2;
   // A sanitizer's run-time starts a thread of its own at the process's first thread: not ours.
   std::thread([] {}).join();
