@@ -489,15 +489,14 @@ bool FillSolver::supported(int s, int p, int letter) {
     return false;
   }
   if (d.lo <= residue && residue < d.hi && (bits[residue] & with.bits[residue]) != 0) return true;
-  for (int b = d.lo; b < d.hi; ++b) {
-    if ((bits[b] & with.bits[b]) != 0) {
-      work_ += static_cast<std::uint64_t>(b - d.lo + 1);
-      residue = b;
-      return true;
-    }
+  const int b = firstCommonBlock(bits, with.bits, d.lo, d.hi);
+  if (b == d.hi) {
+    work_ += static_cast<std::uint64_t>(d.hi - d.lo);
+    return false;
   }
-  work_ += static_cast<std::uint64_t>(d.hi - d.lo);
-  return false;
+  work_ += static_cast<std::uint64_t>(b - d.lo + 1);
+  residue = b;
+  return true;
 }
 
 // Keeps the words of slot t whose letter at position q is still a letter of variable v;

@@ -33,6 +33,22 @@ void forEachBit(const Bits* bits, int from, int to, Visit visit) {
   }
 }
 
+// The first block of [from, to) where a and b share a number, or `to`. Four blocks a step: a
+// scan that finds nothing runs through thousands of blocks with a quarter of the branches.
+inline int firstCommonBlock(const Bits* a, const Bits* b, int from, int to) {
+  int i = from;
+  for (; i + 4 <= to; i += 4) {
+    if (((a[i] & b[i]) | (a[i + 1] & b[i + 1]) | (a[i + 2] & b[i + 2]) | (a[i + 3] & b[i + 3])) !=
+        0) {
+      break;
+    }
+  }
+  for (; i < to; ++i) {
+    if ((a[i] & b[i]) != 0) return i;
+  }
+  return to;
+}
+
 // The numbers in blocks [from, to). Uses the processor's population count where it has one,
 // chosen when the program starts, so the package still runs on processors without it.
 int countBits(const Bits* bits, int from, int to);

@@ -89,5 +89,24 @@ TEST(WordTables, LetterSetsHoldExactlyTheWordsWithTheLetter) {
   }
 }
 
+// The first block two sets share, whatever the range's length and offset against the steps of
+// four and wherever the shared blocks lie: before the range, in a step, in the tail, nowhere.
+TEST(WordBits, FirstCommonBlockFindsTheFirstSharedBlockInTheRange) {
+  for (int to = 0; to <= 11; ++to) {
+    for (int from = 0; from <= to; ++from) {
+      for (int shared = -1; shared < 12; ++shared) {
+        std::vector<Bits> a(12, ~Bits{0}), b(12, 0);
+        for (const int k : {shared, shared + 2}) {  // a second one, which must not win
+          if (k >= 0 && k < 12) b[static_cast<std::size_t>(k)] = Bits{1} << (k * 5 % 64);
+        }
+        int expected = from;
+        while (expected < to && b[static_cast<std::size_t>(expected)] == 0) ++expected;
+        EXPECT_EQ(firstCommonBlock(a.data(), b.data(), from, to), expected)
+            << from << ".." << to << ", shared " << shared;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vexilo
