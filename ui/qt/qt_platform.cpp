@@ -38,9 +38,9 @@
 
 #include "app/control_ids.h"
 #include "app/main_dialog.h"
-#include "print/page_painter.h"
 #include "print/puzzle_pages.h"
 #include "ui/qt/app_icon.h"
+#include "ui/qt/page_painter.h"
 #include "ui/qt/qt_text.h"
 
 namespace vexilo::qt {

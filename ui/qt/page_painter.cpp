@@ -1,4 +1,4 @@
-#include "print/page_painter.h"
+#include "ui/qt/page_painter.h"
 
 #include <QBuffer>
 #include <QFile>
